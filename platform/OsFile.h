@@ -1,0 +1,60 @@
+// One open host file with Windows-style share modes and non-blocking byte-range locks.
+//
+// Share modes are emulated with flock(): a shared open takes LOCK_SH, an exclusive open
+// LOCK_EX, both non-blocking, so an exclusive open fails while anyone has the file open
+// and the other way round. Byte-range locks are open-file-description locks (F_OFD_SETLK)
+// at exactly the offsets given: they belong to this open file like Windows locks do and
+// conflict with the classic fcntl() locks of other xBase programs on the same host.
+//
+// Every operation returns 0 on success or a Windows error code (2 file not found,
+// 3 path not found, 5 access denied, 32 sharing violation, 33 lock violation, ...),
+// which the engine turns into its own messages.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace platform {
+
+class OsFile {
+public:
+    OsFile() = default;
+    ~OsFile();
+    OsFile(const OsFile&) = delete;
+    OsFile& operator=(const OsFile&) = delete;
+    OsFile(OsFile&& other) noexcept;
+    OsFile& operator=(OsFile&& other) noexcept;
+
+    // Opens an existing file (hostPath is a real POSIX path).
+    int open(const std::string& hostPath, bool readWrite, bool shared);
+    // Creates the file anew (an existing one is emptied) and leaves it closed.
+    static int create(const std::string& hostPath);
+    void close();
+    bool isOpen() const { return fd_ >= 0; }
+
+    // Reads up to count bytes at offset; `got` receives how many arrived (short at EOF).
+    int readAt(std::uint64_t offset, void* buffer, std::size_t count, std::size_t& got);
+    int writeAt(std::uint64_t offset, const void* buffer, std::size_t count);
+    int size(std::uint64_t& out);
+    int flush();
+    int truncate(std::uint64_t length);
+
+    // Non-blocking write lock of [offset, offset + length); 33 when another holder has it.
+    int lock(std::uint64_t offset, std::uint64_t length);
+    int unlock(std::uint64_t offset, std::uint64_t length);
+
+    int fd() const { return fd_; }
+
+private:
+    int fd_ = -1;
+};
+
+// True when the file's attributes can be read.
+bool fileExists(const std::string& hostPath);
+// Renames a file; 0 or a Windows error code.
+int renameFile(const std::string& fromHostPath, const std::string& toHostPath);
+// Maps an errno value to the nearest Windows error code.
+int windowsErrorFromErrno(int err);
+
+}  // namespace platform

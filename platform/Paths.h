@@ -1,0 +1,43 @@
+// Windows-style path names on a POSIX host.
+//
+// The engine keeps every file's name as a Windows-style full path in upper case
+// ("C:\TAX\FA_PIAO.DBF") for messages and comparisons. The real file is found by mapping
+// the drive letter to a configured host directory, turning '\' into '/', and matching
+// every path component without regard to case. Host paths (starting with '/') pass
+// through the same case-insensitive matching.
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace platform {
+
+// Host directory that drive `letter` maps to. Default for every drive:
+// $TAXBRIDGE_DRIVE_<L> if set, else $XDG_DATA_HOME/taxbridge/drive_<l>
+// (~/.local/share/taxbridge/drive_<l>).
+std::string driveRoot(char letter);
+void setDriveRoot(char letter, const std::string& hostDirectory);
+
+// Expands a name to a full path as the disk layer does: a name containing "\\" or whose
+// first colon stands after its second character is taken as given; any other relative
+// name is joined to the current directory. The result is upper case.
+std::string expandFullPath(const std::string& name);
+
+// Finds the host file for a (possibly Windows-style) full path. Components are matched
+// without regard to case; a component that does not exist is kept as written, so the
+// result can name a file that is about to be created.
+std::string resolveHostPath(const std::string& fullPath);
+
+// Directory of the running program (for the "Default Directory" alias).
+std::string programDirectory();
+
+// The Windows directory, where "xbase.cfg" lives: $TAXBRIDGE_WINDIR if set, else
+// $XDG_CONFIG_HOME/taxbridge (~/.config/taxbridge), unless set here.
+std::string windowsDirectory();
+void setWindowsDirectory(const std::string& hostDirectory);
+
+// Upper-cases ASCII letters only (CharUpperBuffA on the ANSI code page leaves
+// multi-byte characters alone).
+std::string upperAscii(std::string text);
+
+}  // namespace platform

@@ -1,0 +1,88 @@
+// Engine errors: codes, subcodes, message texts and the one hook every report passes.
+//
+// A report carries an error code (Windows codes below 1000, engine codes 1001...), a
+// subcode saying where it happened, and a text (a path or a field name). The default hook
+// composes the message and throws XBaseError.
+#pragma once
+
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+namespace xbase {
+
+class XBaseError : public std::runtime_error {
+public:
+    XBaseError(const std::string& message, int code = 0, int subcode = 0)
+        : std::runtime_error(message), code_(code), subcode_(subcode) {}
+    int code() const { return code_; }
+    int subcode() const { return subcode_; }
+
+private:
+    int code_;
+    int subcode_;
+};
+
+class XBaseEncryptionError : public std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+class XBaseExpressionError : public std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+// Error codes the engine itself raises.
+namespace err {
+constexpr int FileNotFound = 2;
+constexpr int PathNotFound = 3;
+constexpr int AccessDenied = 5;
+constexpr int SharingViolation = 32;
+constexpr int LockViolation = 33;
+constexpr int ShortRead = 221;
+constexpr int HeaderInvalid = 1001;
+constexpr int BeyondEof = 1002;
+constexpr int FieldNameInvalid = 1003;
+constexpr int FieldTypeIncorrect = 1004;
+constexpr int MemoFormat = 1005;
+constexpr int FormulaInvalid = 1006;
+constexpr int NumberTooLarge = 1011;
+}  // namespace err
+
+// Subcodes: where the failure happened.
+namespace sub {
+constexpr int None = -7;
+constexpr int DiskRead = 1101;
+constexpr int DiskWrite = 1102;
+constexpr int DiskSize = 1105;
+constexpr int DiskRename = 1106;
+constexpr int DiskOpen = 1107;
+constexpr int DiskCreate = 1108;
+constexpr int DiskTruncate = 1109;
+constexpr int DiskFlush = 1111;
+constexpr int TableOpen = 1204;
+constexpr int RecordRead = 1207;
+constexpr int DateWrite = 1251;
+constexpr int NumberWrite = 1261;
+constexpr int LogicalWrite = 1262;
+constexpr int FieldName = 1298;
+constexpr int FieldType = 1299;
+}  // namespace sub
+
+// The message for a report: "<list text> - <text>" for listed codes, else
+// "XBase Error <code>[, SubCode <sub>].\r[ <text>><sub>]".
+std::string ComposeEngineMessage(int code, int subcode, std::string_view text);
+
+// Builds the message and throws XBaseError; never returns.
+[[noreturn]] void RaiseEngineError(int code, int subcode, const std::string& text);
+
+using EngineErrorHookFn = void (*)(int code, int subcode, const std::string& text);
+
+// The replaceable hook (RaiseEngineError by default). A hook that returns lets the failing
+// operation return its empty result.
+EngineErrorHookFn EngineErrorHook();
+void SetEngineErrorHook(EngineErrorHookFn hook);
+
+// Passes a report through the hook.
+void ReportEngineError(int code, int subcode, const std::string& text);
+
+}  // namespace xbase
