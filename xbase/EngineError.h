@@ -5,6 +5,7 @@
 // composes the message and throws XBaseError.
 #pragma once
 
+#include <span>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -46,6 +47,9 @@ constexpr int FieldTypeIncorrect = 1004;
 constexpr int MemoFormat = 1005;
 constexpr int FormulaInvalid = 1006;
 constexpr int NumberTooLarge = 1011;
+constexpr int PasswordForPlainFile = 1269;
+constexpr int NoPasswordForEncrypted = 1270;
+constexpr int InvalidPassword = 1271;
 }  // namespace err
 
 // Subcodes: where the failure happened.
@@ -67,6 +71,25 @@ constexpr int LogicalWrite = 1262;
 constexpr int FieldName = 1298;
 constexpr int FieldType = 1299;
 }  // namespace sub
+
+// One entry of the engine's message list.
+struct EngineErrorEntry {
+    int code;
+    std::string_view text;
+};
+
+// The 29 entries of the message list, in the order they are searched. The texts of
+// 1269 to 1271 contain "%s" for the table's full path.
+std::span<const EngineErrorEntry> EngineErrorList();
+
+// The list text of a code (first match in list order), or nullptr when it is not listed.
+const std::string_view* EngineErrorText(int code);
+
+// The password-check messages (1269, 1270, 1271) with the table's full path in place of
+// "%s"; for use with XBaseEncryptionError. Another listed code gives its list text,
+// an unlisted code an empty text.
+std::string EncryptionMessage(int code, std::string_view fullPath);
+[[noreturn]] void RaiseEncryptionError(int code, std::string_view fullPath);
 
 // The message for a report: "<list text> - <text>" for listed codes, else
 // "XBase Error <code>[, SubCode <sub>].\r[ <text>><sub>]".
