@@ -19,14 +19,29 @@ public:
 
     // Eight digits YYYYMMDD, or text in the short date format; "", blanks and "00000000"
     // give 0. Throws DateConversionError when the text is not a date in the short format.
+    // Eight digits that make no real date (month 13, 30 February) give day count 0, that
+    // is Julian 2,415,019 (30 December 1899), without an error, as the original engine.
     static std::int32_t JulianFromText(std::string_view text);
     // "yyyymmdd" for J > 0, eight spaces otherwise.
     static std::string JulianToStorage(std::int32_t julian);
     // Short date format (upper case, century forced), blanks of the format's width for 0.
     static std::string JulianToDisplay(std::int32_t julian);
     static std::int32_t JulianToday();
+
+    // Forms that write into a caller's string (content replaced, capacity reused), for the
+    // field layer's hot paths. The display format is compiled once per change of the
+    // settings, not per call.
+    static void JulianToStorage(std::int32_t julian, std::string& out);
+    static void JulianToDisplay(std::int32_t julian, std::string& out);
+    // The display form of a calendar date (assumed valid).
+    static void DateToDisplay(const platform::CivilDate& date, std::string& out);
+    // Reads exactly eight digits YYYYMMDD into year, month and day, without checking that
+    // they make a real date; false when the text is not eight digits.
+    static bool ReadStorageDigits(std::string_view text, platform::CivilDate& date);
+
     static int JulianDayOfWeek(std::int32_t julian);
     static platform::CivilDate JulianDecode(std::int32_t julian);
+    // Julian day of a calendar date; 0 when the date is not a real one.
     static std::int32_t JulianFromDate(const platform::CivilDate& date);
 };
 
