@@ -1,0 +1,110 @@
+#include "TableTestSupport.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <stdexcept>
+
+namespace tabletest {
+
+int RecordLengthOf(const TableSpec& spec) {
+    if (spec.recordLengthOverride >= 0) return spec.recordLengthOverride;
+    int length = 1;
+    for (const FieldSpec& f : spec.fields) length += f.length;
+    return length;
+}
+
+int HeaderLengthOf(const TableSpec& spec) {
+    if (spec.headerLengthOverride >= 0) return spec.headerLengthOverride;
+    int tail = spec.version == 0x30 ? 296 : 33;
+    return 32 * static_cast<int>(spec.fields.size()) + tail;
+}
+
+std::vector<std::uint8_t> BuildTable(const TableSpec& spec) {
+    const int headerLength = HeaderLengthOf(spec);
+    const int recordLength = RecordLengthOf(spec);
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(headerLength), 0);
+    auto put16 = [&](std::size_t at, int v) {
+        bytes[at] = static_cast<std::uint8_t>(v);
+        bytes[at + 1] = static_cast<std::uint8_t>(v >> 8);
+    };
+    auto put32 = [&](std::size_t at, std::uint32_t v) {
+        for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
+    };
+    bytes[0] = spec.version;
+    bytes[1] = 124;
+    bytes[2] = 1;
+    bytes[3] = 2;
+    int count = spec.headerCountOverride >= 0 ? spec.headerCountOverride
+                                              : static_cast<int>(spec.records.size());
+    put32(4, static_cast<std::uint32_t>(count));
+    put16(8, headerLength);
+    put16(10, recordLength);
+    bytes[28] = spec.flags;
+    std::size_t at = 32;
+    for (const FieldSpec& f : spec.fields) {
+        if (at + 32 > bytes.size()) break;
+        for (std::size_t i = 0; i < f.name.size() && i < 11; ++i) bytes[at + i] = f.name[i];
+        bytes[at + 11] = static_cast<std::uint8_t>(f.type);
+        if (f.type == 'C') {
+            put16(at + 16, f.length);
+        } else {
+            bytes[at + 16] = static_cast<std::uint8_t>(f.length);
+            bytes[at + 17] = static_cast<std::uint8_t>(f.decimals);
+        }
+        at += 32;
+    }
+    if (at < bytes.size()) bytes[at] = 0x0D;
+    for (const std::string& r : spec.records) {
+        std::string record = spec.recordsHaveFlag ? r : " " + r;
+        record.resize(static_cast<std::size_t>(recordLength), ' ');
+        bytes.insert(bytes.end(), record.begin(), record.end());
+    }
+    if (spec.eofMark) bytes.push_back(0x1A);
+    return bytes;
+}
+
+void WriteFile(const std::string& path, const std::vector<std::uint8_t>& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
+    if (!out) throw std::runtime_error("cannot write " + path);
+}
+
+std::vector<std::uint8_t> ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), {});
+}
+
+TempDir::TempDir() {
+    const char* base = std::getenv("TMPDIR");
+    std::string pattern = std::string(base != nullptr && *base != 0 ? base : "/tmp") +
+                          "/xbase-table-XXXXXX";
+    std::vector<char> buffer(pattern.begin(), pattern.end());
+    buffer.push_back('\0');
+    if (::mkdtemp(buffer.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+    path_ = buffer.data();
+}
+
+TempDir::~TempDir() {
+    std::error_code ec;
+    std::filesystem::remove_all(path_, ec);
+}
+
+TableSpec SimpleSpec(const std::vector<std::string>& names) {
+    TableSpec spec;
+    spec.fields = {{"NAME", 'C', 10, 0}, {"QTY", 'N', 8, 2}, {"FLAG", 'L', 1, 0}};
+    for (const std::string& n : names) spec.records.push_back(Pad(n, 10) + "    1.50T");
+    return spec;
+}
+
+std::string Pad(const std::string& text, std::size_t width) {
+    std::string out = text.substr(0, width);
+    out.resize(width, ' ');
+    return out;
+}
+
+}  // namespace tabletest

@@ -1,0 +1,58 @@
+// Test support: temporary directories and a tiny table writer that lays out the header,
+// descriptors and records byte by byte, so tests never depend on the engine to make files.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace tabletest {
+
+struct FieldSpec {
+    std::string name;
+    char type = 'C';
+    int length = 10;
+    int decimals = 0;
+};
+
+struct TableSpec {
+    std::uint8_t version = 0x03;
+    std::vector<FieldSpec> fields;
+    std::vector<std::string> records;  // each without deletion flag unless withFlag
+    bool recordsHaveFlag = false;      // true: record strings start with the flag byte
+    int headerCountOverride = -1;      // record count stored in the header (-1: real count)
+    int headerLengthOverride = -1;
+    int recordLengthOverride = -1;
+    bool eofMark = true;
+    std::uint8_t flags = 0;
+};
+
+// Builds the bytes of a table; records are padded or cut to the record length.
+std::vector<std::uint8_t> BuildTable(const TableSpec& spec);
+int RecordLengthOf(const TableSpec& spec);
+int HeaderLengthOf(const TableSpec& spec);
+
+void WriteFile(const std::string& path, const std::vector<std::uint8_t>& bytes);
+std::vector<std::uint8_t> ReadFile(const std::string& path);
+
+// A fresh directory under $TMPDIR (or /tmp), removed with everything in it.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    const std::string& path() const { return path_; }
+    std::string file(const std::string& name) const { return path_ + "/" + name; }
+
+private:
+    std::string path_;
+};
+
+// The common three-field table: NAME C(10), QTY N(8,2), FLAG L.
+TableSpec SimpleSpec(const std::vector<std::string>& names);
+
+// Pads or cuts text to width (left-aligned).
+std::string Pad(const std::string& text, std::size_t width);
+
+}  // namespace tabletest
