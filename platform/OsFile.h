@@ -5,6 +5,9 @@
 // and the other way round. Byte-range locks are open-file-description locks (F_OFD_SETLK)
 // at exactly the offsets given: they belong to this open file like Windows locks do and
 // conflict with the classic fcntl() locks of other xBase programs on the same host.
+// A file opened read-only takes read locks (the system grants write locks only to
+// writable descriptors): they still exclude every write lock on the region.
+// A zero-length region locks nothing. Nothing blocks: a refused lock returns 33 at once.
 //
 // Every operation returns 0 on success or a Windows error code (2 file not found,
 // 3 path not found, 5 access denied, 32 sharing violation, 33 lock violation, ...),
@@ -26,9 +29,12 @@ public:
     OsFile(OsFile&& other) noexcept;
     OsFile& operator=(OsFile&& other) noexcept;
 
-    // Opens an existing file (hostPath is a real POSIX path).
+    // Opens an existing file (hostPath is a real POSIX path). 2 when the file is missing,
+    // 3 when its directory is, 5 for a directory or no permission, 32 when the share
+    // mode is refused. A failed open leaves the object closed.
     int open(const std::string& hostPath, bool readWrite, bool shared);
-    // Creates the file anew (an existing one is emptied) and leaves it closed.
+    // Creates the file anew (an existing one is emptied, mode 0666 less the umask) and
+    // leaves it closed; 32 when someone has the file open.
     static int create(const std::string& hostPath);
     void close();
     bool isOpen() const { return fd_ >= 0; }
@@ -37,6 +43,7 @@ public:
     int readAt(std::uint64_t offset, void* buffer, std::size_t count, std::size_t& got);
     int writeAt(std::uint64_t offset, const void* buffer, std::size_t count);
     int size(std::uint64_t& out);
+    // Writes the file's data to the disk (fdatasync); nothing to do when read-only.
     int flush();
     int truncate(std::uint64_t length);
 
@@ -48,11 +55,13 @@ public:
 
 private:
     int fd_ = -1;
+    bool writable_ = false;
 };
 
 // True when the file's attributes can be read.
 bool fileExists(const std::string& hostPath);
-// Renames a file; 0 or a Windows error code.
+// Renames a file like MoveFile: an existing target is never replaced (183); 0 or a
+// Windows error code.
 int renameFile(const std::string& fromHostPath, const std::string& toHostPath);
 // Maps an errno value to the nearest Windows error code.
 int windowsErrorFromErrno(int err);

@@ -19,13 +19,25 @@ std::string driveRoot(char letter);
 void setDriveRoot(char letter, const std::string& hostDirectory);
 
 // Expands a name to a full path as the disk layer does: a name containing "\\" or whose
-// first colon stands after its second character is taken as given; any other relative
-// name is joined to the current directory. The result is upper case.
+// first colon stands after its second character is taken as given; any other name is
+// made full and normalised ("." and ".." folded, repeated separators dropped):
+//   "c:\tax\x.dbf", "c:/tax/x.dbf", "c:x.dbf"  -> "C:\TAX\X.DBF" (Windows style, '\')
+//   "/tmp/x.dbf", "\tmp\x.dbf"                 -> "/TMP/X.DBF"     (host path, '/')
+//   "x.dbf", "sub\x.dbf"                       -> "<CURRENT DIRECTORY>/X.DBF", ".../SUB/X.DBF"
+// A trailing separator is kept. The result is upper case (upperAscii).
 std::string expandFullPath(const std::string& name);
+// The same expansion without upper-casing (the name's own case is kept).
+std::string expandPath(const std::string& name);
 
-// Finds the host file for a (possibly Windows-style) full path. Components are matched
-// without regard to case; a component that does not exist is kept as written, so the
-// result can name a file that is about to be created.
+// Finds the host file for a (possibly Windows-style) full path: the drive letter becomes
+// its mapped directory, '\' and '/' both separate components, "." and ".." are folded
+// (never above the drive's directory), and each component is matched exactly first,
+// then without regard to ASCII case against the directory's entries (of several such
+// entries the smallest name in byte order). A component that does not exist, and every
+// one after it, is kept as written, so the result can name a file that is about to be
+// created: with an upper-case full path a new file gets an upper-case name; pass the
+// name in the case it should have on disk (expandPath) to keep that case. Nothing is
+// cached: every call looks at the directories as they are now.
 std::string resolveHostPath(const std::string& fullPath);
 
 // Directory of the running program (for the "Default Directory" alias).
