@@ -378,7 +378,8 @@ bool PutNumber(const FieldDescriptor& field, std::uint8_t* record, const TableCo
     char buf[kFixedCapacity];
     const std::size_t n = fixedText(value, field.decimals, buf);
     const std::size_t length = fieldLength(field);
-    if (n > length) {
+    // Infinity and NaN never fit: their letters would read back as no number.
+    if (n > length || !std::isfinite(value)) {
         std::string message = field.name;
         message.append(" - ").append(buf, n);
         ReportEngineError(err::NumberTooLarge, sub::NumberWrite, message);

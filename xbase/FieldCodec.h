@@ -72,7 +72,7 @@ double GetNumber(const FieldDescriptor& field, const std::uint8_t* record,
 // PutFieldNumber: B, F, G, M, N, and in version 0x30 tables I, T, Y (else error
 // 1004/1299). Binary types store their binary form; text types the value in fixed
 // notation with the field's decimals, right-aligned (error 1011/1261 and nothing stored
-// when it does not fit).
+// when it does not fit, as infinity and NaN never do).
 bool PutNumber(const FieldDescriptor& field, std::uint8_t* record, const TableContext& table,
                double value);
 
