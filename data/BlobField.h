@@ -15,6 +15,8 @@ public:
     std::string AsString() const override;
     void SetAsString(std::string_view text) override;
     std::string DisplayText() const override;
+    FieldValue Value() const override;  // BlobBytes of the content, or null
+    void SetValue(const FieldValue& value) override;
 
     // Whole content, through a blob stream.
     std::string LoadBytes() const;

@@ -11,8 +11,6 @@ class BooleanField : public Field {
 public:
     explicit BooleanField(std::string fieldName);
 
-    std::string AsString() const override;
-    void SetAsString(std::string_view text) override;
     bool AsBoolean() const override;
     void SetAsBoolean(bool value) override;
     std::int32_t AsInteger() const override;  // 1 or 0

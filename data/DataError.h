@@ -3,6 +3,7 @@
 // message.
 #pragma once
 
+#include <initializer_list>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -16,9 +17,11 @@ public:
 
 // Raises a DataError with the message as given.
 [[noreturn]] void DatabaseError(const std::string& message);
-// Raises a DataError with the message after replacing its first "%s" by the argument.
-[[noreturn]] void DatabaseErrorFmt(std::string_view format, std::string_view argument);
-// The format with its first "%s" replaced by the argument.
-std::string FormatMessage(std::string_view format, std::string_view argument);
+// The format with each "%s" replaced by the next argument, in order.
+std::string FormatMessage(std::string_view format,
+                          std::initializer_list<std::string_view> arguments);
+// Raises a DataError with FormatMessage(format, arguments).
+[[noreturn]] void DatabaseErrorFmt(std::string_view format,
+                                   std::initializer_list<std::string_view> arguments);
 
 }  // namespace data

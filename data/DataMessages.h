@@ -17,7 +17,9 @@ inline constexpr const char* DuplicateFieldName = "Duplicate field name '%s'";
 inline constexpr const char* FieldTypeMismatch = "Type mismatch for field '%s'";
 inline constexpr const char* FieldAccessError = "Cannot access field '%s' as type %s";
 inline constexpr const char* FieldIndexError = "Field index out of range";
-inline constexpr const char* FieldRangeError = "%s is not a valid value for field '%s'";
+inline constexpr const char* FieldRangeError =
+    "%s is not a valid value for field '%s'. The allowed range is %s to %s";
+inline constexpr const char* FieldWithoutDataSet = "Field '%s' has no dataset";
 inline constexpr const char* InvalidInteger = "'%s' is not a valid integer value";
 inline constexpr const char* InvalidFloat = "'%s' is not a valid floating point value";
 inline constexpr const char* InvalidBoolean = "'%s' is not a valid boolean value";

@@ -127,9 +127,12 @@ public:
     const FieldDefList& FieldDefs() const { return fieldDefs_; }
     // Adds a persistent field while closed (a field of a definition, or a calculated
     // one); returns it. Persistent fields stay across Close/Open; when none exist at Open
-    // the framework makes one per definition and frees them at Close.
+    // the framework makes one per definition and frees them at Close. A persistent field
+    // binds to the definition of its name; the types must agree, except that a string
+    // definition (a dataset that keeps text) takes a field of any non-blob type.
     Field& AddField(std::unique_ptr<Field> field);
-    // Reads / writes values of all fields in order (null for missing ones).
+    // Reads / writes values of all fields in order; a null value clears the field,
+    // values beyond the given ones are left alone.
     std::vector<FieldValue> GetFieldValues() const;
     void SetFields(const std::vector<FieldValue>& values);
 
@@ -206,16 +209,22 @@ protected:
     virtual int GetRecordCount() { return -1; }
     // Record number of the active record; -1 when unknown (default).
     virtual int GetRecNo() { return -1; }
+    // Prepares the active row (ActiveBuffer()) for changes; raise to refuse the edit.
     virtual void InternalEdit() {}
     virtual void InternalInsert() {}
     // Fills a new row with the blank record.
     virtual void InternalInitRecord(RecordBuffer& buffer) = 0;
-    // Stores the active row: replaces the record in edit state, adds it in insert state
-    // (the row's bookmark flag bfEOF means appended, bfInserted/bfBOF inserted before the
-    // cursor's record).
+    // Stores the active row: replaces the record in edit state, adds it in insert state.
+    // Where a new row goes is the descendant's choice; its bookmark flag says where it
+    // was made: bfEOF by Append, bfBOF by Insert into an empty dataset, bfInserted by
+    // Insert before the record whose bookmark the row carries. Afterwards the cursor must
+    // be on the stored record (the framework rereads it with gmCurrent).
     virtual void InternalPost() = 0;
-    // Stores a filled row as a new record (InsertRecord/AppendRecord).
+    // Stores a filled row as a new record (InsertRecord: before the cursor's record;
+    // AppendRecord: at the end), leaving the cursor on it.
     virtual void InternalAddRecord(RecordBuffer& buffer, bool append) = 0;
+    // Ends an edit or insert without storing it (release what InternalEdit took). Also
+    // called after deleting a record that was in edit state.
     virtual void InternalCancel() {}
     // Removes the cursor's record and leaves the cursor where Resync finds the record to
     // show next (the next one, else the previous one).
@@ -223,7 +232,8 @@ protected:
     // Drops cached data before Refresh rereads (default: nothing).
     virtual void InternalRefresh() {}
     virtual void InternalGotoBookmark(const Bookmark& bookmark) = 0;
-    // Puts the cursor on the record held by buffer.
+    // Puts the cursor on the record held by buffer. Also called for a new row (flag
+    // bfInserted), whose bookmark is that of the record it was inserted before.
     virtual void InternalSetToRecord(RecordBuffer& buffer) = 0;
     // Called with an exception the framework cannot pass on (while a destructor closes);
     // default: nothing.
@@ -310,7 +320,9 @@ private:
     friend class DataSource;
     friend class DataLink;
 
-    static void Fire(const Event& event);
+    void Fire(const Event& event) {
+        if (event) event(*this);
+    }
     // Field reads and writes route here: calculated fields use the row's calc values.
     bool ReadFieldValue(const Field& field, FieldValue& value);
     void WriteFieldValue(Field& field, const FieldValue& value);

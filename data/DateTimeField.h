@@ -11,8 +11,6 @@ class DateTimeField : public Field {
 public:
     explicit DateTimeField(std::string fieldName);
 
-    std::string AsString() const override;
-    void SetAsString(std::string_view text) override;
     double AsDateTime() const override;
     void SetAsDateTime(double value) override;
     double AsFloat() const override;

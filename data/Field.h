@@ -64,8 +64,9 @@ public:
     bool IsNull() const;
     void Clear();  // sets null
     // The value in the field's own type (null when null).
-    FieldValue Value() const;
-    void SetValue(const FieldValue& value);  // any alternative, converted to the type
+    virtual FieldValue Value() const;
+    // Any alternative, converted to the field's type first.
+    virtual void SetValue(const FieldValue& value);
     FieldValue AsVariant() const { return Value(); }
     void SetAsVariant(const FieldValue& value) { SetValue(value); }
     // The value the record had before the current edit / the value being written.
@@ -113,8 +114,11 @@ protected:
     // Converts to the field's type and hands it to the dataset.
     void SetData(const FieldValue& value);
     [[noreturn]] void AccessError(const char* typeName) const;
-    [[noreturn]] void RangeError(std::string_view valueText) const;
+    [[noreturn]] void RangeError(std::string_view valueText, std::string_view low,
+                                 std::string_view high) const;
     void CheckClosed() const;
+    // Value() read with the dataset switched to the given state for the moment.
+    FieldValue ValueInState(DataSetState state) const;
 
 private:
     friend class DataSet;

@@ -10,8 +10,6 @@ class FloatField : public Field {
 public:
     explicit FloatField(std::string fieldName);
 
-    std::string AsString() const override;
-    void SetAsString(std::string_view text) override;
     std::int32_t AsInteger() const override;
     void SetAsInteger(std::int32_t value) override;
     double AsFloat() const override;

@@ -11,8 +11,6 @@ class StringField : public Field {
 public:
     explicit StringField(std::string fieldName, int size = 20);
 
-    std::string AsString() const override;
-    void SetAsString(std::string_view text) override;
     std::int32_t AsInteger() const override;
     void SetAsInteger(std::int32_t value) override;
     double AsFloat() const override;

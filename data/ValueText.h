@@ -39,9 +39,9 @@ std::string FormatDateTime(double dayCount);  // likewise
 double ParseDate(std::string_view text);      // "'%s' is not a valid date"
 double ParseDateTime(std::string_view text);  // "'%s' is not a valid date and time"
 
-// Day count range of years 1 to 9999.
+// Whole-day range of years 1 to 9999 (0001-01-01 and 9999-12-31).
 inline constexpr double kMinDayCount = -693593.0;
-inline constexpr double kMaxDayCount = 2958465.999999;
+inline constexpr double kMaxDayCount = 2958465.0;
 bool DayCountInRange(double dayCount);
 
 }  // namespace data

@@ -1,0 +1,276 @@
+#include "data/ValueText.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+
+#include "data/DataError.h"
+#include "data/DataMessages.h"
+#include "platform/DateText.h"
+#include "platform/FormatSettings.h"
+
+namespace data {
+
+namespace {
+
+constexpr int kPrecision = 15;
+
+std::string_view TrimBlanks(std::string_view text) {
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
+    return text;
+}
+
+char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool EqualsNoCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (LowerAscii(a[i]) != LowerAscii(b[i])) return false;
+    }
+    return true;
+}
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// Reads an unsigned run of digits at pos; returns the count read.
+int ReadNumber(std::string_view text, std::size_t& pos, int& value, int maxDigits) {
+    int count = 0;
+    value = 0;
+    while (pos < text.size() && IsDigit(text[pos]) && count < maxDigits) {
+        value = value * 10 + (text[pos] - '0');
+        ++pos;
+        ++count;
+    }
+    return count;
+}
+
+std::string TwoDigits(int value) {
+    char buf[4];
+    std::snprintf(buf, sizeof buf, "%02d", value % 100);
+    return buf;
+}
+
+}  // namespace
+
+std::string FormatFloat(double value) {
+    if (std::isnan(value)) return "NAN";
+    if (std::isinf(value)) return value < 0 ? "-INF" : "INF";
+    if (value == 0) return "0";
+    // Mantissa with 15 significant digits: d.dddddddddddddde±x
+    char buf[64];
+    auto res = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific,
+                             kPrecision - 1);
+    std::string_view sci(buf, static_cast<std::size_t>(res.ptr - buf));
+    bool negative = sci.front() == '-';
+    if (negative) sci.remove_prefix(1);
+    auto ePos = sci.find('e');
+    std::string digits;
+    for (char c : sci.substr(0, ePos)) {
+        if (c != '.') digits += c;
+    }
+    int exponent = 0;
+    std::from_chars(sci.data() + ePos + 1 + (sci[ePos + 1] == '+' ? 1 : 0),
+                    sci.data() + sci.size(), exponent);
+    while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
+
+    const char sep = platform::formatSettings().decimalSeparator;
+    std::string out = negative ? "-" : "";
+    if (exponent >= kPrecision || exponent < -5) {
+        out += digits[0];
+        if (digits.size() > 1) {
+            out += sep;
+            out.append(digits, 1);
+        }
+        out += 'E';
+        out += std::to_string(exponent);
+        return out;
+    }
+    if (exponent < 0) {
+        out += '0';
+        out += sep;
+        out.append(static_cast<std::size_t>(-exponent - 1), '0');
+        out += digits;
+        return out;
+    }
+    std::size_t intDigits = static_cast<std::size_t>(exponent) + 1;
+    if (digits.size() <= intDigits) {
+        out += digits;
+        out.append(intDigits - digits.size(), '0');
+    } else {
+        out.append(digits, 0, intDigits);
+        out += sep;
+        out.append(digits, intDigits);
+    }
+    return out;
+}
+
+std::optional<double> TryParseFloat(std::string_view text) {
+    text = TrimBlanks(text);
+    if (text.empty()) return std::nullopt;
+    // Rebuild the number in the neutral form from_chars reads, checking each character.
+    const char sep = platform::formatSettings().decimalSeparator;
+    std::string neutral;
+    std::size_t i = 0;
+    bool negative = false;
+    if (text[i] == '+' || text[i] == '-') negative = text[i++] == '-';
+    bool anyDigit = false;
+    while (i < text.size() && IsDigit(text[i])) {
+        neutral += text[i++];
+        anyDigit = true;
+    }
+    if (i < text.size() && text[i] == sep) {
+        neutral += '.';
+        ++i;
+        while (i < text.size() && IsDigit(text[i])) {
+            neutral += text[i++];
+            anyDigit = true;
+        }
+    }
+    if (!anyDigit) {
+        if (EqualsNoCase(text.substr(i), "INF")) return negative ? -HUGE_VAL : HUGE_VAL;
+        if (!negative && EqualsNoCase(text.substr(i), "NAN")) return std::nan("");
+        return std::nullopt;
+    }
+    if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
+        neutral += 'e';
+        ++i;
+        if (i < text.size() && (text[i] == '+' || text[i] == '-')) neutral += text[i++];
+        bool expDigit = false;
+        while (i < text.size() && IsDigit(text[i])) {
+            neutral += text[i++];
+            expDigit = true;
+        }
+        if (!expDigit) return std::nullopt;
+    }
+    if (i != text.size()) return std::nullopt;
+    double value = 0;
+    auto res = std::from_chars(neutral.data(), neutral.data() + neutral.size(), value);
+    if (res.ec == std::errc::result_out_of_range) {
+        // Underflow reads as zero; overflow is no valid value.
+        if (std::fabs(value) < 1.0) return negative ? -0.0 : 0.0;
+        return std::nullopt;
+    }
+    if (res.ec != std::errc() || res.ptr != neutral.data() + neutral.size()) return std::nullopt;
+    return negative ? -value : value;
+}
+
+double ParseFloat(std::string_view text) {
+    auto value = TryParseFloat(text);
+    if (!value) DatabaseErrorFmt(msg::InvalidFloat, {text});
+    return *value;
+}
+
+std::string FormatInteger(std::int64_t value) { return std::to_string(value); }
+
+std::optional<std::int64_t> TryParseInteger(std::string_view text) {
+    text = TrimBlanks(text);
+    if (!text.empty() && text.front() == '+') text.remove_prefix(1);
+    if (text.empty()) return std::nullopt;
+    std::int64_t value = 0;
+    auto res = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (res.ec != std::errc() || res.ptr != text.data() + text.size()) return std::nullopt;
+    return value;
+}
+
+std::int32_t ParseInteger(std::string_view text) {
+    auto value = TryParseInteger(text);
+    if (!value || *value < INT32_MIN || *value > INT32_MAX) {
+        DatabaseErrorFmt(msg::InvalidInteger, {text});
+    }
+    return static_cast<std::int32_t>(*value);
+}
+
+std::string FormatBoolean(bool value) { return value ? "True" : "False"; }
+
+std::optional<bool> TryParseBoolean(std::string_view text) {
+    text = TrimBlanks(text);
+    for (const char* t : {"true", "t", "yes", "y"}) {
+        if (EqualsNoCase(text, t)) return true;
+    }
+    for (const char* f : {"false", "f", "no", "n"}) {
+        if (EqualsNoCase(text, f)) return false;
+    }
+    return std::nullopt;
+}
+
+bool ParseBoolean(std::string_view text) {
+    auto value = TryParseBoolean(text);
+    if (!value) DatabaseErrorFmt(msg::InvalidBoolean, {text});
+    return *value;
+}
+
+bool DayCountInRange(double dayCount) {
+    if (!std::isfinite(dayCount)) return false;
+    double day = std::trunc(dayCount);
+    return day >= kMinDayCount && day <= kMaxDayCount;
+}
+
+std::string FormatDate(double dayCount) {
+    if (!DayCountInRange(dayCount)) DatabaseError(msg::DateOutOfRange);
+    const auto& settings = platform::formatSettings();
+    auto date = platform::dateFromDayCount(static_cast<std::int64_t>(std::trunc(dayCount)));
+    return platform::formatDate(settings.shortDateFormat, date, settings.dateSeparator);
+}
+
+std::string FormatDateTime(double dayCount) {
+    std::string text = FormatDate(dayCount);
+    // The whole part is the day, the fraction's size the time (also before the epoch).
+    double fraction = std::fabs(dayCount - std::trunc(dayCount));
+    long seconds = std::lround(fraction * 86400.0);
+    if (seconds >= 86400) seconds = 86399;  // a fraction that rounds up stays in its day
+    if (seconds > 0) {
+        text += ' ';
+        text += std::to_string(seconds / 3600);
+        text += ':' + TwoDigits(static_cast<int>(seconds / 60 % 60));
+        text += ':' + TwoDigits(static_cast<int>(seconds % 60));
+    }
+    return text;
+}
+
+namespace {
+
+std::optional<double> TryParseDate(std::string_view text) {
+    const auto& settings = platform::formatSettings();
+    auto date = platform::parseDate(TrimBlanks(text), settings.shortDateFormat,
+                                    settings.dateSeparator);
+    if (!date || !platform::isValidDate(date->year, date->month, date->day)) return std::nullopt;
+    return static_cast<double>(platform::dayCountFromDate(*date));
+}
+
+// "h:mm" or "h:mm:ss", hours 0-23.
+std::optional<double> TryParseTime(std::string_view text) {
+    std::size_t pos = 0;
+    int h = 0, m = 0, s = 0;
+    if (ReadNumber(text, pos, h, 2) == 0 || pos >= text.size() || text[pos++] != ':') {
+        return std::nullopt;
+    }
+    if (ReadNumber(text, pos, m, 2) == 0) return std::nullopt;
+    if (pos < text.size()) {
+        if (text[pos++] != ':' || ReadNumber(text, pos, s, 2) == 0) return std::nullopt;
+    }
+    if (pos != text.size() || h > 23 || m > 59 || s > 59) return std::nullopt;
+    return (h * 3600 + m * 60 + s) / 86400.0;
+}
+
+}  // namespace
+
+double ParseDate(std::string_view text) {
+    auto value = TryParseDate(text);
+    if (!value) DatabaseErrorFmt(msg::InvalidDate, {text});
+    return *value;
+}
+
+double ParseDateTime(std::string_view text) {
+    std::string_view trimmed = TrimBlanks(text);
+    auto space = trimmed.find(' ');
+    std::optional<double> date = TryParseDate(trimmed.substr(0, space));
+    std::optional<double> time = 0.0;
+    if (space != std::string_view::npos) time = TryParseTime(TrimBlanks(trimmed.substr(space)));
+    if (!date || !time) DatabaseErrorFmt(msg::InvalidDateTime, {text});
+    // Before the epoch the fraction counts backwards from the day, as in the classic
+    // date-time value: -1.25 is 29 December 1899, 06:00.
+    return *date < 0 ? *date - *time : *date + *time;
+}
+
+}  // namespace data
