@@ -2,7 +2,11 @@
 //
 // The OEM code page is a process-wide setting (default "CP936", GBK), and may be given
 // per call. Conversion never splits a multi-byte character: a value cut to a field's
-// width ends on a character boundary. Bytes that do not convert are replaced by '?'.
+// width ends on a character boundary. Bytes that do not convert are replaced by '?' (one
+// per character) and conversion goes on. A code page is any name iconv knows ("CP936",
+// "GBK", "CP437", "CP850", ...); an unknown name throws std::invalid_argument.
+// Thread-safe: each thread keeps its own iconv descriptors. Plain ASCII text is returned
+// as it is without calling iconv (for code pages whose lower half is ASCII).
 #pragma once
 
 #include <cstddef>
@@ -11,6 +15,7 @@
 
 namespace platform {
 
+// The reference stays valid after the setting changes.
 const std::string& oemCodePage();
 void setOemCodePage(const std::string& iconvName);
 

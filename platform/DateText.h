@@ -1,10 +1,22 @@
 // Calendar arithmetic and date text in the platform's short date format.
 //
-// Day counts are days since 30 December 1899 (the platform's date-time epoch). Formatting
-// follows the short date format's letters (d, dd, m, mm, yy, yyyy; any case), with '/'
-// standing for the date separator. Parsing reads numbers in the order the format gives
-// (Y, M, D), separated by the date separator; a two-digit year is taken in the window
-// of 50 years around the current year.
+// Day counts are days since 30 December 1899 (the platform's date-time epoch), in the
+// proleptic Gregorian calendar; earlier days are negative. Valid dates run from 1 January
+// 1 to 31 December 9999.
+//
+// Formatting follows the short date format's letters in any case: d and dd (day), m and
+// mm (month), y/yy (two-digit year) and yyy/yyyy (four digits); ddd/dddd and mmm/mmmm give
+// English day and month names. '/' stands for the date separator, text in quotes ('...'
+// or "...") is copied without the quotes, every other character is copied as it is.
+// Compiled formats are cached per thread, so formatting costs no parsing of the format.
+//
+// Parsing reads two or three numbers in the order the format's letters first appear
+// (Y, M, D), separated by the date separator or by the format's own first separator
+// character (so "2007/03/15" and "2007-03-15" both read with "yyyy-mm-dd" and '/').
+// Blanks around numbers and one separator after the last number are allowed. A year of
+// one or two digits falls in the 100 years from 50 years before the clock's current year
+// (localNow()); with only two numbers (month and day) the year is the current one.
+// Anything else, and any invalid date, gives nullopt.
 #pragma once
 
 #include <cstdint>

@@ -42,6 +42,7 @@ public:
     // Reads up to count bytes at offset; `got` receives how many arrived (short at EOF).
     int readAt(std::uint64_t offset, void* buffer, std::size_t count, std::size_t& got);
     int writeAt(std::uint64_t offset, const void* buffer, std::size_t count);
+    // Current size of the file (as other processes may have extended it).
     int size(std::uint64_t& out);
     // Writes the file's data to the disk (fdatasync); nothing to do when read-only.
     int flush();
