@@ -28,6 +28,14 @@ TEST(CodePage, ChineseTextRoundTripsThroughGbk) {
     EXPECT_EQ(utf8ToOem(mixed).size(), 14u + 6u * 2u);  // six Chinese characters of two bytes
 }
 
+TEST(CodePage, TrailBytesThatLookLikeAsciiLettersStayInTheirCharacter) {
+    // As stored by another xBase program in the fixtures: 價格 and 發票.
+    EXPECT_EQ(oemToUtf8("\x83\x72\xB8\xF1"), "價格");
+    EXPECT_EQ(oemToUtf8("\xB0\x6C\xC6\xB1"), "發票");
+    EXPECT_EQ(utf8ToOem("價格"), "\x83\x72\xB8\xF1");
+    EXPECT_EQ(utf8ToOem("價格", "CP936", 3), "\x83\x72");
+}
+
 TEST(CodePage, AsciiPassesUnchanged) {
     const std::string ascii("FA_PIAO 12.50 \x01\x7f", 16);
     EXPECT_EQ(oemToUtf8(ascii), ascii);
