@@ -1,0 +1,269 @@
+// Table engine benchmarks, side by side with shapelib and the I/O floor on one workload:
+// a 1,000,000-record dBase III table (152-byte records) from peers/gen.h.
+//
+//   table_bench                       everything, medians of 3 runs
+//   table_bench --benchmark_filter=Scan
+// Environment: TAXBRIDGE_BENCH_RECORDS (default 1000000), TAXBRIDGE_BENCH_DIR (default /tmp).
+// Each benchmark checks its result against the generator's checksum and fails otherwise.
+#include <benchmark/benchmark.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "BenchTable.h"
+#include "platform/FormatSettings.h"
+#include "xbase/DbfHandler.h"
+
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wformat-truncation"
+#pragma GCC diagnostic ignored "-Wsign-compare"
+#include "peers/gen.h"
+#pragma GCC diagnostic pop
+
+#ifdef TAXBRIDGE_HAVE_SHAPELIB
+#include <shapefil.h>
+#endif
+
+namespace {
+
+constexpr long kRandomReads = 100000;
+constexpr long kSharedAppends = 200000;
+
+long TableRecords() {
+    const char* n = std::getenv("TAXBRIDGE_BENCH_RECORDS");
+    return n && *n ? std::atol(n) : 1000000;
+}
+
+std::string Path(const char* name) { return bench::BenchDir() + "/taxbridge-bench-" + name; }
+
+// Fills the handler's record buffer with record i of the workload, the way a caller
+// writes typed values: text for characters, numbers for numerics, the stored date.
+void PutWorkloadRecord(xbase::DbfHandler& table, long i) {
+    gen_rec_t r;
+    gen_record(GEN_DEFAULT_SEED, static_cast<std::uint64_t>(i), &r);
+    table.PutFieldRaw(1, r.name);
+    table.PutFieldRaw(2, r.code);
+    table.PutFieldRaw(3, r.city);
+    table.PutFieldNumber(4, static_cast<double>(r.qty));
+    table.PutFieldNumber(5, static_cast<double>(r.price_cents) / 100.0);
+    table.PutFieldNumber(6, static_cast<double>(r.amount_cents) / 100.0);
+    table.PutFieldRaw(7, r.date8);
+    table.PutFieldLogical(8, r.flag == 'T');
+    table.PutFieldRaw(9, r.note);
+    table.PutFieldNumber(10, static_cast<double>(r.rate_milli) / 1000.0);
+}
+
+std::uint64_t FoldCurrent(xbase::DbfHandler& table, std::uint64_t ck, std::string& text) {
+    if (table.RecordDeleted()) {
+        ck ^= '*';
+        ck *= 0x100000001b3ULL;
+    }
+    for (int f = 1; f <= GEN_NFIELDS; ++f) {
+        table.GetFieldText(f, text);
+        ck = ck_field(ck, text.data(), text.size());
+    }
+    return ck_endrec(ck);
+}
+
+// Dates read back as YYYYMMDD, the stored form the peers fold.
+void UseStoredDateForm() { platform::formatSettings().shortDateFormat = "yyyymmdd"; }
+
+// The engine's table of the whole workload, written once by the engine itself.
+const std::string& EngineTable() {
+    static const std::string path = [] {
+        std::string p = Path("engine.dbf");
+        bench::WriteEmptyTable(p);
+        xbase::DbfHandler table(p, false, true);
+        for (long i = 0, n = TableRecords(); i < n; ++i) {
+            PutWorkloadRecord(table, i);
+            table.AppendRecord();
+        }
+        return p;
+    }();
+    return path;
+}
+
+void BM_Engine_AppendExclusive(benchmark::State& state) {
+    const long n = TableRecords();
+    const std::string path = Path("append-x.dbf");
+    for (auto _ : state) {
+        state.PauseTiming();
+        bench::WriteEmptyTable(path);
+        state.ResumeTiming();
+        {
+            xbase::DbfHandler table(path, false, true);
+            for (long i = 0; i < n; ++i) {
+                PutWorkloadRecord(table, i);
+                table.AppendRecord();
+            }
+        }
+    }
+    state.counters["records/s"] = benchmark::Counter(static_cast<double>(n) * state.iterations(),
+                                                      benchmark::Counter::kIsRate);
+    std::filesystem::remove(path);
+}
+
+void BM_Engine_AppendShared(benchmark::State& state) {
+    const long n = kSharedAppends;
+    const std::string path = Path("append-s.dbf");
+    for (auto _ : state) {
+        state.PauseTiming();
+        bench::WriteEmptyTable(path);
+        state.ResumeTiming();
+        {
+            xbase::DbfHandler table(path, true, true);
+            for (long i = 0; i < n; ++i) {
+                PutWorkloadRecord(table, i);
+                table.AppendRecord();
+            }
+        }
+    }
+    state.counters["records/s"] = benchmark::Counter(static_cast<double>(n) * state.iterations(),
+                                                      benchmark::Counter::kIsRate);
+    std::filesystem::remove(path);
+}
+
+void BM_Engine_Scan(benchmark::State& state) {
+    UseStoredDateForm();
+    const std::string& path = EngineTable();
+    const std::uint64_t expected = bench::ExpectedScanChecksum(TableRecords());
+    std::string text;
+    for (auto _ : state) {
+        xbase::DbfHandler table(path, true, false);
+        table.SetReadAhead(true);
+        std::uint64_t ck = CK_INIT;
+        for (table.GoTo(xbase::move::First); !table.Eof(); table.GoTo(xbase::move::Next))
+            ck = FoldCurrent(table, ck, text);
+        if (ck != expected) state.SkipWithError("scan checksum differs from the generator's");
+    }
+}
+
+void BM_Engine_RandomGoTo(benchmark::State& state) {
+    UseStoredDateForm();
+    const std::string& path = EngineTable();
+    std::vector<long> records(kRandomReads);
+    bench::RandomRecords(TableRecords(), kRandomReads, records.data());
+    const std::uint64_t expected = bench::ExpectedChecksum(records.data(), kRandomReads);
+    std::string text;
+    for (auto _ : state) {
+        xbase::DbfHandler table(path, true, false);
+        std::uint64_t ck = CK_INIT;
+        for (long r : records) {
+            table.GoTo(static_cast<std::int32_t>(r + 1));
+            ck = FoldCurrent(table, ck, text);
+        }
+        if (ck != expected) state.SkipWithError("random checksum differs from the generator's");
+    }
+}
+
+void BM_Floor_PreadScan(benchmark::State& state) {
+    const std::string& path = EngineTable();
+    std::vector<unsigned char> buffer(32768);
+    for (auto _ : state) {
+        int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        std::uint64_t sum = 0;
+        off_t offset = 0;
+        ssize_t got;
+        while ((got = ::pread(fd, buffer.data(), buffer.size(), offset)) > 0) {
+            for (ssize_t k = 0; k < got; ++k) sum += buffer[static_cast<std::size_t>(k)];
+            offset += got;
+        }
+        ::close(fd);
+        benchmark::DoNotOptimize(sum);
+    }
+}
+
+#ifdef TAXBRIDGE_HAVE_SHAPELIB
+std::uint64_t FoldShapelib(DBFHandle h, int i, std::uint64_t ck) {
+    if (DBFIsRecordDeleted(h, i)) {
+        ck ^= '*';
+        ck *= 0x100000001b3ULL;
+    }
+    for (int f = 0; f < GEN_NFIELDS; ++f) {
+        const char* s = DBFReadStringAttribute(h, i, f);
+        ck = ck_field(ck, s, std::strlen(s));
+    }
+    return ck_endrec(ck);
+}
+
+void BM_Shapelib_Append(benchmark::State& state) {
+    const long n = TableRecords();
+    const std::string path = Path("shapelib.dbf");
+    for (auto _ : state) {
+        DBFHandle h = DBFCreateEx(path.c_str(), "");
+        for (int f = 0; f < GEN_NFIELDS; ++f)
+            DBFAddNativeFieldType(h, GEN_FIELDS[f].name, GEN_FIELDS[f].type, GEN_FIELDS[f].len,
+                                  GEN_FIELDS[f].dec);
+        gen_rec_t r;
+        for (long i = 0; i < n; ++i) {
+            int k = static_cast<int>(i);
+            gen_record(GEN_DEFAULT_SEED, static_cast<std::uint64_t>(i), &r);
+            DBFWriteStringAttribute(h, k, 0, r.name);
+            DBFWriteStringAttribute(h, k, 1, r.code);
+            DBFWriteStringAttribute(h, k, 2, r.city);
+            DBFWriteIntegerAttribute(h, k, 3, static_cast<int>(r.qty));
+            DBFWriteDoubleAttribute(h, k, 4, static_cast<double>(r.price_cents) / 100.0);
+            DBFWriteDoubleAttribute(h, k, 5, static_cast<double>(r.amount_cents) / 100.0);
+            DBFWriteAttributeDirectly(h, k, 6, r.date8);
+            DBFWriteLogicalAttribute(h, k, 7, r.flag);
+            DBFWriteStringAttribute(h, k, 8, r.note);
+            DBFWriteDoubleAttribute(h, k, 9, static_cast<double>(r.rate_milli) / 1000.0);
+        }
+        DBFClose(h);
+    }
+    state.counters["records/s"] = benchmark::Counter(static_cast<double>(n) * state.iterations(),
+                                                      benchmark::Counter::kIsRate);
+}
+
+void BM_Shapelib_Scan(benchmark::State& state) {
+    const std::string& path = EngineTable();
+    const std::uint64_t expected = bench::ExpectedScanChecksum(TableRecords());
+    for (auto _ : state) {
+        DBFHandle h = DBFOpen(path.c_str(), "rb");
+        const int n = DBFGetRecordCount(h);
+        std::uint64_t ck = CK_INIT;
+        for (int i = 0; i < n; ++i) ck = FoldShapelib(h, i, ck);
+        DBFClose(h);
+        if (ck != expected) state.SkipWithError("scan checksum differs from the generator's");
+    }
+}
+
+void BM_Shapelib_Random(benchmark::State& state) {
+    const std::string& path = EngineTable();
+    std::vector<long> records(kRandomReads);
+    bench::RandomRecords(TableRecords(), kRandomReads, records.data());
+    const std::uint64_t expected = bench::ExpectedChecksum(records.data(), kRandomReads);
+    for (auto _ : state) {
+        DBFHandle h = DBFOpen(path.c_str(), "rb");
+        std::uint64_t ck = CK_INIT;
+        for (long r : records) ck = FoldShapelib(h, static_cast<int>(r), ck);
+        DBFClose(h);
+        if (ck != expected) state.SkipWithError("random checksum differs from the generator's");
+    }
+}
+#endif
+
+void Configure(benchmark::internal::Benchmark* b) {
+    b->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(3)->ReportAggregatesOnly(true)
+        ->UseRealTime();
+}
+
+}  // namespace
+
+BENCHMARK(BM_Floor_PreadScan)->Apply(Configure);
+BENCHMARK(BM_Engine_Scan)->Apply(Configure);
+BENCHMARK(BM_Engine_RandomGoTo)->Apply(Configure);
+BENCHMARK(BM_Engine_AppendExclusive)->Apply(Configure);
+BENCHMARK(BM_Engine_AppendShared)->Apply(Configure);
+#ifdef TAXBRIDGE_HAVE_SHAPELIB
+BENCHMARK(BM_Shapelib_Scan)->Apply(Configure);
+BENCHMARK(BM_Shapelib_Random)->Apply(Configure);
+BENCHMARK(BM_Shapelib_Append)->Apply(Configure);
+#endif
+
+BENCHMARK_MAIN();
