@@ -2,10 +2,11 @@
 // ASCII fast path (most table values are plain ASCII and need no conversion at all).
 #include "platform/CodePage.h"
 
+#include <iconv.h>
+
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
-#include <iconv.h>
 #include <list>
 #include <mutex>
 #include <stdexcept>
@@ -99,7 +100,10 @@ bool isAscii(std::string_view text) {
 // Length of the well-formed UTF-8 character at text[pos], or 1 for a malformed byte.
 std::size_t utf8CharLength(std::string_view text, std::size_t pos) {
     const auto lead = static_cast<unsigned char>(text[pos]);
-    std::size_t length = lead >= 0xF0 && lead <= 0xF4 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC2 && lead < 0xE0 ? 2 : 1;
+    std::size_t length = lead >= 0xF0 && lead <= 0xF4  ? 4
+                         : lead >= 0xE0                ? 3
+                         : lead >= 0xC2 && lead < 0xE0 ? 2
+                                                       : 1;
     if (lead >= 0xF5) length = 1;
     if (length == 1 || pos + length > text.size()) return 1;
     for (std::size_t k = 1; k < length; ++k)

@@ -16,7 +16,8 @@ namespace {
 // Day count of 1970-01-01, the origin of the civil-day algorithms below.
 constexpr std::int64_t kUnixEpochDayCount = 25569;
 
-constexpr std::array<const char*, 7> kShortDayNames{"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
+constexpr std::array<const char*, 7> kShortDayNames{"Sun", "Mon", "Tue", "Wed",
+                                                    "Thu", "Fri", "Sat"};
 constexpr std::array<const char*, 7> kLongDayNames{"Sunday",   "Monday", "Tuesday", "Wednesday",
                                                    "Thursday", "Friday", "Saturday"};
 constexpr std::array<const char*, 12> kShortMonthNames{"Jan", "Feb", "Mar", "Apr", "May", "Jun",
@@ -83,11 +84,11 @@ struct Token {
 enum class Part : unsigned char { Year, Month, Day };
 
 struct CompiledFormat {
-    std::string text;                 // the format as given (the cache key)
-    std::string literals;             // literal characters, addressed by the tokens
+    std::string text;      // the format as given (the cache key)
+    std::string literals;  // literal characters, addressed by the tokens
     std::vector<Token> tokens;
     std::array<Part, 3> order{Part::Month, Part::Day, Part::Year};
-    char literalSeparator = 0;        // first literal character that can separate numbers
+    char literalSeparator = 0;  // first literal character that can separate numbers
 };
 
 CompiledFormat compile(std::string_view format) {
@@ -97,7 +98,8 @@ CompiledFormat compile(std::string_view format) {
                                          std::string_view::npos};
     auto addLiteral = [&](char c) {
         if (!compiled.tokens.empty() && compiled.tokens.back().kind == TokenKind::Literal &&
-            compiled.tokens.back().offset + compiled.tokens.back().length == compiled.literals.size()) {
+            compiled.tokens.back().offset + compiled.tokens.back().length ==
+                compiled.literals.size()) {
             ++compiled.tokens.back().length;
         } else {
             compiled.tokens.push_back(
@@ -137,12 +139,12 @@ CompiledFormat compile(std::string_view format) {
         if (seen == std::string_view::npos) seen = i;
         TokenKind kind;
         if (letter == 'D')
-            kind = count == 1 ? TokenKind::Day
+            kind = count == 1   ? TokenKind::Day
                    : count == 2 ? TokenKind::Day2
                    : count == 3 ? TokenKind::DayShortName
                                 : TokenKind::DayLongName;
         else if (letter == 'M')
-            kind = count == 1 ? TokenKind::Month
+            kind = count == 1   ? TokenKind::Month
                    : count == 2 ? TokenKind::Month2
                    : count == 3 ? TokenKind::MonthShortName
                                 : TokenKind::MonthLongName;
@@ -239,17 +241,26 @@ std::string formatDate(std::string_view format, const CivilDate& date, char date
             case TokenKind::DateSeparator:
                 if (dateSeparator) out += dateSeparator;
                 break;
-            case TokenKind::Day: appendNumber(out, date.day, 1); break;
-            case TokenKind::Day2: appendNumber(out, date.day, 2); break;
+            case TokenKind::Day:
+                appendNumber(out, date.day, 1);
+                break;
+            case TokenKind::Day2:
+                appendNumber(out, date.day, 2);
+                break;
             case TokenKind::DayShortName:
             case TokenKind::DayLongName: {
                 if (!isValidDate(date.year, date.month, date.day)) break;
                 const auto dow = static_cast<std::size_t>(dayOfWeek(dayCountFromDate(date)) - 1);
-                out += token.kind == TokenKind::DayShortName ? kShortDayNames[dow] : kLongDayNames[dow];
+                out += token.kind == TokenKind::DayShortName ? kShortDayNames[dow]
+                                                             : kLongDayNames[dow];
                 break;
             }
-            case TokenKind::Month: appendNumber(out, date.month, 1); break;
-            case TokenKind::Month2: appendNumber(out, date.month, 2); break;
+            case TokenKind::Month:
+                appendNumber(out, date.month, 1);
+                break;
+            case TokenKind::Month2:
+                appendNumber(out, date.month, 2);
+                break;
             case TokenKind::MonthShortName:
             case TokenKind::MonthLongName:
                 if (date.month < 1 || date.month > 12) break;
@@ -257,14 +268,19 @@ std::string formatDate(std::string_view format, const CivilDate& date, char date
                            ? kShortMonthNames[static_cast<std::size_t>(date.month - 1)]
                            : kLongMonthNames[static_cast<std::size_t>(date.month - 1)];
                 break;
-            case TokenKind::Year2: appendNumber(out, year % 100, 2); break;
-            case TokenKind::Year4: appendNumber(out, year, 4); break;
+            case TokenKind::Year2:
+                appendNumber(out, year % 100, 2);
+                break;
+            case TokenKind::Year4:
+                appendNumber(out, year, 4);
+                break;
         }
     }
     return out;
 }
 
-std::optional<CivilDate> parseDate(std::string_view text, std::string_view format, char dateSeparator) {
+std::optional<CivilDate> parseDate(std::string_view text, std::string_view format,
+                                   char dateSeparator) {
     const CompiledFormat& compiled = compiledFormat(format);
     std::size_t pos = 0;
     auto skipBlanks = [&] {
@@ -294,7 +310,8 @@ std::optional<CivilDate> parseDate(std::string_view text, std::string_view forma
 
     std::array<int, 3> numbers{};
     std::array<int, 3> digits{};
-    if (!scanNumber(numbers[0], digits[0]) || !scanSeparator() || !scanNumber(numbers[1], digits[1]))
+    if (!scanNumber(numbers[0], digits[0]) || !scanSeparator() ||
+        !scanNumber(numbers[1], digits[1]))
         return std::nullopt;
 
     CivilDate date;
@@ -307,8 +324,12 @@ std::optional<CivilDate> parseDate(std::string_view text, std::string_view forma
                     date.year = numbers[k];
                     yearDigits = digits[k];
                     break;
-                case Part::Month: date.month = numbers[k]; break;
-                case Part::Day: date.day = numbers[k]; break;
+                case Part::Month:
+                    date.month = numbers[k];
+                    break;
+                case Part::Day:
+                    date.day = numbers[k];
+                    break;
             }
         }
         if (yearDigits <= 2) {

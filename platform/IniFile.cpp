@@ -57,7 +57,8 @@ std::vector<std::pair<std::string, std::string>> readIniSection(const std::strin
         if (line.front() == '[') {
             if (inSection) break;  // the first section of that name is the one read
             const auto close = line.find(']');
-            const std::string_view name = trimmed(line.substr(1, close == std::string_view::npos ? line.size() - 1 : close - 1));
+            const std::string_view name = trimmed(
+                line.substr(1, close == std::string_view::npos ? line.size() - 1 : close - 1));
             inSection = !sectionSeen && equalsIgnoringAsciiCase(name, wanted);
             sectionSeen = sectionSeen || inSection;
             continue;
@@ -65,8 +66,11 @@ std::vector<std::pair<std::string, std::string>> readIniSection(const std::strin
         if (!inSection) continue;
         const auto equals = line.find('=');
         std::string_view key = trimmed(line.substr(0, equals));
-        std::string_view value = equals == std::string_view::npos ? std::string_view() : trimmed(line.substr(equals + 1));
-        if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
+        std::string_view value = equals == std::string_view::npos
+                                     ? std::string_view()
+                                     : trimmed(line.substr(equals + 1));
+        if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+            value.back() == value.front())
             value = value.substr(1, value.size() - 2);
         if (key.empty()) continue;
         entries.emplace_back(std::string(key), std::string(value));

@@ -2,13 +2,14 @@
 // reads and writes, and open-file-description byte-range locks.
 #include "platform/OsFile.h"
 
-#include <cerrno>
-#include <climits>
-#include <cstdio>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdio>
 
 namespace platform {
 
@@ -215,7 +216,9 @@ int OsFile::truncate(std::uint64_t length) {
     do {
         rc = ::ftruncate(fd_, static_cast<off_t>(length));
     } while (rc != 0 && errno == EINTR);
-    if (rc != 0) return errno == EINVAL || errno == EBADF ? kErrorAccessDenied : windowsErrorFromErrno(errno);
+    if (rc != 0)
+        return errno == EINVAL || errno == EBADF ? kErrorAccessDenied
+                                                 : windowsErrorFromErrno(errno);
     return 0;
 }
 
@@ -226,7 +229,8 @@ int OsFile::lock(std::uint64_t offset, std::uint64_t length) {
     struct flock fl;
     // A read-only descriptor cannot hold a write lock; it takes a read lock, which still
     // excludes every writer's lock on the region.
-    if (!makeRegion(fl, writable_ ? F_WRLCK : F_RDLCK, offset, length)) return kErrorInvalidParameter;
+    if (!makeRegion(fl, writable_ ? F_WRLCK : F_RDLCK, offset, length))
+        return kErrorInvalidParameter;
     for (;;) {
         if (::fcntl(fd_, F_OFD_SETLK, &fl) == 0) return 0;
         const int err = errno;
@@ -254,7 +258,8 @@ bool fileExists(const std::string& hostPath) {
 
 int renameFile(const std::string& fromHostPath, const std::string& toHostPath) {
     // MoveFile never replaces an existing target.
-    int rc = ::renameat2(AT_FDCWD, fromHostPath.c_str(), AT_FDCWD, toHostPath.c_str(), RENAME_NOREPLACE);
+    int rc =
+        ::renameat2(AT_FDCWD, fromHostPath.c_str(), AT_FDCWD, toHostPath.c_str(), RENAME_NOREPLACE);
     if (rc != 0 && (errno == EINVAL || errno == ENOSYS)) {
         // File systems without RENAME_NOREPLACE: check, then rename.
         if (fileExists(toHostPath)) return kErrorAlreadyExists;
@@ -271,31 +276,50 @@ int renameFile(const std::string& fromHostPath, const std::string& toHostPath) {
 
 int windowsErrorFromErrno(int err) {
     switch (err) {
-        case 0: return 0;
-        case ENOENT: return kErrorFileNotFound;
-        case ENOTDIR: return kErrorPathNotFound;
+        case 0:
+            return 0;
+        case ENOENT:
+            return kErrorFileNotFound;
+        case ENOTDIR:
+            return kErrorPathNotFound;
         case EMFILE:
-        case ENFILE: return 4;  // too many open files
+        case ENFILE:
+            return 4;  // too many open files
         case EACCES:
         case EPERM:
         case EROFS:
         case EISDIR:
-        case ETXTBSY: return kErrorAccessDenied;
-        case EBADF: return kErrorInvalidHandle;
-        case ENOMEM: return 8;  // not enough memory
-        case EXDEV: return 17;  // not the same device
-        case EIO: return 23;    // data error
-        case EBUSY: return kErrorSharingViolation;
-        case EAGAIN: return kErrorLockViolation;
-        case ENOLCK: return 36;  // sharing buffer exceeded: no lock records left
-        case EINVAL: return kErrorInvalidParameter;
+        case ETXTBSY:
+            return kErrorAccessDenied;
+        case EBADF:
+            return kErrorInvalidHandle;
+        case ENOMEM:
+            return 8;  // not enough memory
+        case EXDEV:
+            return 17;  // not the same device
+        case EIO:
+            return 23;  // data error
+        case EBUSY:
+            return kErrorSharingViolation;
+        case EAGAIN:
+            return kErrorLockViolation;
+        case ENOLCK:
+            return 36;  // sharing buffer exceeded: no lock records left
+        case EINVAL:
+            return kErrorInvalidParameter;
         case ENOSPC:
-        case EDQUOT: return kErrorDiskFull;
-        case ENOTEMPTY: return 145;  // directory not empty
-        case EEXIST: return kErrorAlreadyExists;
-        case ENAMETOOLONG: return 206;  // file name too long
-        case EFBIG: return 223;         // file too large
-        default: return 31;             // a device attached to the system is not functioning
+        case EDQUOT:
+            return kErrorDiskFull;
+        case ENOTEMPTY:
+            return 145;  // directory not empty
+        case EEXIST:
+            return kErrorAlreadyExists;
+        case ENAMETOOLONG:
+            return 206;  // file name too long
+        case EFBIG:
+            return 223;  // file too large
+        default:
+            return 31;  // a device attached to the system is not functioning
     }
 }
 

@@ -2,15 +2,16 @@
 // and case-insensitive resolution of host files.
 #include "platform/Paths.h"
 
-#include <cerrno>
-#include <array>
-#include <cstdlib>
 #include <dirent.h>
 #include <limits.h>
-#include <mutex>
 #include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <array>
+#include <cerrno>
+#include <cstdlib>
+#include <mutex>
 #include <vector>
 
 namespace platform {
@@ -96,17 +97,21 @@ std::string joinComponents(std::string root, const std::vector<std::string>& par
     return root;
 }
 
-bool hasDrive(std::string_view name) { return name.size() >= 2 && isAsciiLetter(name[0]) && name[1] == ':'; }
+bool hasDrive(std::string_view name) {
+    return name.size() >= 2 && isAsciiLetter(name[0]) && name[1] == ':';
+}
 
 // The directory entry of `directory` whose name equals `name` without regard to ASCII
 // case; of several such entries the smallest name wins, so the choice is stable.
-std::optional<std::string> findEntryIgnoringCase(const std::string& directory, const std::string& name) {
+std::optional<std::string> findEntryIgnoringCase(const std::string& directory,
+                                                 const std::string& name) {
     DIR* dir = ::opendir(directory.empty() ? "." : directory.c_str());
     if (!dir) return std::nullopt;
     std::optional<std::string> best;
     while (const dirent* entry = ::readdir(dir)) {
         const std::string_view candidate(entry->d_name);
-        if (equalsIgnoringAsciiCase(candidate, name) && (!best || candidate < *best)) best = std::string(candidate);
+        if (equalsIgnoringAsciiCase(candidate, name) && (!best || candidate < *best))
+            best = std::string(candidate);
     }
     ::closedir(dir);
     return best;
@@ -147,20 +152,23 @@ std::string expandPath(const std::string& name) {
     if (name.empty()) return {};
     // Taken as given: UNC-like names and names with a colon past the drive position.
     const auto colon = name.find(':');
-    if (name.find("\\\\") != std::string::npos || (colon != std::string::npos && colon > 1)) return name;
+    if (name.find("\\\\") != std::string::npos || (colon != std::string::npos && colon > 1))
+        return name;
 
     const bool trailing = isSeparator(name.back());
     if (hasDrive(name)) {
         // "c:\tax\x.dbf" and "c:x.dbf" alike are taken from the drive's root.
         std::string root{upperChar(name[0]), ':', '\\'};
-        return joinComponents(root, normalizedComponents(std::string_view(name).substr(2)), '\\', trailing);
+        return joinComponents(root, normalizedComponents(std::string_view(name).substr(2)), '\\',
+                              trailing);
     }
     if (name.front() == '/' || name.front() == '\\') {
         // A host path; a name rooted with '\' is rooted at the host's root as well,
         // the drive of the (host) current directory.
         return joinComponents("/", normalizedComponents(name), '/', trailing);
     }
-    return joinComponents("/", normalizedComponents(currentDirectory() + "/" + name), '/', trailing);
+    return joinComponents("/", normalizedComponents(currentDirectory() + "/" + name), '/',
+                          trailing);
 }
 
 std::string expandFullPath(const std::string& name) { return upperAscii(expandPath(name)); }

@@ -1,8 +1,9 @@
 #include "ChildProcess.h"
 
-#include <stdexcept>
 #include <sys/wait.h>
 #include <unistd.h>
+
+#include <stdexcept>
 
 namespace platform_test {
 

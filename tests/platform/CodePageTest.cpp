@@ -54,24 +54,37 @@ TEST(CodePage, CutEndsOnAWholeCharacter) {
     EXPECT_EQ(utf8ToOem("ab税", "CP936", 3), "ab");
     EXPECT_EQ(utf8ToOem("ab税", "CP936", 4), "ab\xCB\xB0");
     EXPECT_EQ(utf8ToOem("abcdef", "CP936", 4), "abcd");
-    EXPECT_EQ(utf8ToOem("a\xFF" "bcd", "CP936", 3), "a?b");
+    EXPECT_EQ(utf8ToOem("a\xFF"
+                        "bcd",
+                        "CP936", 3),
+              "a?b");
 }
 
 TEST(CodePage, InvalidOemBytesBecomeQuestionMarks) {
-    EXPECT_EQ(oemToUtf8("ab\xFF" "cd"), "ab?cd");
+    EXPECT_EQ(oemToUtf8("ab\xFF"
+                        "cd"),
+              "ab?cd");
     // A lead byte cut off at the end of the value.
     EXPECT_EQ(oemToUtf8("ab\xCB"), "ab?");
     // A lead byte followed by no trail byte: the following character survives.
-    EXPECT_EQ(oemToUtf8("\xCB" " x"), "? x");
+    EXPECT_EQ(oemToUtf8("\xCB"
+                        " x"),
+              "? x");
     // A double-byte code without a character is one replacement, not two.
-    EXPECT_EQ(oemToUtf8("\xAA\xA1" "A"), "?A");
+    EXPECT_EQ(oemToUtf8("\xAA\xA1"
+                        "A"),
+              "?A");
 }
 
 TEST(CodePage, InvalidOrUnmappableUtf8BecomesOneQuestionMarkPerCharacter) {
-    EXPECT_EQ(utf8ToOem("a\xFF" "b"), "a?b");
+    EXPECT_EQ(utf8ToOem("a\xFF"
+                        "b"),
+              "a?b");
     EXPECT_EQ(utf8ToOem("a\xE7\xA8"), "a?");  // cut-off sequence at the end
     EXPECT_EQ(utf8ToOem("税\xF0\x9F\x98\x80控"), "\xCB\xB0?\xBF\xD8");  // emoji: no GBK code
-    EXPECT_EQ(utf8ToOem("\xC0\xAF" "x"), "??x");                      // overlong: bytes invalid
+    EXPECT_EQ(utf8ToOem("\xC0\xAF"
+                        "x"),
+              "??x");  // overlong: bytes invalid
 }
 
 TEST(CodePage, OtherCodePagesByIconvName) {

@@ -23,7 +23,7 @@ bool sameDate(const std::optional<CivilDate>& a, const CivilDate& b) {
 
 // Fixes the clock's year for the two-digit year window.
 class FixedYear : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         platform::LocalTime t;
         t.year = 2026;
@@ -108,8 +108,10 @@ TEST(FormatDate, NamesOfDaysAndMonths) {
 
 TEST(FormatDate, FormatsChangingBetweenCallsAreEachHonoured) {
     // More formats than the per-thread cache holds, alternating.
-    const char* formats[] = {"yyyy-mm-dd", "yy/mm/dd", "M/d/yyyy", "dd.mm.yyyy", "yyyymmdd", "d-m-yy"};
-    const char* expected[] = {"2007-03-15", "07/03/15", "3/15/2007", "15.03.2007", "20070315", "15-3-07"};
+    const char* formats[] = {"yyyy-mm-dd", "yy/mm/dd", "M/d/yyyy",
+                             "dd.mm.yyyy", "yyyymmdd", "d-m-yy"};
+    const char* expected[] = {"2007-03-15", "07/03/15", "3/15/2007",
+                              "15.03.2007", "20070315", "15-3-07"};
     for (int round = 0; round < 3; ++round)
         for (int i = 0; i < 6; ++i) EXPECT_EQ(formatDate(formats[i], kMarch15, '/'), expected[i]);
 }
@@ -162,8 +164,8 @@ TEST_F(FixedYear, TextsThatAreNoDateAreRefused) {
 
 TEST_F(FixedYear, FormattedDatesParseBack) {
     for (const char* format : {"yyyy-mm-dd", "yyyy-M-d", "yy/mm/dd", "M/d/yyyy", "dd.mm.yyyy"}) {
-        for (std::int64_t count = dayCountFromDate({1977, 1, 1}); count < dayCountFromDate({2075, 12, 31});
-             count += 37) {
+        for (std::int64_t count = dayCountFromDate({1977, 1, 1});
+             count < dayCountFromDate({2075, 12, 31}); count += 37) {
             const CivilDate date = dateFromDayCount(count);
             const std::string text = formatDate(format, date, '/');
             ASSERT_TRUE(sameDate(parseDate(text, format, '/'), date)) << format << " " << text;

@@ -44,8 +44,10 @@ TEST(IniFile, FirstSectionOfANameCounts) {
 
 TEST(IniFile, ValueKeepsEqualsSignsAndLineWithoutOneIsAKey) {
     TempDir dir;
-    const std::string path = dir.write("xbase.cfg", "\xEF\xBB\xBF[Alias]\nA=x=y\nLONELY\n=nokey\nLAST=end");
-    EXPECT_EQ(readIniSection(path, "Alias"), (Entries{{"A", "x=y"}, {"LONELY", ""}, {"LAST", "end"}}));
+    const std::string path =
+        dir.write("xbase.cfg", "\xEF\xBB\xBF[Alias]\nA=x=y\nLONELY\n=nokey\nLAST=end");
+    EXPECT_EQ(readIniSection(path, "Alias"),
+              (Entries{{"A", "x=y"}, {"LONELY", ""}, {"LAST", "end"}}));
 }
 
 TEST(IniFile, MissingFileOrSectionGivesNothing) {

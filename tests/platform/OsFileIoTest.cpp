@@ -1,11 +1,11 @@
 // OsFile opening, reading, writing, sizing, cutting and renaming, with the Windows error
 // codes the engine reports.
-#include <gtest/gtest.h>
-
-#include <cstring>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <cstring>
 
 #include "TempDir.h"
 #include "platform/OsFile.h"
@@ -115,7 +115,8 @@ TEST(OsFileIo, OffsetsBeyondFourGigabytesWork) {
     OsFile file;
     ASSERT_EQ(file.open(path, true, false), 0);
     const std::uint64_t far = 0x100000010ULL;
-    if (file.writeAt(far, "far", 3) == 112) GTEST_SKIP() << "file system takes no sparse file this big";
+    if (file.writeAt(far, "far", 3) == 112)
+        GTEST_SKIP() << "file system takes no sparse file this big";
     std::uint64_t size = 0;
     ASSERT_EQ(file.size(size), 0);
     EXPECT_EQ(size, far + 3);

@@ -1,9 +1,8 @@
 // Byte-range locks as another process sees them: exact regions at the engine's offsets
 // (above 2 GiB too), refusal at once with 33, locks owned by the open file rather than
 // the process, and conflicts with the classic fcntl() locks of other xBase programs.
-#include <gtest/gtest.h>
-
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <unistd.h>
 
 #include "ChildProcess.h"
@@ -60,7 +59,7 @@ int takeClassicLock(const std::string& path, std::uint64_t offset, std::uint64_t
 }
 
 class OsFileLock : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         path_ = dir_.write("fa_piao.dbf", std::string(1024, ' '));
         ASSERT_EQ(file_.open(path_, true, true), 0);

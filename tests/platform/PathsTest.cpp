@@ -1,10 +1,10 @@
 // Windows-style names on the host: full-path expansion, drive mapping, and finding the
 // real file whatever the case of each component.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
-#include <unistd.h>
 
 #include "TempDir.h"
 #include "platform/OsFile.h"
@@ -20,7 +20,7 @@ std::string currentDirectory() { return std::filesystem::current_path().string()
 
 // Maps drive C: to a temporary directory for the length of a test.
 class DriveMapping : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { platform::setDriveRoot('c', dir_.path()); }
     void TearDown() override { platform::setDriveRoot('C', ""); }
 
@@ -29,7 +29,7 @@ protected:
 
 // Sets an environment variable for the length of a scope.
 class ScopedEnv {
-public:
+  public:
     ScopedEnv(const char* name, const char* value) : name_(name) {
         if (const char* old = std::getenv(name)) old_ = old;
         if (value)
@@ -44,7 +44,7 @@ public:
             ::unsetenv(name_);
     }
 
-private:
+  private:
     const char* name_;
     std::optional<std::string> old_;
 };
@@ -79,7 +79,8 @@ TEST(ExpandFullPath, RelativeNamesJoinTheCurrentDirectory) {
     EXPECT_EQ(expandFullPath("data.dbf"), base + "/DATA.DBF");
     EXPECT_EQ(expandFullPath("sub\\data.dbf"), base + "/SUB/DATA.DBF");
     EXPECT_EQ(expandFullPath("./sub/../data.dbf"), base + "/DATA.DBF");
-    EXPECT_EQ(platform::expandPath("Data.dbf"), (cwd == "/" ? "" : currentDirectory()) + "/Data.dbf");
+    EXPECT_EQ(platform::expandPath("Data.dbf"),
+              (cwd == "/" ? "" : currentDirectory()) + "/Data.dbf");
 }
 
 TEST(ExpandFullPath, HostPathsStayHostPaths) {
