@@ -12,8 +12,8 @@ BooleanField::BooleanField(std::string fieldName) : Field(std::move(fieldName), 
 void BooleanField::SetDisplayValues(std::string_view values) {
     auto semicolon = values.find(';');
     std::string_view t = values.substr(0, semicolon);
-    std::string_view f = semicolon == std::string_view::npos ? std::string_view{}
-                                                              : values.substr(semicolon + 1);
+    std::string_view f =
+        semicolon == std::string_view::npos ? std::string_view{} : values.substr(semicolon + 1);
     trueText_ = t.empty() ? "True" : std::string(t);
     falseText_ = f.empty() ? "False" : std::string(f);
 }

@@ -23,9 +23,7 @@ DataSet* DataLink::GetDataSet() const {
     return source_ != nullptr ? source_->GetDataSet() : nullptr;
 }
 
-bool DataLink::Active() const {
-    return source_ != nullptr && source_->State() != dsInactive;
-}
+bool DataLink::Active() const { return source_ != nullptr && source_->State() != dsInactive; }
 
 bool DataLink::Editing() const {
     DataSetState state = source_ != nullptr ? source_->State() : dsInactive;
@@ -67,13 +65,27 @@ void DataLink::Notify(DataEventKind event, const void* info) {
             }
             break;
         }
-        case deDataSetChange: DataSetChanged(); break;
-        case deDataSetScroll: DataSetScrolled(info ? *static_cast<const int*>(info) : 0); break;
-        case deLayoutChange: LayoutChanged(); break;
-        case deFieldChange: RecordChanged(static_cast<Field*>(const_cast<void*>(info))); break;
-        case deRecordChange: RecordChanged(nullptr); break;
-        case deUpdateRecord: UpdateData(); break;
-        case deCheckBrowseMode: CheckBrowseMode(); break;
+        case deDataSetChange:
+            DataSetChanged();
+            break;
+        case deDataSetScroll:
+            DataSetScrolled(info ? *static_cast<const int*>(info) : 0);
+            break;
+        case deLayoutChange:
+            LayoutChanged();
+            break;
+        case deFieldChange:
+            RecordChanged(static_cast<Field*>(const_cast<void*>(info)));
+            break;
+        case deRecordChange:
+            RecordChanged(nullptr);
+            break;
+        case deUpdateRecord:
+            UpdateData();
+            break;
+        case deCheckBrowseMode:
+            CheckBrowseMode();
+            break;
     }
 }
 

@@ -17,7 +17,7 @@ bool IsEditState(DataSetState state) { return state == dsEdit || state == dsInse
 
 // Restores a temporarily switched state and buffer pointer when a scope ends.
 class TempStateGuard {
-public:
+  public:
     TempStateGuard(DataSetState& state, DataSetState temp, RecordBuffer*& slot,
                    RecordBuffer* buffer)
         : state_(state), saved_(state), slot_(slot), savedSlot_(slot) {
@@ -31,7 +31,7 @@ public:
     TempStateGuard(const TempStateGuard&) = delete;
     TempStateGuard& operator=(const TempStateGuard&) = delete;
 
-private:
+  private:
     DataSetState& state_;
     DataSetState saved_;
     RecordBuffer*& slot_;
@@ -181,9 +181,15 @@ void DataSet::SetCurrentRecord(int index) {
     RecordBuffer& buffer = *buffers_[static_cast<std::size_t>(index)];
     switch (GetBookmarkFlag(buffer)) {
         case bfCurrent:
-        case bfInserted: InternalSetToRecord(buffer); break;
-        case bfBOF: InternalFirst(); break;
-        case bfEOF: InternalLast(); break;
+        case bfInserted:
+            InternalSetToRecord(buffer);
+            break;
+        case bfBOF:
+            InternalFirst();
+            break;
+        case bfEOF:
+            InternalLast();
+            break;
     }
     currentRecord_ = index;
 }
@@ -438,8 +444,11 @@ void DataSet::CheckBrowseMode() {
                 Cancel();
             }
             break;
-        case dsSetKey: Post(); break;
-        default: break;
+        case dsSetKey:
+            Post();
+            break;
+        default:
+            break;
     }
 }
 
@@ -532,8 +541,7 @@ void DataSet::UpdateRecord() {
 
 void DataSet::CheckRequiredFields() {
     for (const auto& field : fields_) {
-        if (field->Required() && !field->ReadOnly() && field->Kind() == fkData &&
-            field->IsNull()) {
+        if (field->Required() && !field->ReadOnly() && field->Kind() == fkData && field->IsNull()) {
             DatabaseErrorFmt(msg::FieldRequired, {field->DisplayLabel()});
         }
     }
@@ -768,8 +776,10 @@ void DataSet::CheckFieldCanBeSet(const Field& field) const {
         case dsSetKey:
         case dsCalcFields:
         case dsFilter:
-        case dsNewValue: break;
-        default: DatabaseError(msg::NotEditing);
+        case dsNewValue:
+            break;
+        default:
+            DatabaseError(msg::NotEditing);
     }
     if (!field.Calculated() && state_ == dsCalcFields) DatabaseError(msg::NotEditing);
     if (field.ReadOnly() && state_ != dsSetKey && state_ != dsFilter) {
@@ -787,14 +797,19 @@ std::unique_ptr<BlobStream> DataSet::CreateBlobStream(Field& field, BlobStreamMo
 
 RecordBuffer* DataSet::GetActiveRecordBuffer() {
     switch (state_) {
-        case dsBrowse: return IsEmpty() ? nullptr : ActiveBuffer();
+        case dsBrowse:
+            return IsEmpty() ? nullptr : ActiveBuffer();
         case dsEdit:
         case dsInsert:
         case dsNewValue:
-        case dsOldValue: return ActiveBuffer();
-        case dsCalcFields: return calcBuffer_;
-        case dsFilter: return filterBuffer_;
-        default: return nullptr;
+        case dsOldValue:
+            return ActiveBuffer();
+        case dsCalcFields:
+            return calcBuffer_;
+        case dsFilter:
+            return filterBuffer_;
+        default:
+            return nullptr;
     }
 }
 

@@ -64,7 +64,8 @@ void DataSource::Notify(DataEventKind event, const void* info) {
         case deUpdateRecord:
             if (OnUpdateData) OnUpdateData(*this);
             break;
-        case deCheckBrowseMode: break;
+        case deCheckBrowseMode:
+            break;
     }
     for (DataLink* link : std::vector<DataLink*>(links_)) link->Notify(event, info);
 }

@@ -37,19 +37,24 @@ const std::string& Field::DisplayLabel() const {
 int Field::DisplayWidth() const {
     if (displayWidth_ > 0) return displayWidth_;
     switch (dataType_) {
-        case ftString: return size_ > 0 ? size_ : 20;
-        case ftSmallint: return 6;
-        case ftInteger: return 11;
-        case ftBoolean: return 5;
-        case ftDate: return 10;
-        case ftDateTime: return 18;
-        default: return 10;
+        case ftString:
+            return size_ > 0 ? size_ : 20;
+        case ftSmallint:
+            return 6;
+        case ftInteger:
+            return 11;
+        case ftBoolean:
+            return 5;
+        case ftDate:
+            return 10;
+        case ftDateTime:
+            return 18;
+        default:
+            return 10;
     }
 }
 
-bool Field::CanModify() const {
-    return !readOnly_ && dataSet_ != nullptr && dataSet_->CanModify();
-}
+bool Field::CanModify() const { return !readOnly_ && dataSet_ != nullptr && dataSet_->CanModify(); }
 
 bool Field::GetData(FieldValue& value) const {
     value = std::monostate{};

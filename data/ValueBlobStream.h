@@ -12,7 +12,7 @@ class DataSet;
 class Field;
 
 class ValueBlobStream : public BlobStream {
-public:
+  public:
     // The dataset has already checked the mode against its state and the field.
     ValueBlobStream(DataSet& dataSet, Field& field, BlobStreamMode mode, std::string initial);
 
@@ -22,7 +22,7 @@ public:
     std::int64_t Size() const override { return static_cast<std::int64_t>(bytes_.size()); }
     void Close() override;
 
-private:
+  private:
     DataSet& dataSet_;
     Field& field_;
     BlobStreamMode mode_;

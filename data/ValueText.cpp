@@ -59,8 +59,8 @@ std::string FormatFloat(double value) {
     if (value == 0) return "0";
     // Mantissa with 15 significant digits: d.dddddddddddddde±x
     char buf[64];
-    auto res = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific,
-                             kPrecision - 1);
+    auto res =
+        std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific, kPrecision - 1);
     std::string_view sci(buf, static_cast<std::size_t>(res.ptr - buf));
     bool negative = sci.front() == '-';
     if (negative) sci.remove_prefix(1);
@@ -70,8 +70,8 @@ std::string FormatFloat(double value) {
         if (c != '.') digits += c;
     }
     int exponent = 0;
-    std::from_chars(sci.data() + ePos + 1 + (sci[ePos + 1] == '+' ? 1 : 0),
-                    sci.data() + sci.size(), exponent);
+    std::from_chars(sci.data() + ePos + 1 + (sci[ePos + 1] == '+' ? 1 : 0), sci.data() + sci.size(),
+                    exponent);
     while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
 
     const char sep = platform::formatSettings().decimalSeparator;
@@ -147,8 +147,9 @@ std::optional<double> TryParseFloat(std::string_view text) {
     double value = 0;
     auto res = std::from_chars(neutral.data(), neutral.data() + neutral.size(), value);
     if (res.ec == std::errc::result_out_of_range) {
-        // Underflow reads as zero; overflow is no valid value.
-        if (std::fabs(value) < 1.0) return negative ? -0.0 : 0.0;
+        // Beyond the range with a negative exponent is an underflow and reads as zero; an
+        // overflow is no valid value.
+        if (neutral.find("e-") != std::string::npos) return negative ? -0.0 : 0.0;
         return std::nullopt;
     }
     if (res.ec != std::errc() || res.ptr != neutral.data() + neutral.size()) return std::nullopt;
@@ -221,7 +222,7 @@ std::string FormatDateTime(double dayCount) {
     if (seconds >= 86400) seconds = 86399;  // a fraction that rounds up stays in its day
     if (seconds > 0) {
         text += ' ';
-        text += std::to_string(seconds / 3600);
+        text += TwoDigits(static_cast<int>(seconds / 3600));
         text += ':' + TwoDigits(static_cast<int>(seconds / 60 % 60));
         text += ':' + TwoDigits(static_cast<int>(seconds % 60));
     }
@@ -232,8 +233,8 @@ namespace {
 
 std::optional<double> TryParseDate(std::string_view text) {
     const auto& settings = platform::formatSettings();
-    auto date = platform::parseDate(TrimBlanks(text), settings.shortDateFormat,
-                                    settings.dateSeparator);
+    auto date =
+        platform::parseDate(TrimBlanks(text), settings.shortDateFormat, settings.dateSeparator);
     if (!date || !platform::isValidDate(date->year, date->month, date->day)) return std::nullopt;
     return static_cast<double>(platform::dayCountFromDate(*date));
 }
