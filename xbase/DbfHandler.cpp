@@ -32,7 +32,8 @@ void DbfHandler::Notify(int ev, std::int32_t record) { DbfFields::Notify(ev, rec
 
 void DbfHandler::SetLockProtocol(int protocol) { DbfFields::SetLockProtocol(protocol); }
 
-bool DbfHandler::AppendRecord() {
+template <typename Write>
+bool DbfHandler::UnderIndexLocks(Write write) {
     if (!LockIndexFiles()) {
         SetLastError(err::LockViolation);
         SetLastEngineFileError(err::LockViolation);
@@ -40,7 +41,7 @@ bool DbfHandler::AppendRecord() {
     }
     bool written = false;
     try {
-        written = DbfFields::AppendRecord();
+        written = write();
     } catch (...) {
         UnlockIndexFiles();
         throw;
@@ -49,21 +50,12 @@ bool DbfHandler::AppendRecord() {
     return written;
 }
 
+bool DbfHandler::AppendRecord() {
+    return UnderIndexLocks([this] { return DbfFields::AppendRecord(); });
+}
+
 bool DbfHandler::ReplaceRecord(std::int32_t n) {
-    if (!LockIndexFiles()) {
-        SetLastError(err::LockViolation);
-        SetLastEngineFileError(err::LockViolation);
-        return false;
-    }
-    bool written = false;
-    try {
-        written = DbfFields::ReplaceRecord(n);
-    } catch (...) {
-        UnlockIndexFiles();
-        throw;
-    }
-    UnlockIndexFiles();
-    return written;
+    return UnderIndexLocks([this, n] { return DbfFields::ReplaceRecord(n); });
 }
 
 // ---------------------------------------------------------------- movement

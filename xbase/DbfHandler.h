@@ -81,6 +81,9 @@ protected:
     bool filterActive_ = false;
 
 private:
+    // Runs an append or replace inside the locks of every open index file.
+    template <typename Write>
+    bool UnderIndexLocks(Write write);
     void EmptyWindow() { windowStart_ = windowEnd_ = 0; }
 
     std::vector<std::uint8_t> window_;

@@ -1,5 +1,6 @@
 #include "TableTestSupport.h"
 
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -99,6 +100,26 @@ TableSpec SimpleSpec(const std::vector<std::string>& names) {
     spec.fields = {{"NAME", 'C', 10, 0}, {"QTY", 'N', 8, 2}, {"FLAG", 'L', 1, 0}};
     for (const std::string& n : names) spec.records.push_back(Pad(n, 10) + "    1.50T");
     return spec;
+}
+
+pid_t Spawn(const std::function<int()>& body) {
+    pid_t pid = ::fork();
+    if (pid == 0) {
+        int rc = 3;
+        try {
+            rc = body();
+        } catch (...) {
+            rc = 3;
+        }
+        ::_exit(rc);
+    }
+    return pid;
+}
+
+int ExitCode(pid_t pid) {
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 255;
 }
 
 std::string Pad(const std::string& text, std::size_t width) {

@@ -2,7 +2,10 @@
 // descriptors and records byte by byte, so tests never depend on the engine to make files.
 #pragma once
 
+#include <sys/types.h>
+
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -51,6 +54,12 @@ private:
 
 // The common three-field table: NAME C(10), QTY N(8,2), FLAG L.
 TableSpec SimpleSpec(const std::vector<std::string>& names);
+
+// Forks a process that runs `body` and leaves with its result (3 for an exception).
+pid_t Spawn(const std::function<int()>& body);
+// Waits for the process; its exit code, 255 when it did not exit normally.
+int ExitCode(pid_t pid);
+inline int RunInChild(const std::function<int()>& body) { return ExitCode(Spawn(body)); }
 
 // Pads or cuts text to width (left-aligned).
 std::string Pad(const std::string& text, std::size_t width);
