@@ -1,0 +1,15 @@
+// The subcommand groups of the taxbridge command. Each group lives in its own file and
+// registers its subcommands on the application; main.cpp calls every add... function.
+// A new group adds its declaration here and its call in main.cpp.
+#pragma once
+
+namespace CLI {
+class App;
+}
+
+namespace cli {
+
+// taxbridge table info|dump|append|set|delete|recall (TableCommands.cpp)
+void addTableCommands(CLI::App& app);
+
+}  // namespace cli

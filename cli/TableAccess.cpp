@@ -1,0 +1,46 @@
+#include "cli/TableAccess.h"
+
+#include <stdexcept>
+
+namespace cli {
+
+std::unique_ptr<xbase::XBaseDataSet> openTable(const std::string& file,
+                                               const TableOptions& options) {
+    auto table = std::make_unique<xbase::XBaseDataSet>();
+    // No DatabaseName: the file name is used as it stands (absolute or relative).
+    table->SetTableName(file);
+    table->SetUseDeleted(options.useDeleted);
+    table->SetReadOnly(options.readOnly);
+    table->SetCodePage(options.codePage);
+    table->Open();
+    return table;
+}
+
+void goToRecord(xbase::XBaseDataSet& table, std::int32_t recNo) {
+    int count = table.RecordCount();
+    if (recNo < 1 || recNo > count) {
+        throw std::runtime_error("Record " + std::to_string(recNo) + " does not exist (the table has " +
+                                 std::to_string(count) + " records)");
+    }
+    table.SetRecNo(recNo);
+    if (table.IsEmpty() || table.RecNo() != recNo) {
+        throw std::runtime_error("Record " + std::to_string(recNo) + " cannot be reached");
+    }
+}
+
+std::pair<std::string, std::string> splitAssignment(const std::string& assignment) {
+    std::size_t eq = assignment.find('=');
+    if (eq == std::string::npos || eq == 0) {
+        throw std::runtime_error("Expected NAME=VALUE, got '" + assignment + "'");
+    }
+    return {assignment.substr(0, eq), assignment.substr(eq + 1)};
+}
+
+void assignFields(xbase::XBaseDataSet& table, const std::vector<std::string>& assignments) {
+    for (const std::string& assignment : assignments) {
+        auto [name, value] = splitAssignment(assignment);
+        table.FieldByName(name).SetAsString(value);
+    }
+}
+
+}  // namespace cli

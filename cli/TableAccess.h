@@ -1,0 +1,35 @@
+// Opening a table named on the command line as an XBaseDataSet, finding a record by its
+// physical number and assigning NAME=VALUE pairs to the fields of the current record.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "xbase/dataset/XBaseDataSet.h"
+
+namespace cli {
+
+struct TableOptions {
+    bool useDeleted = false;  // show deleted records too
+    bool readOnly = false;
+    std::string codePage;  // empty: the process-wide OEM code page
+};
+
+// Opens FILE (a host path or a Windows-style path on a mapped drive) shared.
+std::unique_ptr<xbase::XBaseDataSet> openTable(const std::string& file,
+                                               const TableOptions& options);
+
+// Makes record `recNo` the current one; fails when the table has no such record. The
+// dataset must show deleted records (useDeleted) so that the number is exact.
+void goToRecord(xbase::XBaseDataSet& table, std::int32_t recNo);
+
+// Splits "NAME=VALUE" (the value may be empty or contain '='); fails without '='.
+std::pair<std::string, std::string> splitAssignment(const std::string& assignment);
+
+// Assigns each NAME=VALUE through the field's AsString; the dataset must be in edit or
+// insert state. Unknown names fail with the framework's message.
+void assignFields(xbase::XBaseDataSet& table, const std::vector<std::string>& assignments);
+
+}  // namespace cli

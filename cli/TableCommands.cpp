@@ -1,0 +1,149 @@
+// taxbridge table info|dump|append|set|delete|recall: looking into and fixing one table
+// by hand or from scripts, always through the dataset (locks, code pages, text forms).
+#include <CLI/CLI.hpp>
+#include <cstdint>
+#include <iostream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "cli/CommandGroups.h"
+#include "cli/TableAccess.h"
+#include "cli/TableDump.h"
+#include "cli/TableInfo.h"
+#include "platform/FormatSettings.h"
+
+namespace cli {
+
+namespace {
+
+struct TableArgs {
+    std::string file;
+    std::string codePage;
+    std::int32_t recNo = 0;
+    std::vector<std::string> assignments;
+    std::string format = "json";
+    bool deleted = false;
+    bool raw = false;
+};
+
+CLI::App* addFileCommand(CLI::App& group, const char* name, const char* description,
+                         TableArgs& args) {
+    CLI::App* command = group.add_subcommand(name, description);
+    command->add_option("--codepage", args.codePage,
+                        "Code page of this table's text (default: the process-wide one)")
+        ->type_name("CP");
+    command->add_option("FILE", args.file, "The table (.dbf); Windows-style paths need --drive")
+        ->required();
+    return command;
+}
+
+void addRecNo(CLI::App& command, TableArgs& args) {
+    command.add_option("RECNO", args.recNo, "Physical record number (from 1)")
+        ->required()
+        ->check(CLI::PositiveNumber);
+}
+
+void addAssignments(CLI::App& command, TableArgs& args, bool required) {
+    CLI::Option* option = command.add_option("ASSIGNMENTS", args.assignments,
+                                             "NAME=VALUE pairs, values as the fields' text");
+    option->type_name("NAME=VALUE");
+    if (required) option->required();
+}
+
+TableOptions openOptions(const TableArgs& args, bool useDeleted, bool readOnly) {
+    TableOptions options;
+    options.useDeleted = useDeleted;
+    options.readOnly = readOnly;
+    options.codePage = args.codePage;
+    return options;
+}
+
+void runDump(const TableArgs& args) {
+    // Dumps read the same on every machine.
+    platform::FormatSettings& settings = platform::formatSettings();
+    settings.shortDateFormat = "yyyy-mm-dd";
+    settings.dateSeparator = '-';
+    settings.decimalSeparator = '.';
+    auto table = openTable(args.file, openOptions(args, args.deleted, true));
+    DumpOptions options;
+    options.format = args.format == "csv" ? DumpFormat::Csv : DumpFormat::Json;
+    options.raw = args.raw;
+    dumpTable(*table, options, std::cout);
+    table->Close();
+}
+
+void runAppend(const TableArgs& args) {
+    auto table = openTable(args.file, openOptions(args, false, false));
+    table->Append();
+    assignFields(*table, args.assignments);
+    table->Post();
+    std::cout << table->RecNo() << '\n';
+    table->Close();
+}
+
+void runSet(const TableArgs& args) {
+    auto table = openTable(args.file, openOptions(args, true, false));
+    goToRecord(*table, args.recNo);
+    table->Edit();
+    assignFields(*table, args.assignments);
+    table->Post();
+    table->Close();
+}
+
+void runDeletionFlag(const TableArgs& args, bool deleted) {
+    auto table = openTable(args.file, openOptions(args, true, false));
+    goToRecord(*table, args.recNo);
+    if (deleted) {
+        table->Delete();
+    } else {
+        table->Recall();
+    }
+    table->Close();
+}
+
+}  // namespace
+
+void addTableCommands(CLI::App& app) {
+    CLI::App* group = app.add_subcommand("table", "Look into or fix one dBase table");
+    group->require_subcommand(1);
+    auto args = std::make_shared<TableArgs>();
+
+    CLI::App* info = addFileCommand(*group, "info",
+                                    "Version, record count, header and record length, fields",
+                                    *args);
+    info->callback([args] {
+        auto table = openTable(args->file, openOptions(*args, true, true));
+        printTableInfo(*table, std::cout);
+        table->Close();
+    });
+
+    CLI::App* dump = addFileCommand(*group, "dump", "Every record, in record order", *args);
+    dump->add_option("--format", args->format, "json (default) or csv")
+        ->check(CLI::IsMember({"json", "csv"}));
+    dump->add_flag("--deleted", args->deleted, "Include deleted records");
+    dump->add_flag("--raw", args->raw, "Stored text of each field, trailing blanks kept");
+    dump->callback([args] { runDump(*args); });
+
+    CLI::App* append = addFileCommand(*group, "append",
+                                      "Append one record; prints its record number", *args);
+    addAssignments(*append, *args, false);
+    append->callback([args] { runAppend(*args); });
+
+    CLI::App* set = addFileCommand(*group, "set", "Change fields of one record (locks it)",
+                                   *args);
+    addRecNo(*set, *args);
+    addAssignments(*set, *args, true);
+    set->callback([args] { runSet(*args); });
+
+    CLI::App* remove = addFileCommand(*group, "delete", "Flag one record as deleted", *args);
+    addRecNo(*remove, *args);
+    remove->callback([args] { runDeletionFlag(*args, true); });
+
+    CLI::App* recall = addFileCommand(*group, "recall", "Clear the deletion flag of one record",
+                                      *args);
+    addRecNo(*recall, *args);
+    recall->callback([args] { runDeletionFlag(*args, false); });
+}
+
+}  // namespace cli

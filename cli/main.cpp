@@ -1,0 +1,27 @@
+// The taxbridge command: parses the global options, hands the command line to the
+// subcommand groups and turns every failure into a message on stderr and exit status 1.
+#include <CLI/CLI.hpp>
+#include <exception>
+#include <iostream>
+
+#include "cli/CommandGroups.h"
+#include "cli/GlobalOptions.h"
+
+int main(int argc, char** argv) {
+    CLI::App app{"taxbridge: look into and fix the tax machine's dBase tables, run the jobs"};
+    app.require_subcommand(1);
+    cli::addGlobalOptions(app);
+    cli::addTableCommands(app);
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError& e) {
+        return app.exit(e);
+    } catch (const std::exception& e) {
+        std::cerr << "taxbridge: " << e.what() << '\n';
+        return 1;
+    } catch (...) {
+        std::cerr << "taxbridge: unknown failure\n";
+        return 1;
+    }
+    return 0;
+}

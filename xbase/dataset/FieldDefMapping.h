@@ -1,0 +1,19 @@
+// Which dataset field type stands for a table field: C string, D date, N/F float with
+// decimals or a small integer / integer without, I integer, L Boolean, M memo, B/G blob,
+// T date-time; any other letter has no dataset field.
+#pragma once
+
+#include "data/FieldType.h"
+#include "xbase/FieldDescriptor.h"
+
+namespace xbase {
+
+// N and F fields without decimals of more digits than this hold values beyond a 32-bit
+// integer, so they are read as floats (nine digits always fit).
+inline constexpr int kMaxIntegerDigits = 9;
+
+data::FieldType DataSetFieldType(const FieldDescriptor& field);
+// The size a field definition of that field carries (the length for strings, else 0).
+int DataSetFieldSize(const FieldDescriptor& field);
+
+}  // namespace xbase

@@ -1,0 +1,645 @@
+#include "xbase/dataset/XBaseDataSet.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+#include "data/DataError.h"
+#include "data/DataMessages.h"
+#include "data/ValueText.h"
+#include "platform/DateText.h"
+#include "platform/OsFile.h"
+#include "platform/Paths.h"
+#include "xbase/DbfDate.h"
+#include "xbase/EngineError.h"
+#include "xbase/dataset/AliasList.h"
+#include "xbase/dataset/FieldDefMapping.h"
+#include "xbase/dataset/XBaseDataSetMessages.h"
+
+namespace xbase {
+
+namespace {
+
+// Points the table's record buffer at a caller's bytes (nullptr: the table's own) for
+// the length of a scope, then back at whatever it used before.
+class EngineRecordScope {
+public:
+    EngineRecordScope(DbfFile& table, std::uint8_t* record)
+        : table_(table), previous_(table.RecordBuffer()) {
+        table_.UseRecordBuffer(record);
+    }
+    ~EngineRecordScope() { table_.UseRecordBuffer(previous_); }
+    EngineRecordScope(const EngineRecordScope&) = delete;
+    EngineRecordScope& operator=(const EngineRecordScope&) = delete;
+
+private:
+    DbfFile& table_;
+    std::uint8_t* previous_;
+};
+
+// A date-time field's value in the handler is a time stamp in milliseconds whose day 1
+// is 0001-01-01; the framework counts days from 1899-12-30.
+constexpr double kMillisecondsPerDay = 86400000.0;
+constexpr double kStampDayOfFrameworkEpoch = 693594.0;
+
+double DayCountFromStamp(double stamp) {
+    return stamp / kMillisecondsPerDay - kStampDayOfFrameworkEpoch;
+}
+
+double StampFromDayCount(double dayCount) {
+    return std::round((dayCount + kStampDayOfFrameworkEpoch) * kMillisecondsPerDay);
+}
+
+double NumberOf(const data::FieldValue& value) {
+    if (auto* d = std::get_if<double>(&value)) return *d;
+    if (auto* i = std::get_if<std::int32_t>(&value)) return *i;
+    if (auto* b = std::get_if<bool>(&value)) return *b ? 1.0 : 0.0;
+    return 0.0;
+}
+
+std::int32_t RoundedInteger(double value) {
+    double rounded = std::round(value);
+    if (!(rounded >= std::numeric_limits<std::int32_t>::min())) {
+        return std::numeric_limits<std::int32_t>::min();
+    }
+    if (rounded > std::numeric_limits<std::int32_t>::max()) {
+        return std::numeric_limits<std::int32_t>::max();
+    }
+    return static_cast<std::int32_t>(rounded);
+}
+
+std::string TrimRight(std::string text) {
+    while (!text.empty() && text.back() == ' ') text.pop_back();
+    return text;
+}
+
+// Whether the last component of a path has an extension.
+bool HasExtension(const std::string& name) {
+    std::size_t start = name.find_last_of("\\/:");
+    std::size_t dot = name.rfind('.');
+    return dot != std::string::npos && (start == std::string::npos || dot > start);
+}
+
+bool HasDirectory(const std::string& name) { return name.find_first_of("\\/:") != std::string::npos; }
+
+}  // namespace
+
+XBaseDataSet::XBaseDataSet() = default;
+
+XBaseDataSet::~XBaseDataSet() { CloseFromDestructor(); }
+
+// ---------------------------------------------------------------- properties
+
+std::string XBaseDataSet::About() const { return "taxbridge xBase engine 1.0"; }
+
+void XBaseDataSet::SetAutoFlush(bool on) {
+    autoFlush_ = on;
+    if (handler_) handler_->SetAutoFlush(on);
+}
+
+void XBaseDataSet::SetDatabaseName(const std::string& name) {
+    if (name == databaseName_) return;
+    std::string stored = AliasList::Global().Register(name);
+    CheckInactive();
+    databaseName_ = std::move(stored);
+}
+
+void XBaseDataSet::SetEncryptionKey(const std::string& key) {
+    CheckInactive();
+    encryptionKey_ = key;
+}
+
+void XBaseDataSet::SetLockProtocol(xbase::LockProtocol protocol) {
+    lockProtocol_ = protocol;
+    if (handler_) handler_->SetLockProtocol(static_cast<int>(protocol));
+}
+
+bool XBaseDataSet::ReadOnly() const {
+    return data::DataSet::ReadOnly() || (handler_ && !handler_->IsReadWrite());
+}
+
+void XBaseDataSet::SetTableName(const std::string& name) {
+    CheckInactive();
+    if (name != tableName_) indexFiles_.clear();
+    tableName_ = name;
+}
+
+void XBaseDataSet::SetUseDeleted(bool on) {
+    useDeleted_ = on;
+    if (handler_) handler_->SetUseDeleted(on);
+}
+
+void XBaseDataSet::SetUserID(std::int32_t id) {
+    userId_ = id;
+    if (handler_) handler_->SetUserId(id);
+}
+
+std::string XBaseDataSet::TagName(int ordinal) const {
+    if (ordinal < 0 || ordinal >= TagCount()) return {};
+    return indexDefs_[static_cast<std::size_t>(ordinal)].name;
+}
+
+std::string XBaseDataSet::TagExpression(int ordinal) const {
+    if (ordinal < 0 || ordinal >= TagCount()) return {};
+    return indexDefs_[static_cast<std::size_t>(ordinal)].expression;
+}
+
+std::string XBaseDataSet::ResolvedDirectory() const {
+    return AliasList::Global().Resolve(databaseName_);
+}
+
+TextTranslation XBaseDataSet::Translation() const {
+    return TextTranslation(translateAscii_, codePage_);
+}
+
+// ---------------------------------------------------------------- open and close
+
+std::unique_ptr<DBFObject> XBaseDataSet::OpenTableObject(bool shared, bool writable) {
+    if (tableName_.empty()) data::DatabaseError(dsmsg::TableNameMissing);
+    if (!HasExtension(tableName_)) tableName_ += ".DBF";
+    std::string path = ResolvedDirectory() + tableName_;
+    if (!platform::fileExists(platform::resolveHostPath(platform::expandFullPath(path)))) {
+        data::DatabaseErrorFmt(dsmsg::CannotFindFile, {platform::expandPath(path)});
+    }
+    return std::make_unique<DBFObject>(path, *this, shared, writable, encryptionKey_);
+}
+
+void XBaseDataSet::InternalOpen() {
+    handler_ = OpenTableObject(!exclusive_, !data::DataSet::ReadOnly());
+    handler_->SetAutoFlush(autoFlush_);
+    handler_->SetUseDeleted(useDeleted_);
+    handler_->SetLockProtocol(static_cast<int>(lockProtocol_));
+    handler_->SetUserId(userId_);
+    recordLength_ = static_cast<std::size_t>(handler_->RecordLength());
+
+    InternalInitFieldDefs();
+    if (DefaultFields()) CreateFields();
+    BindFields(true);
+
+    if (Filtered() && !Filter().empty()) {
+        // Filter expressions need the expression engine, which this table layer lacks;
+        // showing unfiltered records instead would pass them off as the filtered ones.
+        data::DatabaseErrorFmt("Filter expression cannot be evaluated: %s", {Filter()});
+    }
+    InternalFirst();
+
+    for (const std::string& file : indexFiles_) {
+        std::string name = HasExtension(file) ? file : file + ".NDX";
+        if (!HasDirectory(name)) name = ResolvedDirectory() + name;
+        if (!platform::fileExists(platform::resolveHostPath(platform::expandFullPath(name)))) {
+            data::DatabaseErrorFmt(dsmsg::CannotFindFile, {name});
+        }
+        // The table layer opens no index file itself.
+        data::DatabaseErrorFmt(dsmsg::ErrorGetting, {name});
+    }
+    editing_ = false;
+}
+
+void XBaseDataSet::InternalClose() {
+    handler_.reset();
+    editing_ = false;
+    firstPending_ = lastPending_ = false;
+    oldValues_.clear();
+}
+
+void XBaseDataSet::InternalInitFieldDefs() {
+    FieldDefs().Clear();
+    tableFieldNo_.clear();
+    std::unique_ptr<DBFObject> temporary;
+    DBFObject* table = handler_.get();
+    if (table == nullptr) {
+        temporary = OpenTableObject(true, false);
+        table = temporary.get();
+    }
+    for (int n = 1; n <= table->FieldCount(); ++n) {
+        const FieldDescriptor* field = table->FieldAt(n);
+        data::FieldType type = DataSetFieldType(*field);
+        if (type == data::ftUnknown) continue;
+        data::FieldDef& def = FieldDefs().Add(field->name, type, DataSetFieldSize(*field));
+        def.precision = field->decimals;
+        tableFieldNo_.push_back(n);
+    }
+}
+
+// ---------------------------------------------------------------- rows and buffers
+
+XBaseRecordBuffer& XBaseDataSet::Row(data::RecordBuffer& buffer) const {
+    return static_cast<XBaseRecordBuffer&>(buffer);
+}
+
+const XBaseRecordBuffer& XBaseDataSet::Row(const data::RecordBuffer& buffer) const {
+    return static_cast<const XBaseRecordBuffer&>(buffer);
+}
+
+XBaseRecordBuffer* XBaseDataSet::ActiveRow() const {
+    data::RecordBuffer* buffer = ActiveBuffer();
+    return buffer ? &Row(*buffer) : nullptr;
+}
+
+data::RecordBufferPtr XBaseDataSet::AllocRecordBuffer() {
+    return std::make_unique<XBaseRecordBuffer>(recordLength_);
+}
+
+std::size_t XBaseDataSet::GetRecordSize() const { return recordLength_; }
+
+bool XBaseDataSet::GetCanModify() const { return handler_ == nullptr || handler_->IsReadWrite(); }
+
+data::Bookmark XBaseDataSet::GetBookmarkData(const data::RecordBuffer& buffer) const {
+    return Row(buffer).Bookmark();
+}
+
+void XBaseDataSet::SetBookmarkData(data::RecordBuffer& buffer, const data::Bookmark& bookmark) {
+    Row(buffer).SetBookmark(bookmark);
+}
+
+data::BookmarkFlag XBaseDataSet::GetBookmarkFlag(const data::RecordBuffer& buffer) const {
+    return Row(buffer).Flag();
+}
+
+void XBaseDataSet::SetBookmarkFlag(data::RecordBuffer& buffer, data::BookmarkFlag flag) {
+    Row(buffer).SetFlag(flag);
+}
+
+std::uint8_t* XBaseDataSet::FieldAccessRecord() {
+    XBaseRecordBuffer* active = ActiveRow();
+    switch (State()) {
+        case data::dsBrowse: return IsEmpty() || !active ? nullptr : active->Record();
+        case data::dsEdit:
+        case data::dsInsert:
+        case data::dsNewValue: return active ? active->Record() : nullptr;
+        case data::dsOldValue:
+            if (editing_ && oldValues_.size() == recordLength_) return oldValues_.data();
+            return active ? active->Record() : nullptr;
+        case data::dsCalcFields: return CalcBuffer() ? Row(*CalcBuffer()).Record() : nullptr;
+        case data::dsFilter: return handler_ ? handler_->RecordBuffer() : nullptr;
+        default: return nullptr;
+    }
+}
+
+int XBaseDataSet::TableFieldNo(const data::Field& field) const {
+    int fieldNo = field.FieldNo();
+    if (fieldNo < 1 || fieldNo > static_cast<int>(tableFieldNo_.size())) return 0;
+    return tableFieldNo_[static_cast<std::size_t>(fieldNo - 1)];
+}
+
+// ---------------------------------------------------------------- navigation
+
+void XBaseDataSet::MoveTo(std::int32_t code) {
+    EngineRecordScope scope(*handler_, nullptr);
+    handler_->GoTo(code);
+}
+
+void XBaseDataSet::InternalFirst() {
+    firstPending_ = true;
+    lastPending_ = false;
+}
+
+void XBaseDataSet::InternalLast() {
+    MoveTo(move::Last);
+    lastPending_ = true;
+}
+
+data::GetResult XBaseDataSet::GetRecord(data::RecordBuffer& buffer, data::GetMode mode,
+                                        bool doCheck) {
+    XBaseRecordBuffer& row = Row(buffer);
+    data::GetResult result = data::grOK;
+    try {
+        EngineRecordScope scope(*handler_, row.Record());
+        switch (mode) {
+            case data::gmNext:
+                handler_->GoTo(firstPending_ ? move::First : move::Next);
+                firstPending_ = lastPending_ = false;
+                break;
+            case data::gmPrior:
+                handler_->GoTo(lastPending_ ? move::Last : move::Prior);
+                lastPending_ = false;
+                break;
+            case data::gmCurrent:
+                if (firstPending_ || lastPending_) {
+                    result = data::grError;
+                } else {
+                    handler_->GoTo(move::Reread);
+                }
+                break;
+        }
+    } catch (...) {
+        result = data::grError;
+    }
+    if (result != data::grError) {
+        if (handler_->Eof()) {
+            result = data::grEOF;
+        } else if (handler_->Bof()) {
+            result = data::grBOF;
+        } else {
+            std::int32_t recNo = handler_->CurrentRecord();
+            row.SetRecNo(recNo);
+            row.SetFlag(data::bfCurrent);
+            GetCalcFields(row);
+            row.SetBookmark(XBaseRecordBuffer::BookmarkFor(recNo));
+        }
+    }
+    if (result == data::grError && doCheck) data::DatabaseError(dsmsg::RecordOutOfRange);
+    return result;
+}
+
+int XBaseDataSet::GetRecordCount() {
+    if (!handler_) data::DatabaseError(data::msg::DataSetClosed);
+    if (!exactCount_) {
+        // The count as the file says now: other programs may have appended.
+        handler_->RefreshHeader();
+        return handler_->RecordCount();
+    }
+    std::int32_t remembered = handler_->CurrentRecord();
+    int count = 0;
+    MoveTo(move::First);
+    while (!handler_->Eof() && !handler_->Bof()) {
+        ++count;
+        MoveTo(move::Next);
+    }
+    if (remembered > 0) MoveTo(remembered);
+    CursorPosChanged();
+    return count;
+}
+
+int XBaseDataSet::GetRecNo() {
+    if (!handler_) data::DatabaseError(data::msg::DataSetClosed);
+    data::RecordBuffer* buffer = nullptr;
+    if (State() == data::dsCalcFields) {
+        buffer = CalcBuffer();
+    } else if (!IsEmpty()) {
+        buffer = ActiveBuffer();
+    }
+    return buffer ? Row(*buffer).RecNo() : 0;
+}
+
+void XBaseDataSet::SetRecNo(int recNo) {
+    CheckBrowseMode();
+    firstPending_ = lastPending_ = false;
+    MoveTo(recNo);
+    Resync(data::rmNone);
+    DoAfterScroll();
+}
+
+void XBaseDataSet::InternalGotoBookmark(const data::Bookmark& bookmark) {
+    std::optional<std::int32_t> recNo = XBaseRecordBuffer::RecNoOf(bookmark);
+    bool found = recNo && *recNo > 0;
+    if (found) {
+        try {
+            firstPending_ = lastPending_ = false;
+            MoveTo(*recNo);
+            found = !handler_->Eof() && !handler_->Bof();
+        } catch (...) {
+            found = false;
+        }
+    }
+    if (!found) data::DatabaseError(dsmsg::InvalidBookmark + tableName_);
+}
+
+void XBaseDataSet::InternalSetToRecord(data::RecordBuffer& buffer) {
+    std::optional<std::int32_t> recNo = XBaseRecordBuffer::RecNoOf(Row(buffer).Bookmark());
+    if (!recNo || *recNo < 1) return;
+    firstPending_ = lastPending_ = false;
+    MoveTo(*recNo);
+}
+
+bool XBaseDataSet::BookmarkValid(const data::Bookmark& bookmark) {
+    if (!handler_) return false;
+    std::optional<std::int32_t> recNo = XBaseRecordBuffer::RecNoOf(bookmark);
+    return recNo && *recNo >= 1 && *recNo <= handler_->RecordCount();
+}
+
+bool XBaseDataSet::GetCurrentRecord(data::RecordBuffer& buffer) {
+    auto* target = dynamic_cast<XBaseRecordBuffer*>(&buffer);
+    XBaseRecordBuffer* active = ActiveRow();
+    if (target == nullptr || IsEmpty() || active == nullptr || active->Flag() != data::bfCurrent) {
+        return false;
+    }
+    UpdateCursorPos();
+    std::copy_n(handler_->RecordBuffer(), std::min(recordLength_, target->RecordLength()),
+                target->Record());
+    return true;
+}
+
+// ---------------------------------------------------------------- editing
+
+void XBaseDataSet::InternalEdit() {
+    XBaseRecordBuffer& row = *ActiveRow();
+    EngineRecordScope scope(*handler_, row.Record());
+    // The row is read again so that the edit starts from the record as it is in the file.
+    handler_->GoTo(row.RecNo());
+    if (!handler_->RecordLock()) data::DatabaseError(dsmsg::RecordLocked);
+    // Read once more under the lock: another program may have posted in between.
+    handler_->RereadCurrent();
+    oldValues_.assign(handler_->OldRecord(), handler_->OldRecord() + recordLength_);
+    editing_ = true;
+}
+
+void XBaseDataSet::InternalInitRecord(data::RecordBuffer& buffer) {
+    XBaseRecordBuffer& row = Row(buffer);
+    {
+        EngineRecordScope scope(*handler_, row.Record());
+        handler_->BlankRecord();
+    }
+    row.SetRecNo(0);
+    row.ClearBookmark();
+}
+
+void XBaseDataSet::InternalPost() {
+    XBaseRecordBuffer& row = *ActiveRow();
+    {
+        EngineRecordScope scope(*handler_, row.Record());
+        if (State() == data::dsEdit) {
+            handler_->ReplaceRecord(row.RecNo());
+        } else {
+            handler_->AppendRecord();
+        }
+    }
+    handler_->UnlockRegion();
+    editing_ = false;
+    firstPending_ = lastPending_ = false;
+}
+
+void XBaseDataSet::InternalAddRecord(data::RecordBuffer& buffer, bool /*append*/) {
+    {
+        EngineRecordScope scope(*handler_, Row(buffer).Record());
+        handler_->AppendRecord();
+    }
+    handler_->UnlockRegion();
+    editing_ = false;
+}
+
+void XBaseDataSet::InternalCancel() {
+    if (handler_) handler_->UnlockRegion();
+    editing_ = false;
+}
+
+void XBaseDataSet::ChangeDeletionFlag(bool deleted) {
+    XBaseRecordBuffer& row = *ActiveRow();
+    bool failed = false;
+    {
+        EngineRecordScope scope(*handler_, row.Record());
+        handler_->SetUseDeleted(true);
+        try {
+            // During an edit the row holds unposted values: the flag goes onto the record
+            // as the file has it (this dataset holds its lock).
+            if (State() == data::dsEdit) handler_->RereadCurrent();
+            if (deleted) {
+                handler_->DeleteRecord();
+            } else {
+                handler_->RecallRecord();
+            }
+        } catch (...) {
+            failed = true;
+        }
+        handler_->SetUseDeleted(useDeleted_);
+    }
+    if (failed) data::DatabaseError(deleted ? dsmsg::CannotDelete : dsmsg::CannotRecall);
+}
+
+void XBaseDataSet::InternalDelete() {
+    ChangeDeletionFlag(true);
+    MoveTo(move::Reread);
+    if (handler_->Eof()) {
+        MoveTo(move::Prior);
+        handler_->SetAtEnd();
+    }
+}
+
+void XBaseDataSet::Recall() {
+    CheckBrowseMode();
+    if (IsEmpty()) data::DatabaseError(data::msg::DataSetEmpty);
+    UpdateCursorPos();
+    ChangeDeletionFlag(false);
+    DataEvent(data::deRecordChange);
+}
+
+bool XBaseDataSet::RecordDeleted() {
+    std::uint8_t* record = FieldAccessRecord();
+    return record != nullptr && recordLength_ > 0 && record[0] == kDeletedFlag;
+}
+
+void XBaseDataSet::InternalRefresh() {
+    XBaseRecordBuffer* row = ActiveRow();
+    if (row == nullptr || IsEmpty() || row->Flag() != data::bfCurrent) return;
+    EngineRecordScope scope(*handler_, row->Record());
+    handler_->GoTo(row->RecNo());
+}
+
+void XBaseDataSet::DoAfterInsert() {
+    if (handler_) handler_->SetAtEnd();
+    data::DataSet::DoAfterInsert();
+}
+
+bool XBaseDataSet::FilterAcceptsEngineRecord() { return RecordFilterAccepts(filterRow_); }
+
+// ---------------------------------------------------------------- field data
+
+bool XBaseDataSet::GetFieldData(const data::Field& field, data::FieldValue& value) {
+    value = std::monostate{};
+    if (!handler_) return false;
+    std::uint8_t* record = FieldAccessRecord();
+    int n = TableFieldNo(field);
+    if (record == nullptr || n == 0) return false;
+    EngineRecordScope scope(*handler_, record);
+    switch (field.DataType()) {
+        case data::ftString: {
+            std::string text = Translation().FromOem(handler_->GetFieldText(n));
+            if (text.empty()) return false;
+            value = std::move(text);
+            return true;
+        }
+        case data::ftSmallint:
+        case data::ftInteger: value = RoundedInteger(handler_->GetFieldNumber(n)); return true;
+        case data::ftBoolean: value = handler_->GetFieldLogical(n); return true;
+        case data::ftFloat: value = handler_->GetFieldNumber(n); return true;
+        case data::ftDate: {
+            std::string raw = TrimRight(handler_->GetFieldRaw(n));
+            platform::CivilDate date;
+            if (raw.size() != 8 || raw == "00000000" || !DbfDate::ReadStorageDigits(raw, date) ||
+                !platform::isValidDate(date.year, date.month, date.day)) {
+                return false;
+            }
+            value = static_cast<double>(platform::dayCountFromDate(date));
+            return true;
+        }
+        case data::ftDateTime: value = DayCountFromStamp(handler_->GetFieldNumber(n)); return true;
+        case data::ftMemo:
+        case data::ftBlob: {
+            // The field holds the memo's block number; the text itself comes through a
+            // blob stream.
+            try {
+                return handler_->GetFieldNumber(n) != 0.0;
+            } catch (const XBaseError&) {
+                return false;
+            }
+        }
+        default: return false;
+    }
+}
+
+void XBaseDataSet::SetFieldData(data::Field& field, const data::FieldValue& value) {
+    CheckFieldCanBeSet(field);
+    if (State() == data::dsSetKey) {
+        data::DatabaseErrorFmt(dsmsg::FieldNotIndexed, {field.DisplayLabel()});
+    }
+    field.Validate(value);
+    std::uint8_t* record = FieldAccessRecord();
+    int n = TableFieldNo(field);
+    if (record == nullptr || n == 0) data::DatabaseError(data::msg::NotEditing);
+    {
+        EngineRecordScope scope(*handler_, record);
+        switch (field.DataType()) {
+            case data::ftString: {
+                const auto* text = std::get_if<std::string>(&value);
+                std::size_t width = static_cast<std::size_t>(handler_->FieldLength(n));
+                handler_->PutFieldText(n, Translation().ToOem(text ? *text : std::string(), width));
+                break;
+            }
+            case data::ftSmallint:
+            case data::ftInteger:
+            case data::ftFloat: handler_->PutFieldNumber(n, NumberOf(value)); break;
+            case data::ftBoolean: {
+                const auto* flag = std::get_if<bool>(&value);
+                handler_->PutFieldLogical(n, flag != nullptr && *flag);
+                break;
+            }
+            case data::ftDateTime:
+                handler_->PutFieldNumber(
+                    n, data::IsNullValue(value) ? 0.0 : StampFromDayCount(NumberOf(value)));
+                break;
+            case data::ftDate: {
+                std::string stored(8, ' ');
+                const auto* dayCount = std::get_if<double>(&value);
+                if (dayCount != nullptr && data::DayCountInRange(*dayCount)) {
+                    platform::CivilDate date =
+                        platform::dateFromDayCount(static_cast<std::int64_t>(std::floor(*dayCount)));
+                    stored = DbfDate::JulianToStorage(DbfDate::JulianFromDate(date));
+                }
+                handler_->PutFieldRaw(n, stored);
+                break;
+            }
+            default:
+                // Memo and blob contents are written through the memo file, which this
+                // table layer does not open.
+                data::DatabaseErrorFmt(data::msg::FieldReadOnly, {field.DisplayLabel()});
+        }
+    }
+    switch (State()) {
+        case data::dsCalcFields:
+        case data::dsFilter:
+        case data::dsNewValue:
+        case data::dsSetKey: break;
+        default: DataEvent(data::deFieldChange, &field);
+    }
+}
+
+std::string XBaseDataSet::FieldRawText(const data::Field& field) {
+    if (!handler_) data::DatabaseError(data::msg::DataSetClosed);
+    std::uint8_t* record = FieldAccessRecord();
+    int n = TableFieldNo(field);
+    if (record == nullptr || n == 0) return {};
+    EngineRecordScope scope(*handler_, record);
+    return Translation().FromOem(handler_->GetFieldRaw(n));
+}
+
+}  // namespace xbase

@@ -1,0 +1,210 @@
+// XBaseDataSet: a dataset over one dBase table. It turns the dataset framework's requests
+// (open, navigation, edit, insert, append, post, cancel, delete, field values, record
+// count, bookmarks) into calls on the table handler (DBFObject) it opens for the table.
+//
+// What callers can rely on:
+// - Open fails with "Cannot find file %s" when the table is missing; no file is created.
+// - First/Next/Eof visit the live records in record-number order (deleted ones only with
+//   UseDeleted); RecordCount is the number of records in the file, deleted ones included.
+// - FieldByName(...).AsString reads the text without trailing blanks, translated from the
+//   table's OEM code page to UTF-8 (TranslateASCII); assigning it translates back and
+//   cuts the text at a character boundary to the field's width.
+// - Edit rereads the record and locks it in the file until Post or Cancel; a record
+//   another program holds fails with "Record is locked by another user" and the dataset
+//   stays in browse state.
+// - Insert and Append add the record at the physical end of the file at Post.
+// - Delete flags the record at once and shows the next live record, else the last live
+//   record before it, else the dataset is empty.
+//
+// Index files, the filter expression and master/detail links are kept as properties for
+// the index layer; OnFilterRecord already works through Filtered.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "data/DataSet.h"
+#include "data/DataSource.h"
+#include "xbase/LockProtocol.h"
+#include "xbase/dataset/DBFObject.h"
+#include "xbase/dataset/TextTranslation.h"
+#include "xbase/dataset/XBaseRecordBuffer.h"
+
+namespace xbase {
+
+// FilterOptions flags.
+enum FilterOption : unsigned {
+    foCaseInsensitive = 1,
+    foNoPartialCompare = 2,
+};
+
+// One entry of IndexDefs: a tag of the open index files.
+struct IndexDef {
+    std::string name;
+    std::string expression;
+    bool unique = false;
+    bool descending = false;
+};
+
+class XBaseDataSet : public data::DataSet {
+public:
+    using StatusReportEvent = std::function<void(int stat1, int stat2, int stat3)>;
+
+    XBaseDataSet();
+    ~XBaseDataSet() override;
+
+    // --- published properties ---
+    // The engine's name and version; assignments are ignored.
+    std::string About() const;
+    void SetAbout(const std::string&) {}
+    bool AutoFlush() const { return autoFlush_; }
+    void SetAutoFlush(bool on);
+    // An alias of the alias list, a directory, or "Default Directory" (the running
+    // program's directory). Only while closed; a new directory name is registered in the
+    // alias list (even when the assignment then fails because the dataset is open).
+    const std::string& DatabaseName() const { return databaseName_; }
+    void SetDatabaseName(const std::string& name);
+    const std::string& EncryptionKey() const { return encryptionKey_; }
+    void SetEncryptionKey(const std::string& key);  // only while closed
+    // RecordCount counts the visible records instead of giving the physical count.
+    bool ExactCount() const { return exactCount_; }
+    void SetExactCount(bool on) { exactCount_ = on; }
+    bool Exclusive() const { return exclusive_; }
+    void SetExclusive(bool on) { exclusive_ = on; }
+    unsigned FilterOptions() const { return filterOptions_; }
+    void SetFilterOptions(unsigned options) { filterOptions_ = options; }
+    const std::vector<IndexDef>& IndexDefs() const { return indexDefs_; }
+    const std::vector<std::string>& IndexFiles() const { return indexFiles_; }
+    void SetIndexFiles(std::vector<std::string> files) { indexFiles_ = std::move(files); }
+    const std::string& IndexName() const { return indexName_; }
+    void SetIndexName(const std::string& name) { indexName_ = name; }
+    xbase::LockProtocol LockProtocol() const { return lockProtocol_; }
+    void SetLockProtocol(xbase::LockProtocol protocol);
+    const std::string& MasterFields() const { return masterFields_; }
+    void SetMasterFields(const std::string& fields) { masterFields_ = fields; }
+    data::DataSource* MasterSource() const { return masterSource_; }
+    void SetMasterSource(data::DataSource* source) { masterSource_ = source; }
+    // While open also true when the table file cannot be written.
+    bool ReadOnly() const;
+    void SetReadOnly(bool on) { data::DataSet::SetReadOnly(on); }
+    // The table's file name; ".DBF" is added at open when it has no extension. Only
+    // while closed; a changed name clears IndexFiles.
+    const std::string& TableName() const { return tableName_; }
+    void SetTableName(const std::string& name);
+    bool TranslateASCII() const { return translateAscii_; }
+    void SetTranslateASCII(bool on) { translateAscii_ = on; }
+    // The OEM code page of this table's text (an iconv name such as "CP936"); empty means
+    // the process-wide setting (platform::setOemCodePage).
+    const std::string& CodePage() const { return codePage_; }
+    void SetCodePage(const std::string& codePage) { codePage_ = codePage; }
+    bool UseDeleted() const { return useDeleted_; }
+    void SetUseDeleted(bool on);
+    std::int32_t UserID() const { return userId_; }
+    void SetUserID(std::int32_t id);
+    StatusReportEvent OnStatus;
+
+    // --- operations besides the framework's ---
+    // Clears the deletion flag of the current record ("Cannot recall the record").
+    void Recall();
+    // Whether the active record carries the deletion flag.
+    bool RecordDeleted();
+    // The stored text of a table field of the active record, translated, trailing blanks
+    // kept (the field's bytes as they are in the file).
+    std::string FieldRawText(const data::Field& field);
+    // Tags of the open index files (none until index files are opened).
+    int TagCount() const { return static_cast<int>(indexDefs_.size()); }
+    std::string TagName(int ordinal) const;
+    std::string TagExpression(int ordinal) const;
+
+    // The directory DatabaseName resolves to, with a trailing separator (empty for none).
+    std::string ResolvedDirectory() const;
+    // The table handler while open, nullptr while closed.
+    DBFObject* Handler() const { return handler_.get(); }
+
+    void SetRecNo(int recNo) override;
+    bool BookmarkValid(const data::Bookmark& bookmark) override;
+    bool GetFieldData(const data::Field& field, data::FieldValue& value) override;
+    void SetFieldData(data::Field& field, const data::FieldValue& value) override;
+    bool GetCurrentRecord(data::RecordBuffer& buffer) override;
+
+    // OnFilterRecord for the record in the engine's buffer (used by DBFObject).
+    bool FilterAcceptsEngineRecord();
+
+protected:
+    void InternalOpen() override;
+    void InternalClose() override;
+    void InternalInitFieldDefs() override;
+    bool IsCursorOpen() const override { return handler_ != nullptr; }
+    void InternalFirst() override;
+    void InternalLast() override;
+    data::GetResult GetRecord(data::RecordBuffer& buffer, data::GetMode mode,
+                              bool doCheck) override;
+    int GetRecordCount() override;
+    int GetRecNo() override;
+    void InternalEdit() override;
+    void InternalInitRecord(data::RecordBuffer& buffer) override;
+    void InternalPost() override;
+    void InternalAddRecord(data::RecordBuffer& buffer, bool append) override;
+    void InternalCancel() override;
+    void InternalDelete() override;
+    void InternalRefresh() override;
+    void InternalGotoBookmark(const data::Bookmark& bookmark) override;
+    void InternalSetToRecord(data::RecordBuffer& buffer) override;
+    data::Bookmark GetBookmarkData(const data::RecordBuffer& buffer) const override;
+    void SetBookmarkData(data::RecordBuffer& buffer, const data::Bookmark& bookmark) override;
+    data::BookmarkFlag GetBookmarkFlag(const data::RecordBuffer& buffer) const override;
+    void SetBookmarkFlag(data::RecordBuffer& buffer, data::BookmarkFlag flag) override;
+    data::RecordBufferPtr AllocRecordBuffer() override;
+    std::size_t GetRecordSize() const override;
+    bool GetCanModify() const override;
+    void DoAfterInsert() override;
+
+private:
+    // Opens the table file as a handler (shared unless Exclusive, writable unless
+    // ReadOnly); checks the name and that the file exists.
+    std::unique_ptr<DBFObject> OpenTableObject(bool shared, bool writable);
+    // The record bytes field access uses in the present state; nullptr for none.
+    std::uint8_t* FieldAccessRecord();
+    XBaseRecordBuffer& Row(data::RecordBuffer& buffer) const;
+    const XBaseRecordBuffer& Row(const data::RecordBuffer& buffer) const;
+    XBaseRecordBuffer* ActiveRow() const;
+    // The table's number of the field a dataset field is bound to; 0 for none.
+    int TableFieldNo(const data::Field& field) const;
+    TextTranslation Translation() const;
+    void MoveTo(std::int32_t code);
+    void ChangeDeletionFlag(bool deleted);
+
+    std::string databaseName_;
+    std::string encryptionKey_;
+    std::string tableName_;
+    std::string codePage_;
+    std::vector<IndexDef> indexDefs_;
+    std::vector<std::string> indexFiles_;
+    std::string indexName_;
+    std::string masterFields_;
+    data::DataSource* masterSource_ = nullptr;
+    unsigned filterOptions_ = 0;
+    xbase::LockProtocol lockProtocol_ = xbase::LockProtocol::Default;
+    std::int32_t userId_ = 0;
+    bool autoFlush_ = false;
+    bool exactCount_ = false;
+    bool exclusive_ = false;
+    bool translateAscii_ = true;
+    bool useDeleted_ = false;
+
+    std::unique_ptr<DBFObject> handler_;
+    // Table field number of each field definition (definitions skip unknown types).
+    std::vector<int> tableFieldNo_;
+    std::size_t recordLength_ = 0;
+    bool firstPending_ = false;
+    bool lastPending_ = false;
+    bool editing_ = false;
+    // Copy of the engine's old values for reads in the old-value state.
+    std::vector<std::uint8_t> oldValues_;
+    data::RecordBuffer filterRow_;
+};
+
+}  // namespace xbase
