@@ -129,6 +129,7 @@ ApplyResult AppServer::applyInserts(const std::string& providerName, const std::
         } catch (const ServerError& e) {
             ++result.errorCount;
             result.errors.push_back("row " + std::to_string(i + 1) + ": " + e.what());
+            result.refusedRows.push_back(i);
             if (maxErrors >= 0 && result.errorCount > maxErrors) {
                 tooMany = true;
                 break;
@@ -137,6 +138,7 @@ ApplyResult AppServer::applyInserts(const std::string& providerName, const std::
     }
     if (tooMany) {
         result.appliedCount = 0;
+        result.rolledBack = true;
         if (nested) {
             db_->runNative("ROLLBACK TO SAVEPOINT tb_apply");
             db_->runNative("RELEASE SAVEPOINT tb_apply");

@@ -26,6 +26,8 @@ struct ApplyResult {
     int errorCount = 0;
     int appliedCount = 0;                // rows stored
     std::vector<std::string> errors;     // one message per refused row
+    std::vector<size_t> refusedRows;     // indexes of the refused rows
+    bool rolledBack = false;             // too many errors: nothing was kept
 };
 
 class AppServer {
