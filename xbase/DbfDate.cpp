@@ -2,8 +2,10 @@
 // display form of the short date format and the platform's calendar.
 #include "xbase/DbfDate.h"
 
+#include <bit>
 #include <charconv>
 #include <cstddef>
+#include <cstring>
 #include <vector>
 
 #include "platform/Clock.h"
@@ -12,6 +14,9 @@
 namespace xbase {
 
 namespace {
+
+// Room for any int written in decimal, sign included.
+constexpr std::size_t kYearWidth = 11;
 
 // The display format compiled from the settings: the short date format in upper case
 // with the century forced, cut into pieces that need no further reading per call.
@@ -29,7 +34,18 @@ struct DisplayFormat {
     char separator = 0;  // settings' date separator
     std::string format;  // upper case, century forced
     std::vector<Piece> pieces;
+    std::size_t maxWidth = 0;  // longest text the pieces can give
     bool usePlatform = false;
+
+    // Formats of fixed width (no one-letter month or day) also have a pattern, literals
+    // in place and zeros for the digits, into which a date's digits are written.
+    struct Slot {
+        Kind kind;
+        std::size_t pos;
+    };
+    bool fixedWidth = false;
+    std::string pattern;
+    std::vector<Slot> slots;
 };
 
 // Upper case, then one "Y" inserted at the first "Y" (at the start when there is none)
@@ -51,7 +67,11 @@ void compile(DisplayFormat& f, const platform::FormatSettings& settings) {
     f.separator = settings.dateSeparator;
     f.format = centuryFormat(f.source);
     f.pieces.clear();
+    f.maxWidth = 0;
     f.usePlatform = false;
+    f.fixedWidth = false;
+    f.pattern.clear();
+    f.slots.clear();
     const std::string& s = f.format;
     for (std::size_t i = 0; i < s.size();) {
         char c = s[i];
@@ -73,6 +93,15 @@ void compile(DisplayFormat& f, const platform::FormatSettings& settings) {
         }
         i += run;
     }
+    for (const DisplayFormat::Piece& piece : f.pieces)
+        f.maxWidth += piece.kind == Kind::Literal ? 1 : piece.kind == Kind::Year4 ? kYearWidth : 2;
+    f.fixedWidth = !f.usePlatform;
+    for (const DisplayFormat::Piece& piece : f.pieces) {
+        if (piece.kind == Kind::Month1 || piece.kind == Kind::Day1) f.fixedWidth = false;
+        if (piece.kind != Kind::Literal) f.slots.push_back({piece.kind, f.pattern.size()});
+        f.pattern.append(piece.kind == Kind::Literal ? 1 : piece.kind == Kind::Year4 ? 4 : 2,
+                         piece.kind == Kind::Literal ? piece.ch : '0');
+    }
     f.compiled = true;
 }
 
@@ -87,30 +116,27 @@ const DisplayFormat& displayFormat() {
     return cached;
 }
 
-void appendTwo(std::string& out, int value) {
-    char buf[2] = {static_cast<char>('0' + value / 10 % 10), static_cast<char>('0' + value % 10)};
-    out.append(buf, 2);
+// Writers into a character buffer large enough for what they write; each returns the
+// position after its text.
+char* writeTwo(char* p, int value) {
+    p[0] = static_cast<char>('0' + value / 10 % 10);
+    p[1] = static_cast<char>('0' + value % 10);
+    return p + 2;
 }
 
-void appendPlain(std::string& out, int value) {
+// Month or day without a leading zero (one or two digits).
+char* writePlain(char* p, int value) {
     if (value >= 0 && value < 10) {
-        out.push_back(static_cast<char>('0' + value));
-        return;
+        *p = static_cast<char>('0' + value);
+        return p + 1;
     }
-    char buf[16];
-    out.append(buf, std::to_chars(buf, buf + sizeof buf, value).ptr);
+    return writeTwo(p, value);
 }
 
 // A year with at least four digits (years outside 1..9999 do not occur in real tables).
-void appendYear4(std::string& out, int year) {
-    if (year >= 0 && year <= 9999) {
-        appendTwo(out, year / 100);
-        appendTwo(out, year % 100);
-        return;
-    }
-    char buf[16];
-    char* end = std::to_chars(buf, buf + sizeof buf, year).ptr;
-    out.append(buf, end);
+char* writeYear4(char* p, int year) {
+    if (year >= 0 && year <= 9999) return writeTwo(writeTwo(p, year / 100), year % 100);
+    return std::to_chars(p, p + kYearWidth, year).ptr;
 }
 
 platform::CivilDate decode(std::int32_t julian) {
@@ -121,15 +147,18 @@ platform::CivilDate decode(std::int32_t julian) {
 
 bool DbfDate::ReadStorageDigits(std::string_view text, platform::CivilDate& date) {
     if (text.size() != 8) return false;
-    int digit[8];
-    for (int i = 0; i < 8; ++i) {
-        unsigned d = static_cast<unsigned char>(text[i]) - unsigned{'0'};
-        if (d > 9) return false;
-        digit[i] = static_cast<int>(d);
-    }
-    date.year = digit[0] * 1000 + digit[1] * 100 + digit[2] * 10 + digit[3];
-    date.month = digit[4] * 10 + digit[5];
-    date.day = digit[6] * 10 + digit[7];
+    // All eight bytes at once: each must be 0x30..0x39 (high nibble 3, and still 3 after
+    // adding 6); the low nibbles are then the digits, the first in the lowest byte.
+    std::uint64_t word;
+    std::memcpy(&word, text.data(), sizeof word);
+    if constexpr (std::endian::native == std::endian::big) word = __builtin_bswap64(word);
+    constexpr std::uint64_t kHigh = 0xF0F0F0F0F0F0F0F0ULL;
+    constexpr std::uint64_t kThrees = 0x3030303030303030ULL;
+    if ((word & kHigh) != kThrees || ((word + 0x0606060606060606ULL) & kHigh) != kThrees) return false;
+    auto digit = [word](int i) { return static_cast<int>((word >> (8 * i)) & 0x0F); };
+    date.year = digit(0) * 1000 + digit(1) * 100 + digit(2) * 10 + digit(3);
+    date.month = digit(4) * 10 + digit(5);
+    date.day = digit(6) * 10 + digit(7);
     return true;
 }
 
@@ -159,15 +188,14 @@ std::int32_t DbfDate::JulianFromText(std::string_view text) {
 }
 
 void DbfDate::JulianToStorage(std::int32_t julian, std::string& out) {
-    out.clear();
     if (julian <= 0) {
         out.assign(8, ' ');
         return;
     }
-    platform::CivilDate date = decode(julian);
-    appendYear4(out, date.year);
-    appendTwo(out, date.month);
-    appendTwo(out, date.day);
+    const platform::CivilDate date = decode(julian);
+    char buf[kYearWidth + 4];
+    char* end = writeTwo(writeTwo(writeYear4(buf, date.year), date.month), date.day);
+    out.assign(buf, static_cast<std::size_t>(end - buf));
 }
 
 std::string DbfDate::JulianToStorage(std::int32_t julian) {
@@ -179,22 +207,40 @@ std::string DbfDate::JulianToStorage(std::int32_t julian) {
 void DbfDate::DateToDisplay(const platform::CivilDate& date, std::string& out) {
     using Kind = DisplayFormat::Kind;
     const DisplayFormat& f = displayFormat();
-    out.clear();
     if (f.usePlatform) {
         out = platform::formatDate(f.format, date, f.separator);
         return;
     }
+    if (f.fixedWidth && date.year >= 0 && date.year <= 9999) {
+        out.clear();
+        out.append(f.pattern);
+        char* const start = out.data();
+        for (const DisplayFormat::Slot& slot : f.slots) {
+            char* p = start + slot.pos;
+            switch (slot.kind) {
+                case Kind::Year4: writeYear4(p, date.year); break;
+                case Kind::Year2: writeTwo(p, date.year % 100); break;
+                case Kind::Month2: writeTwo(p, date.month); break;
+                default: writeTwo(p, date.day); break;  // Day2
+            }
+        }
+        return;
+    }
+    out.resize(f.maxWidth);
+    char* const start = out.data();
+    char* p = start;
     for (const DisplayFormat::Piece& piece : f.pieces) {
         switch (piece.kind) {
-            case Kind::Literal: out.push_back(piece.ch); break;
-            case Kind::Year2: appendTwo(out, (date.year % 100 + 100) % 100); break;
-            case Kind::Year4: appendYear4(out, date.year); break;
-            case Kind::Month1: appendPlain(out, date.month); break;
-            case Kind::Month2: appendTwo(out, date.month); break;
-            case Kind::Day1: appendPlain(out, date.day); break;
-            case Kind::Day2: appendTwo(out, date.day); break;
+            case Kind::Literal: *p++ = piece.ch; break;
+            case Kind::Year2: p = writeTwo(p, (date.year % 100 + 100) % 100); break;
+            case Kind::Year4: p = writeYear4(p, date.year); break;
+            case Kind::Month1: p = writePlain(p, date.month); break;
+            case Kind::Month2: p = writeTwo(p, date.month); break;
+            case Kind::Day1: p = writePlain(p, date.day); break;
+            case Kind::Day2: p = writeTwo(p, date.day); break;
         }
     }
+    out.resize(static_cast<std::size_t>(p - start));
 }
 
 void DbfDate::JulianToDisplay(std::int32_t julian, std::string& out) {

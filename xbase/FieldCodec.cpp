@@ -41,16 +41,77 @@ std::string_view rawView(const FieldDescriptor& field, const std::uint8_t* recor
     return {p, nul ? static_cast<std::size_t>(static_cast<const char*>(nul) - p) : length};
 }
 
+constexpr std::uint64_t kEightSpaces = 0x2020202020202020ULL;
+constexpr std::uint64_t kLowBits = 0x0101010101010101ULL;
+constexpr std::uint64_t kHighBits = 0x8080808080808080ULL;
+
+std::uint64_t loadWord(const char* p) {
+    std::uint64_t word;
+    std::memcpy(&word, p, sizeof word);
+    return word;
+}
+
+// The bytes of a word, lowest address in the lowest bits.
+std::uint64_t loadLittle(const char* p) {
+    std::uint64_t word = loadWord(p);
+    if constexpr (std::endian::native == std::endian::big) word = __builtin_bswap64(word);
+    return word;
+}
+
+// Non-zero when a byte of the word is zero; the lowest set bit marks the first zero byte.
+std::uint64_t zeroBytes(std::uint64_t word) { return (word - kLowBits) & ~word & kHighBits; }
+
+// Length of p[0, n) without its trailing spaces, eight bytes at a time.
+std::size_t trailingSpacesCut(const char* p, std::size_t n) {
+    while (n >= 8) {
+        const std::uint64_t other = loadLittle(p + n - 8) ^ kEightSpaces;  // non-zero: no space
+        if (other != 0) return n - 8 + static_cast<std::size_t>(63 - std::countl_zero(other)) / 8 + 1;
+        n -= 8;
+    }
+    while (n > 0 && p[n - 1] == ' ') --n;
+    return n;
+}
+
 std::string_view trimTrailingSpaces(std::string_view text) {
-    std::size_t n = text.size();
-    while (n > 0 && text[n - 1] == ' ') --n;
-    return text.substr(0, n);
+    return text.substr(0, trailingSpacesCut(text.data(), text.size()));
 }
 
 std::string_view trimLeadingSpaces(std::string_view text) {
     std::size_t i = 0;
+    for (; i + 8 <= text.size(); i += 8) {
+        const std::uint64_t other = loadLittle(text.data() + i) ^ kEightSpaces;
+        if (other != 0) return text.substr(i + static_cast<std::size_t>(std::countr_zero(other)) / 8);
+    }
     while (i < text.size() && text[i] == ' ') ++i;
     return text.substr(i);
+}
+
+// Whether p[0, n) holds a NUL byte, eight bytes at a time (the last word overlapping).
+bool holdsNul(const char* p, std::size_t n) {
+    if (n < 8) {
+        for (std::size_t i = 0; i < n; ++i)
+            if (p[i] == 0) return true;
+        return false;
+    }
+    for (std::size_t i = 0; i + 8 <= n; i += 8)
+        if (zeroBytes(loadWord(p + i)) != 0) return true;
+    return zeroBytes(loadWord(p + n - 8)) != 0;
+}
+
+// The raw text with trailing spaces removed, as every display form starts from: the
+// reading of every field of every record is the engine's hottest loop. Trailing spaces
+// go first; a NUL (rare) can only lie in what remains, and ends the text.
+std::string_view storedText(const FieldDescriptor& field, const std::uint8_t* record) {
+    const char* p = fieldBytes(field, record);
+    std::size_t n = trailingSpacesCut(p, fieldLength(field));
+    if (holdsNul(p, n)) n = trailingSpacesCut(p, rawView(field, record).size());
+    return {p, n};
+}
+
+// Replaces the text of `out`, reusing its storage.
+void setText(std::string& out, std::string_view text) {
+    out.clear();
+    out.append(text.data(), text.size());
 }
 
 bool isTrueLetter(char c) {
@@ -266,8 +327,7 @@ bool IsBinary(char type, std::uint8_t version) {
 }
 
 void GetRaw(const FieldDescriptor& field, const std::uint8_t* record, std::string& out) {
-    std::string_view raw = rawView(field, record);
-    out.assign(raw.data(), raw.size());
+    setText(out, rawView(field, record));
 }
 
 std::string GetRaw(const FieldDescriptor& field, const std::uint8_t* record) {
@@ -286,7 +346,7 @@ bool PutRaw(const FieldDescriptor& field, std::uint8_t* record, std::string_view
 
 void GetText(const FieldDescriptor& field, const std::uint8_t* record, const TableContext& table,
              std::string& out) {
-    const std::string_view text = trimTrailingSpaces(rawView(field, record));
+    const std::string_view text = storedText(field, record);
     switch (field.type) {
         case 'D': dateDisplay(text, out); return;
         case 'N':
@@ -295,14 +355,14 @@ void GetText(const FieldDescriptor& field, const std::uint8_t* record, const Tab
             if (number.empty())
                 FormatNumber(0.0, 0, field.decimals, out);  // e.g. "0.00"
             else
-                out.assign(number.data(), number.size());
+                setText(out, number);
             return;
         }
         case 'L': out.assign(1, text.size() == 1 && isTrueLetter(text[0]) ? 'T' : 'F'); return;
         case 'M':
         case 'B':
         case 'G': memoMark(field, record, table, text, out); return;
-        default: out.assign(text.data(), text.size()); return;
+        default: setText(out, text); return;
     }
 }
 
@@ -350,7 +410,7 @@ bool PutText(const FieldDescriptor& field, std::uint8_t* record, const TableCont
 double GetNumber(const FieldDescriptor& field, const std::uint8_t* record,
                  const TableContext& table) {
     if (IsBinary(field.type, table.version)) return getBinaryNumber(field, record);
-    const std::string_view text = trimTrailingSpaces(rawView(field, record));
+    const std::string_view text = storedText(field, record);
     double value = 0;
     if (text.empty()) return 0;
     if (!ParseNumber(text, value)) {

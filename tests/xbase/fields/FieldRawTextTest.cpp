@@ -75,6 +75,32 @@ TEST(FieldDisplayText, CharacterLosesTrailingSpacesOnly) {
     EXPECT_EQ(GetText(r.field("CODE"), r.data(), r.context), " 1");  // unknown types as C
 }
 
+// The display text is read eight bytes at a time; every length, and every place of the
+// spaces and of a NUL, must give what a byte-by-byte reading gives.
+TEST(FieldDisplayText, WordWiseReadingMatchesByteWiseReading) {
+    std::uint32_t seed = 12345;
+    auto next = [&seed] { return seed = seed * 1103515245u + 12345u, (seed >> 16) & 0x7FFF; };
+    for (int length = 1; length <= 40; ++length) {
+        TestRecord r{version::DBase3, {{"LEAD", 'C', 3}, {"T", 'C', length}, {"N", 'N', length}, {"TAIL", 'C', 3}}};
+        r.store("LEAD", "abc");
+        r.store("TAIL", "xyz");
+        for (int round = 0; round < 300; ++round) {
+            std::string bytes(static_cast<std::size_t>(length), ' ');
+            const int used = static_cast<int>(next() % static_cast<unsigned>(length + 1));
+            for (int i = 0; i < used; ++i) bytes[static_cast<std::size_t>(i)] = next() % 3 == 0 ? ' ' : 'a';
+            if (next() % 4 == 0) bytes[next() % static_cast<unsigned>(length)] = '\0';
+            r.store("T", bytes);
+            r.store("N", bytes);
+            std::string expected = bytes.substr(0, bytes.find('\0'));
+            expected.erase(expected.find_last_not_of(' ') + 1);
+            ASSERT_EQ(GetText(r.field("T"), r.data(), r.context), expected) << length << " [" << bytes << "]";
+            expected.erase(0, expected.find_first_not_of(' '));
+            if (expected.empty()) expected = "0";
+            ASSERT_EQ(GetText(r.field("N"), r.data(), r.context), expected) << length << " [" << bytes << "]";
+        }
+    }
+}
+
 TEST(FieldDisplayText, NumbersAreTrimmedAndBlankOnesShowAFormattedZero) {
     TestRecord r{version::DBase3, {{"AMT", 'N', 8, 2}, {"CNT", 'N', 4}, {"RATE", 'F', 6, 3}}};
     r.store("AMT", "   12.50");
