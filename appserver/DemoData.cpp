@@ -60,7 +60,7 @@ const std::vector<BankAccount>& bankAccounts() {
         for (const Customer& c : customers()) {
             int count = (n % 7 == 3) ? 2 : 1;  // some customers keep two accounts
             for (int seq = 1; seq <= count; ++seq) {
-                char number[32];
+                char number[64];
                 std::snprintf(number, sizeof number, "1202%04d%02d%08d", 2000 + n, seq, 10000000 + n * 37 + seq);
                 accounts.emplace_back(number);
                 out.push_back({c.code, seq, banks[(n + seq) % 5], accounts.back().c_str()});
@@ -214,7 +214,7 @@ std::vector<MachineInvoice> machineInvoices() {
     int n = 0;
     for (const SalesOrder& order : salesOrders()) {
         MachineInvoice inv;
-        char number[16];
+        char number[32];
         std::snprintf(number, sizeof number, "%08d", 3100 + n);
         inv.number = number;
         inv.book = "3300041140";
