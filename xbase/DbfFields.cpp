@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "xbase/EngineError.h"
+#include "xbase/memo/MemoFactory.h"
 
 namespace xbase {
 
@@ -32,6 +33,73 @@ DbfFields::DbfFields(const std::string& name, bool shared, bool writable, const 
     : DbfFile(name, shared, writable, key) {
     marks_.assign(static_cast<std::size_t>(FieldCount()) + 1, 0);
 }
+
+DbfFields::~DbfFields() = default;
+
+// ---------------------------------------------------------------- memo fields
+
+MemoFile* DbfFields::Memo() {
+    if (memo_ == nullptr) memo_ = OpenMemoFile(*this);
+    return memo_.get();
+}
+
+std::int32_t DbfFields::MemoBlock(int n) {
+    double block = GetFieldNumber(n);
+    if (!(block >= 0.0 && block <= 2147483647.0)) return -1;
+    return static_cast<std::int32_t>(block);
+}
+
+std::string DbfFields::GetMemo(int n) {
+    const FieldDescriptor* field = FieldAt(n);
+    if (field == nullptr || !IsMemoFieldType(field->type, Version())) return {};
+    MemoFile* memo = Memo();
+    if (memo == nullptr) return {};
+    std::int32_t block = MemoBlock(n);
+    return block == 0 ? std::string() : memo->ReadMemoText(block);
+}
+
+std::uint32_t DbfFields::GetMemoSize(int n) {
+    const FieldDescriptor* field = FieldAt(n);
+    if (field == nullptr || !IsMemoFieldType(field->type, Version())) return 0;
+    MemoFile* memo = Memo();
+    if (memo == nullptr) return 0;
+    std::int32_t block = MemoBlock(n);
+    return block == 0 ? 0 : memo->MemoSize(block);
+}
+
+bool DbfFields::PutMemo(int n, std::string_view text) {
+    const FieldDescriptor* field = FieldAt(n);
+    if (field == nullptr) return false;
+    if (!IsMemoFieldType(field->type, Version())) {
+        ReportEngineError(err::FieldTypeIncorrect, sub::FieldType, field->name);
+        return false;
+    }
+    MemoFile* memo = Memo();
+    if (memo == nullptr) return false;
+    std::int32_t block = MemoBlock(n);
+    if (block < 0) block = 0;  // an unreadable reference is replaced, never followed
+    memo->WriteMemo(text, block);
+    // No memo: blanks, as other programs write it, where the number is stored as text.
+    if (block == 0 && Version() != version::VisualFox) return PutFieldRaw(n, "");
+    return PutFieldNumber(n, block);
+}
+
+bool DbfFields::DiskRename(const std::string& newName) {
+    // The memo file is found by the table's present name, so it is opened first.
+    MemoFile* memo = Memo();
+    if (!DbfFile::DiskRename(newName)) return false;
+    return memo == nullptr || memo->RenameWithTable(FullPath());
+}
+
+void DbfFields::FlushMemo() {
+    if (memo_ != nullptr) memo_->DiskFlush();
+}
+
+void DbfFields::PassLockProtocolToMemo(int protocol) {
+    if (memo_ != nullptr) memo_->SetLockProtocol(protocol);
+}
+
+// ---------------------------------------------------------------- movement
 
 void DbfFields::GoTo(std::int32_t code) {
     DbfFile::GoTo(code);

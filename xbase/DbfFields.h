@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -15,9 +16,12 @@
 
 namespace xbase {
 
+class MemoFile;
+
 class DbfFields : public DbfFile {
 public:
     DbfFields(const std::string& name, bool shared, bool writable, const std::string& key = {});
+    ~DbfFields() override;
 
     // Movement clears the changed marks.
     void GoTo(std::int32_t code) override;
@@ -74,6 +78,19 @@ public:
     // Error 1004 unless the field's type is (or stands in for) `wanted`.
     bool CheckFieldType(std::string_view name, char wanted);
 
+    // Memo, binary and general fields keep their contents in the memo file beside the
+    // table, opened on the first access; the record holds the first block's number.
+    // The memo file, nullptr when the table's version carries none.
+    MemoFile* Memo();
+    // The memo of field n in the record buffer ("" for none or a field that keeps none).
+    std::string GetMemo(int n);
+    std::uint32_t GetMemoSize(int n);
+    // Writes field n's memo and stores where it now starts in the record buffer; an empty
+    // text leaves no reference (blanks; 0 in binary-numbered Visual FoxPro fields).
+    bool PutMemo(int n, std::string_view text);
+    // Renames the table and its memo file with it.
+    bool DiskRename(const std::string& newName) override;
+
     // Changed marks: index 0 the deletion flag, then one per field.
     bool FieldChanged(int n) const;
     const std::vector<std::uint8_t>& ChangedMarks() const { return marks_; }
@@ -88,6 +105,8 @@ public:
                           bool valuesAreArray);
 
 protected:
+    void FlushMemo() override;
+    void PassLockProtocolToMemo(int protocol) override;
     TableContext Context() const { return TableContext{Version(), FullPath()}; }
     void MarkChanged(int n) {
         marks_[static_cast<std::size_t>(n)] = 1;
@@ -99,8 +118,12 @@ private:
     const FieldDescriptor* TypedField(std::string_view name, char wanted);
     void ChangeDeletionFlag(std::uint8_t flag);
 
+    // Block number of field n's memo; -1 when the field holds no usable number.
+    std::int32_t MemoBlock(int n);
+
     std::vector<std::uint8_t> marks_;
     bool recordChanged_ = false;
+    std::unique_ptr<MemoFile> memo_;
     const FieldDescriptor* lastField_ = nullptr;
 };
 
