@@ -2,10 +2,13 @@
 // display form of the short date format and the platform's calendar.
 #include "xbase/DbfDate.h"
 
+#include <atomic>
 #include <bit>
 #include <charconv>
 #include <cstddef>
 #include <cstring>
+#include <memory>
+#include <mutex>
 #include <vector>
 
 #include "platform/Clock.h"
@@ -29,7 +32,6 @@ struct DisplayFormat {
         char ch;  // the character of a literal
     };
 
-    bool compiled = false;
     std::string source;  // settings' short date format this was compiled from
     char separator = 0;  // settings' date separator
     std::string format;  // upper case, century forced
@@ -102,18 +104,35 @@ void compile(DisplayFormat& f, const platform::FormatSettings& settings) {
         f.pattern.append(piece.kind == Kind::Literal ? 1 : piece.kind == Kind::Year4 ? 4 : 2,
                          piece.kind == Kind::Literal ? piece.ch : '0');
     }
-    f.compiled = true;
 }
 
-// One compiled format per thread, so no lock is needed; it is rebuilt when the settings'
-// format or separator has changed since the last call.
+// The compiled format of the current settings. Compiled formats are kept for the life of
+// the process (one per distinct format and separator, a handful at most), so a reader on
+// another thread never sees one freed under it; the common call is one pointer load and a
+// comparison with the settings, without a lock or thread-local storage.
 const DisplayFormat& displayFormat() {
-    thread_local DisplayFormat cached;
+    static std::atomic<const DisplayFormat*> current{nullptr};
     const platform::FormatSettings& settings = platform::formatSettings();
-    if (!cached.compiled || cached.separator != settings.dateSeparator ||
-        cached.source != settings.shortDateFormat)
-        compile(cached, settings);
-    return cached;
+    auto matches = [&settings](const DisplayFormat& f) {
+        return f.separator == settings.dateSeparator && f.source == settings.shortDateFormat;
+    };
+    const DisplayFormat* f = current.load(std::memory_order_acquire);
+    if (f != nullptr && matches(*f)) return *f;
+
+    static std::mutex mutex;
+    static std::vector<std::unique_ptr<DisplayFormat>> kept;
+    std::lock_guard<std::mutex> lock(mutex);
+    for (const auto& k : kept) {
+        if (matches(*k)) {
+            current.store(k.get(), std::memory_order_release);
+            return *k;
+        }
+    }
+    auto made = std::make_unique<DisplayFormat>();
+    compile(*made, settings);
+    current.store(made.get(), std::memory_order_release);
+    kept.push_back(std::move(made));
+    return *kept.back();
 }
 
 // Writers into a character buffer large enough for what they write; each returns the
@@ -241,6 +260,45 @@ void DbfDate::DateToDisplay(const platform::CivilDate& date, std::string& out) {
         }
     }
     out.resize(static_cast<std::size_t>(p - start));
+}
+
+void DbfDate::StorageToDisplay(std::string_view digits, std::string& out) {
+    using Kind = DisplayFormat::Kind;
+    const DisplayFormat& f = displayFormat();
+    if (f.usePlatform) {
+        platform::CivilDate date;
+        ReadStorageDigits(digits, date);
+        out = platform::formatDate(f.format, date, f.separator);
+        return;
+    }
+    // The stored characters are the display's digits: year 0..3, month 4..5, day 6..7.
+    const char* d = digits.data();
+    if (f.fixedWidth) {
+        out.clear();
+        out.append(f.pattern);
+        char* const start = out.data();
+        for (const DisplayFormat::Slot& slot : f.slots) {
+            switch (slot.kind) {
+                case Kind::Year4: std::memcpy(start + slot.pos, d, 4); break;
+                case Kind::Year2: std::memcpy(start + slot.pos, d + 2, 2); break;
+                case Kind::Month2: std::memcpy(start + slot.pos, d + 4, 2); break;
+                default: std::memcpy(start + slot.pos, d + 6, 2); break;  // Day2
+            }
+        }
+        return;
+    }
+    out.clear();
+    for (const DisplayFormat::Piece& piece : f.pieces) {
+        switch (piece.kind) {
+            case Kind::Literal: out.push_back(piece.ch); break;
+            case Kind::Year2: out.append(d + 2, 2); break;
+            case Kind::Year4: out.append(d, 4); break;
+            case Kind::Month1: out.append(d[4] == '0' ? d + 5 : d + 4, d[4] == '0' ? 1 : 2); break;
+            case Kind::Month2: out.append(d + 4, 2); break;
+            case Kind::Day1: out.append(d[6] == '0' ? d + 7 : d + 6, d[6] == '0' ? 1 : 2); break;
+            case Kind::Day2: out.append(d + 6, 2); break;
+        }
+    }
 }
 
 void DbfDate::JulianToDisplay(std::int32_t julian, std::string& out) {

@@ -35,6 +35,9 @@ public:
     static void JulianToDisplay(std::int32_t julian, std::string& out);
     // The display form of a calendar date (assumed valid).
     static void DateToDisplay(const platform::CivilDate& date, std::string& out);
+    // The display form straight from stored digits "yyyymmdd" of a real date (checked by
+    // the caller), without decoding them: the field layer's reading of D fields.
+    static void StorageToDisplay(std::string_view digits, std::string& out);
     // Reads exactly eight digits YYYYMMDD into year, month and day, without checking that
     // they make a real date; false when the text is not eight digits.
     static bool ReadStorageDigits(std::string_view text, platform::CivilDate& date);

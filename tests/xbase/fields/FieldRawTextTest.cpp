@@ -139,6 +139,24 @@ TEST(FieldDisplayText, DateShowsTheDisplayFormOrNothing) {
     EXPECT_THROW(GetText(r.field("DAY"), r.data(), r.context), DateConversionError);
 }
 
+// A D field's display is written straight from its stored digits; it must equal the
+// display of the date's Julian day in every format.
+TEST(FieldDisplayText, DateFromDigitsEqualsDateFromJulianDay) {
+    TestRecord r{version::DBase3, {{"DAY", 'D', 8}}};
+    const std::pair<const char*, char> formats[] = {{"yyyy-mm-dd", '-'}, {"d.M.yyyy", '.'}, {"M/d/yy", '/'},
+                                                    {"yyyymmdd", '-'},   {"dd/mm/yy yy", '/'}, {"dd-mmm-yy", '-'}};
+    for (auto [format, separator] : formats) {
+        test::SettingsGuard settings(format, separator);
+        for (std::int32_t j = DbfDate::JulianFromText("19991225"); j < DbfDate::JulianFromText("20000320"); j += 3) {
+            r.store("DAY", DbfDate::JulianToStorage(j));
+            ASSERT_EQ(GetText(r.field("DAY"), r.data(), r.context), DbfDate::JulianToDisplay(j)) << format << " " << j;
+        }
+    }
+    test::SettingsGuard settings("d.M.yyyy", '.');
+    r.store("DAY", "20070305");
+    EXPECT_EQ(GetText(r.field("DAY"), r.data(), r.context), "5.3.2007");
+}
+
 TEST(FieldDisplayText, MemoFieldsShowWhetherABlockIsThere) {
     TestRecord r{version::DBase3Memo, {{"M", 'M', 10}, {"B", 'B', 10}, {"G", 'G', 10}}};
     EXPECT_EQ(GetText(r.field("M"), r.data(), r.context), "---memo---");
