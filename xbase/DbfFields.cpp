@@ -75,7 +75,10 @@ bool DbfFields::PutMemo(int n, std::string_view text) {
         return false;
     }
     MemoFile* memo = Memo();
-    if (memo == nullptr) return false;
+    if (memo == nullptr) {  // the table's version keeps no memo file
+        ReportEngineError(err::FieldTypeIncorrect, sub::FieldType, field->name);
+        return false;
+    }
     std::int32_t block = MemoBlock(n);
     if (block < 0) block = 0;  // an unreadable reference is replaced, never followed
     memo->WriteMemo(text, block);
