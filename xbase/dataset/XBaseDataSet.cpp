@@ -13,6 +13,7 @@
 #include "xbase/DbfDate.h"
 #include "xbase/EngineError.h"
 #include "xbase/dataset/AliasList.h"
+#include "xbase/dataset/BlobStream.h"
 #include "xbase/dataset/FieldDefMapping.h"
 #include "xbase/dataset/XBaseDataSetMessages.h"
 
@@ -196,6 +197,7 @@ void XBaseDataSet::InternalOpen() {
 }
 
 void XBaseDataSet::InternalClose() {
+    pendingMemos_.clear();
     handler_.reset();
     editing_ = false;
     firstPending_ = lastPending_ = false;
@@ -448,6 +450,7 @@ void XBaseDataSet::InternalPost() {
     XBaseRecordBuffer& row = *ActiveRow();
     {
         EngineRecordScope scope(*handler_, row.Record());
+        WritePendingMemos(row.Record());
         if (State() == data::dsEdit) {
             handler_->ReplaceRecord(row.RecNo());
         } else {
@@ -462,6 +465,7 @@ void XBaseDataSet::InternalPost() {
 void XBaseDataSet::InternalAddRecord(data::RecordBuffer& buffer, bool /*append*/) {
     {
         EngineRecordScope scope(*handler_, Row(buffer).Record());
+        WritePendingMemos(Row(buffer).Record());
         handler_->AppendRecord();
     }
     handler_->UnlockRegion();
@@ -469,6 +473,7 @@ void XBaseDataSet::InternalAddRecord(data::RecordBuffer& buffer, bool /*append*/
 }
 
 void XBaseDataSet::InternalCancel() {
+    pendingMemos_.clear();
     if (handler_) handler_->UnlockRegion();
     editing_ = false;
 }
@@ -567,6 +572,7 @@ bool XBaseDataSet::GetFieldData(const data::Field& field, data::FieldValue& valu
         case data::ftBlob: {
             // The field holds the memo's block number; the text itself comes through a
             // blob stream.
+            if (const std::string* pending = PendingMemo(n)) return !pending->empty();
             try {
                 return handler_->GetFieldNumber(n) != 0.0;
             } catch (const XBaseError&) {
@@ -618,10 +624,21 @@ void XBaseDataSet::SetFieldData(data::Field& field, const data::FieldValue& valu
                 handler_->PutFieldRaw(n, stored);
                 break;
             }
-            default:
-                // Memo and blob contents are written through the memo file, which this
-                // table layer does not open.
-                data::DatabaseErrorFmt(data::msg::FieldReadOnly, {field.DisplayLabel()});
+            case data::ftMemo:
+            case data::ftBlob: {
+                // Held until Post writes the memo file. A table whose version keeps no
+                // memo file cannot take one.
+                if (handler_->Memo() == nullptr) {
+                    data::DatabaseErrorFmt(data::msg::FieldReadOnly, {field.DisplayLabel()});
+                }
+                std::string bytes;
+                if (const auto* blob = std::get_if<data::BlobBytes>(&value)) bytes = blob->bytes;
+                if (const auto* text = std::get_if<std::string>(&value)) bytes = *text;
+                if (field.DataType() == data::ftMemo) bytes = Translation().ToOem(bytes);
+                pendingMemos_[n] = std::move(bytes);
+                break;
+            }
+            default: data::DatabaseErrorFmt(data::msg::FieldReadOnly, {field.DisplayLabel()});
         }
     }
     switch (State()) {
@@ -631,6 +648,47 @@ void XBaseDataSet::SetFieldData(data::Field& field, const data::FieldValue& valu
         case data::dsSetKey: break;
         default: DataEvent(data::deFieldChange, &field);
     }
+}
+
+// ---------------------------------------------------------------- memo fields
+
+const std::string* XBaseDataSet::PendingMemo(int n) const {
+    switch (State()) {
+        case data::dsEdit:
+        case data::dsInsert:
+        case data::dsNewValue: break;
+        default: return nullptr;
+    }
+    auto it = pendingMemos_.find(n);
+    return it == pendingMemos_.end() ? nullptr : &it->second;
+}
+
+std::string XBaseDataSet::ReadMemoField(const data::Field& field) {
+    if (!handler_) data::DatabaseError(data::msg::DataSetClosed);
+    std::uint8_t* record = FieldAccessRecord();
+    int n = TableFieldNo(field);
+    if (record == nullptr || n == 0) return {};
+    std::string stored;
+    if (const std::string* pending = PendingMemo(n)) {
+        stored = *pending;
+    } else {
+        EngineRecordScope scope(*handler_, record);
+        stored = handler_->GetMemo(n);
+    }
+    return field.DataType() == data::ftMemo ? Translation().FromOem(stored) : stored;
+}
+
+std::unique_ptr<data::BlobStream> XBaseDataSet::CreateBlobStream(data::Field& field,
+                                                                 data::BlobStreamMode mode) {
+    if (mode != data::bmRead) CheckFieldCanBeSet(field);
+    return std::make_unique<BlobStream>(*this, field, mode);
+}
+
+void XBaseDataSet::WritePendingMemos(std::uint8_t* record) {
+    if (pendingMemos_.empty()) return;
+    EngineRecordScope scope(*handler_, record);
+    for (const auto& [n, bytes] : pendingMemos_) handler_->PutMemo(n, bytes);
+    pendingMemos_.clear();
 }
 
 std::string XBaseDataSet::FieldRawText(const data::Field& field) {

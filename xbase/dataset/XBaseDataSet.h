@@ -22,6 +22,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -124,6 +125,14 @@ public:
     // The table handler while open, nullptr while closed.
     DBFObject* Handler() const { return handler_.get(); }
 
+    // Memo, binary and general fields, read and written through xbase::BlobStream. The
+    // contents for the active record, translated for memo fields; a value assigned during
+    // an edit or insert is held until Post writes it to the memo file (Cancel drops it,
+    // leaving the memo file as it was).
+    std::string ReadMemoField(const data::Field& field);
+    std::unique_ptr<data::BlobStream> CreateBlobStream(data::Field& field,
+                                                       data::BlobStreamMode mode) override;
+
     void SetRecNo(int recNo) override;
     bool BookmarkValid(const data::Bookmark& bookmark) override;
     bool GetFieldData(const data::Field& field, data::FieldValue& value) override;
@@ -176,6 +185,10 @@ private:
     TextTranslation Translation() const;
     void MoveTo(std::int32_t code);
     void ChangeDeletionFlag(bool deleted);
+    // Writes the memos assigned to the row in `record` and stores their block numbers.
+    void WritePendingMemos(std::uint8_t* record);
+    // The memo assigned to table field n of the edited row, nullptr for none.
+    const std::string* PendingMemo(int n) const;
 
     std::string databaseName_;
     std::string encryptionKey_;
@@ -196,6 +209,8 @@ private:
     bool useDeleted_ = false;
 
     std::unique_ptr<DBFObject> handler_;
+    // Memos assigned during the present edit or insert: table field number -> stored bytes.
+    std::map<int, std::string> pendingMemos_;
     // Table field number of each field definition (definitions skip unknown types).
     std::vector<int> tableFieldNo_;
     std::size_t recordLength_ = 0;

@@ -23,7 +23,7 @@ for kind, name in (('db3', 't3'), ('fp', 'tf'), ('vfp', 'tv')):
 )PY";
 
 class MemoFields : public ::testing::TestWithParam<const char*> {
-protected:
+  protected:
     void SetUp() override {
         std::string script = kTables;
         script.replace(script.find("FOLDER"), 6, "'" + dir_.path() + "'");
