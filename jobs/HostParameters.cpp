@@ -1,0 +1,10 @@
+#include "jobs/HostParameters.h"
+
+namespace jobs {
+
+HostParameters& hostParameters() {
+    static HostParameters parameters;
+    return parameters;
+}
+
+}  // namespace jobs
