@@ -34,7 +34,7 @@ void addGlobalOptions(CLI::App& app) {
            "Map a drive letter of Windows-style paths to a directory, e.g. C=/srv/tax "
            "(repeatable)")
         ->type_name("LETTER=DIR")
-        ->configurable(false);
+        ->allow_extra_args(false);
     app.add_option_function<std::string>(
            "--windows-dir",
            [](const std::string& directory) { platform::setWindowsDirectory(directory); },

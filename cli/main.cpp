@@ -10,6 +10,8 @@
 int main(int argc, char** argv) {
     CLI::App app{"taxbridge: look into and fix the tax machine's dBase tables, run the jobs"};
     app.require_subcommand(1);
+    // Global options may also follow the subcommand ("table dump --drive C=... FILE").
+    app.fallthrough();
     cli::addGlobalOptions(app);
     cli::addTableCommands(app);
     try {

@@ -1,0 +1,31 @@
+// Test support for the taxbridge command: running the built program and the Debian
+// python3 with its xBase modules, capturing output and exit status.
+#pragma once
+
+#include <nlohmann/json.hpp>
+#include <string>
+#include <vector>
+
+namespace clitest {
+
+struct RunResult {
+    int status = -1;  // exit status; -1 when the program did not exit normally
+    std::string out;
+    std::string err;
+};
+
+// Runs taxbridge with the arguments.
+RunResult Taxbridge(const std::vector<std::string>& args);
+// Runs /usr/bin/python3 with a script (and arguments after it).
+RunResult Python(const std::string& script, const std::vector<std::string>& args = {});
+// Whether /usr/bin/python3 can import the module.
+bool PythonHas(const std::string& module);
+
+// Dump of a table as parsed JSON (fails the test when the command fails).
+nlohmann::json DumpJson(const std::vector<std::string>& args);
+
+// Bytes given one per code point (the peer manifest's strings) as the UTF-8 text of
+// those bytes in `encoding`, converted by iconv.
+std::string LatinBytesAsUtf8(const std::string& latinView, const char* encoding);
+
+}  // namespace clitest
