@@ -12,4 +12,10 @@ namespace cli {
 // taxbridge table info|dump|append|set|delete|recall (TableCommands.cpp)
 void addTableCommands(CLI::App& app);
 
+// taxbridge customers|products|invoices (JobCommands.cpp)
+void addJobCommands(CLI::App& app);
+
+// taxbridge demo init (DemoCommands.cpp)
+void addDemoCommands(CLI::App& app);
+
 }  // namespace cli

@@ -14,6 +14,8 @@ int main(int argc, char** argv) {
     app.fallthrough();
     cli::addGlobalOptions(app);
     cli::addTableCommands(app);
+    cli::addJobCommands(app);
+    cli::addDemoCommands(app);
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
