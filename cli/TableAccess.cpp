@@ -2,6 +2,8 @@
 
 #include <stdexcept>
 
+#include "cli/Base64.h"
+
 namespace cli {
 
 std::unique_ptr<xbase::XBaseDataSet> openTable(const std::string& file,
@@ -39,7 +41,9 @@ std::pair<std::string, std::string> splitAssignment(const std::string& assignmen
 void assignFields(xbase::XBaseDataSet& table, const std::vector<std::string>& assignments) {
     for (const std::string& assignment : assignments) {
         auto [name, value] = splitAssignment(assignment);
-        table.FieldByName(name).SetAsString(value);
+        data::Field& field = table.FieldByName(name);
+        // Binary and general fields take their bytes in base64, as dumps show them.
+        field.SetAsString(field.DataType() == data::ftBlob ? base64Decode(value) : value);
     }
 }
 

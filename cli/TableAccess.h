@@ -28,8 +28,9 @@ void goToRecord(xbase::XBaseDataSet& table, std::int32_t recNo);
 // Splits "NAME=VALUE" (the value may be empty or contain '='); fails without '='.
 std::pair<std::string, std::string> splitAssignment(const std::string& assignment);
 
-// Assigns each NAME=VALUE through the field's AsString; the dataset must be in edit or
-// insert state. Unknown names fail with the framework's message.
+// Assigns each NAME=VALUE through the field's AsString (binary and general fields take
+// base64); the dataset must be in edit or insert state. Unknown names fail with the
+// framework's message.
 void assignFields(xbase::XBaseDataSet& table, const std::vector<std::string>& assignments);
 
 }  // namespace cli

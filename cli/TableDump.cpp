@@ -4,12 +4,17 @@
 #include <string>
 #include <vector>
 
+#include "cli/Base64.h"
+
 namespace cli {
 
 namespace {
 
 std::string fieldText(xbase::XBaseDataSet& table, const data::Field& field, bool raw) {
-    return raw ? table.FieldRawText(field) : field.AsString();
+    if (raw) return table.FieldRawText(field);
+    // Memo text as text; binary and general contents as base64.
+    if (field.DataType() == data::ftBlob) return base64Encode(field.AsString());
+    return field.AsString();
 }
 
 std::string jsonText(const nlohmann::ordered_json& value) {

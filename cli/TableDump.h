@@ -1,6 +1,7 @@
 // Writing a table's records for people and scripts: a JSON array of objects or CSV, one
 // row per record in record order, with the record number and deletion flag first and
-// one member per field named as in the table.
+// one member per field named as in the table. Memo fields give their text; binary and
+// general fields their bytes in base64.
 #pragma once
 
 #include <ostream>
