@@ -24,12 +24,12 @@ constexpr ElementSpec kElements[] = {
     {"HH", Element::Hour12, 2},  {"MI", Element::Minute, 2},   {"SS", Element::Second, 2},
 };
 
-// Matches a format element at `pos`; returns its spec or nullptr for a literal.
+// Matches a format element at `pos`; returns its entry or nullptr for a literal.
 const ElementSpec* elementAt(std::string_view format, size_t pos) {
-    for (const ElementSpec& spec : kElements) {
-        if (pos + spec.name.size() <= format.size() &&
-            equalsIgnoreCase(format.substr(pos, spec.name.size()), spec.name))
-            return &spec;
+    for (const ElementSpec& entry : kElements) {
+        if (pos + entry.name.size() <= format.size() &&
+            equalsIgnoreCase(format.substr(pos, entry.name.size()), entry.name))
+            return &entry;
     }
     if (std::isalpha(static_cast<unsigned char>(format[pos])))
         throw ServerError("Unsupported date format element in '" + std::string(format) + "'");
@@ -61,21 +61,21 @@ DateTimeValue parseOracleDate(std::string_view text, std::string_view format) {
                            std::string(format) + "'");
     };
     for (size_t f = 0; f < format.size();) {
-        const ElementSpec* spec = elementAt(format, f);
-        if (!spec) {
+        const ElementSpec* entry = elementAt(format, f);
+        if (!entry) {
             if (t >= text.size() || std::isalnum(static_cast<unsigned char>(text[t]))) throw mismatch();
             ++t;
             ++f;
             continue;
         }
-        f += spec->name.size();
+        f += entry->name.size();
         int value = 0, digits = 0;
-        while (t < text.size() && digits < spec->digits && std::isdigit(static_cast<unsigned char>(text[t]))) {
+        while (t < text.size() && digits < entry->digits && std::isdigit(static_cast<unsigned char>(text[t]))) {
             value = value * 10 + (text[t++] - '0');
             ++digits;
         }
         if (digits == 0) throw mismatch();
-        switch (spec->element) {
+        switch (entry->element) {
             case Element::Year4: v.year = value; break;
             case Element::Year2: v.year = 2000 + value; break;
             case Element::Month: v.month = value; break;
@@ -97,14 +97,14 @@ std::string formatOracleDate(const DateTimeValue& v, std::string_view format) {
     std::string out;
     char buf[8];
     for (size_t f = 0; f < format.size();) {
-        const ElementSpec* spec = elementAt(format, f);
-        if (!spec) {
+        const ElementSpec* entry = elementAt(format, f);
+        if (!entry) {
             out += format[f++];
             continue;
         }
-        f += spec->name.size();
+        f += entry->name.size();
         int value = 0;
-        switch (spec->element) {
+        switch (entry->element) {
             case Element::Year4: value = v.year; break;
             case Element::Year2: value = v.year % 100; break;
             case Element::Month: value = v.month; break;
@@ -115,7 +115,7 @@ std::string formatOracleDate(const DateTimeValue& v, std::string_view format) {
             case Element::Second: value = v.second; break;
             case Element::None: break;
         }
-        std::snprintf(buf, sizeof buf, "%0*d", spec->digits, value);
+        std::snprintf(buf, sizeof buf, "%0*d", entry->digits, value);
         out += buf;
     }
     return out;

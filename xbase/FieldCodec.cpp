@@ -1,4 +1,4 @@
-// The field layer's conversions between stored field forms and values (Part 4.2).
+// The field layer's conversions between stored field forms and values.
 #include "xbase/FieldCodec.h"
 
 #include <algorithm>

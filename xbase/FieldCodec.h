@@ -1,4 +1,4 @@
-// The field layer's conversions (Part 4.2): reading and writing one field's value in a
+// The field layer's conversions: reading and writing one field's value in a
 // record buffer, between the stored text or binary forms and text, numbers, Julian days
 // and booleans.
 //
@@ -7,7 +7,7 @@
 // keeps the changed marks and delegates every conversion here. The buffer must hold
 // desc.offset + desc.length bytes for every field passed in.
 //
-// Errors go through ReportEngineError (Part 4.6) with the engine's codes. When the hook
+// Errors go through ReportEngineError with the engine's codes. When the hook
 // returns instead of throwing, the operation returns its empty result (empty text, 0,
 // false) and stores nothing. Every Put returns whether it stored, so the caller can set
 // the field's changed mark.

@@ -24,7 +24,7 @@ VALUES ('DSP_QZKHSQ', 'Customers the customer refresh adds or changes on the mac
 NULL, NULL, NULL, 0);
 
 -- What the product refresh changes on the machine: every product of the catalogue whose
--- name, unit or specification the machine did not hold, compared with the uploaded
+-- name, unit or pack size the machine did not hold, compared with the uploaded
 -- DETAIL rows.
 INSERT INTO TB_PROVIDER (PROVIDER_NAME, DESCRIPTION, SELECT_SQL, EXECUTE_SQL, PARAMS, APPLY_TABLE, ACCEPTS_COMMAND_TEXT)
 VALUES ('DSP_GSTSKER_SPSQ', 'Products the product refresh adds or changes on the machine',

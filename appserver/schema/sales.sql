@@ -22,12 +22,12 @@ CREATE TABLE GSTYHZH0 (
     PRIMARY KEY (DWDM00,XH0000)
 );
 
--- Product catalogue: name, unit and specification of each cigarette product
+-- Product catalogue: name, unit and pack size of each cigarette product
 CREATE TABLE GSTJYGL0 (
     SPDM00 {text},  -- product code
     SPMC00 {text},  -- catalogue name
     JYDW00 {text},  -- trading unit
-    SPGG00 {text},  -- specification
+    SPGG00 {text},  -- pack size
     PRIMARY KEY (SPDM00)
 );
 

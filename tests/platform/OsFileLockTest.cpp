@@ -16,7 +16,7 @@ using platform_test::TempDir;
 
 namespace {
 
-// The engine's lock regions (Part 4.3).
+// The engine's lock regions.
 constexpr std::uint64_t kAppendDefault = 0x7FFFFFFE;
 constexpr std::uint64_t kAppendDb4 = 0xEFFFFFFF;
 constexpr std::uint64_t kFileLockBase = 0x40000000;

@@ -1,4 +1,4 @@
-// Julian days: stored digits, short date text, display form, weekday, today (Part 4.7).
+// Julian days: stored digits, short date text, display form, weekday, today.
 #include <gtest/gtest.h>
 
 #include "FieldTestSupport.h"

@@ -1,4 +1,4 @@
-// Engine error messages, the error list, the hook and the password messages (Part 4.6).
+// Engine error messages, the error list, the hook and the password messages.
 #include <gtest/gtest.h>
 
 #include "FieldTestSupport.h"

@@ -1,5 +1,5 @@
 // Binary fields of version 0x30 tables: B double, G/I/M 32-bit integers, T Julian day and
-// milliseconds, Y currency; their byte forms, round trips and blank forms (Part 4.2).
+// milliseconds, Y currency; their byte forms, round trips and blank forms.
 #include <gtest/gtest.h>
 
 #include <cstring>

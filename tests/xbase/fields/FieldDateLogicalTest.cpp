@@ -1,4 +1,4 @@
-// Date and logical fields: Julian reads and writes, the refused -1, true letters (Part 4.2).
+// Date and logical fields: Julian reads and writes, the refused -1, true letters.
 #include <gtest/gtest.h>
 
 #include "FieldTestSupport.h"

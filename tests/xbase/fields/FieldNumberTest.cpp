@@ -1,5 +1,5 @@
 // Numbers in text fields: the number grammar, fixed formatting with rounding, refusal of
-// numbers too large for their field, and the messages of unreadable numbers (Part 4.2).
+// numbers too large for their field, and the messages of unreadable numbers.
 #include <gtest/gtest.h>
 
 #include <cmath>

@@ -1,5 +1,5 @@
 // Raw and display text of fields: alignment, cutting, NUL-stopped reads, display forms by
-// type and text writes by type (Part 4.2).
+// type and text writes by type.
 #include <gtest/gtest.h>
 
 #include "FieldTestSupport.h"

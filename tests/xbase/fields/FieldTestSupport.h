@@ -34,15 +34,15 @@ public:
         : fileName_(fileName) {
         int offset = 1;
         int number = 1;
-        for (const FieldSpec& spec : specs) {
+        for (const FieldSpec& layout : specs) {
             FieldDescriptor f;
-            f.name = spec.name;
-            f.type = spec.type;
-            f.length = spec.length;
-            f.decimals = spec.decimals;
+            f.name = layout.name;
+            f.type = layout.type;
+            f.length = layout.length;
+            f.decimals = layout.decimals;
             f.offset = offset;
             f.number = number++;
-            offset += spec.length;
+            offset += layout.length;
             fields.push_back(f);
         }
         bytes.assign(static_cast<std::size_t>(offset), ' ');

@@ -1,5 +1,5 @@
 // Blank records, the type check rule, and record images built from a field list and
-// values in a caller's buffer (Part 4.2).
+// values in a caller's buffer.
 #include <gtest/gtest.h>
 
 #include "FieldTestSupport.h"

@@ -64,10 +64,10 @@ int ScanUntilStopped(const std::string& path, const std::string& stopFile) {
 
 TEST(ConcurrencyTest, FourProcessesAppendingWhileOneReadsKeepEveryRecord) {
     TempDir dir;
-    TableSpec spec;
-    spec.fields = {{"ID", 'C', 10, 0}, {"COPY", 'C', 10, 0}, {"N", 'N', 6, 0}};
+    TableSpec layout;
+    layout.fields = {{"ID", 'C', 10, 0}, {"COPY", 'C', 10, 0}, {"N", 'N', 6, 0}};
     std::string path = dir.file("shared.dbf");
-    WriteFile(path, BuildTable(spec));
+    WriteFile(path, BuildTable(layout));
     std::string stopFile = dir.file("stop");
 
     pid_t reader = Spawn([&] { return ScanUntilStopped(path, stopFile); });

@@ -16,15 +16,15 @@ class CursorTest : public ::testing::Test {
 protected:
     // Records A..E; the names starting with '*' are stored deleted.
     std::string Write(const std::vector<std::string>& names) {
-        TableSpec spec = SimpleSpec({});
-        spec.recordsHaveFlag = true;
+        TableSpec layout = SimpleSpec({});
+        layout.recordsHaveFlag = true;
         for (const std::string& n : names) {
             bool deleted = !n.empty() && n[0] == '*';
-            spec.records.push_back(std::string(deleted ? "*" : " ") +
+            layout.records.push_back(std::string(deleted ? "*" : " ") +
                                    Pad(deleted ? n.substr(1) : n, 10) + "    1.50T");
         }
         std::string path = dir.file("t.dbf");
-        WriteFile(path, BuildTable(spec));
+        WriteFile(path, BuildTable(layout));
         return path;
     }
     TempDir dir;
@@ -162,10 +162,10 @@ TEST_F(CursorTest, ReadAheadScanSeesTheSameRecordsAndItsOwnWrites) {
 }
 
 TEST_F(CursorTest, ReadAheadWindowHoldsAtLeastOneRecord) {
-    TableSpec spec;
-    spec.fields = {{"BIG", 'C', 40000, 0}};
-    spec.records = {"x", "y"};
-    WriteFile(dir.file("big.dbf"), BuildTable(spec));
+    TableSpec layout;
+    layout.fields = {{"BIG", 'C', 40000, 0}};
+    layout.records = {"x", "y"};
+    WriteFile(dir.file("big.dbf"), BuildTable(layout));
     DbfHandler table(dir.file("big.dbf"), true, false);
     table.SetReadAhead(true);
     EXPECT_EQ(table.ReadAheadWindowSize(), 40001u);

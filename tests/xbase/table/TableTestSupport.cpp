@@ -11,22 +11,22 @@
 
 namespace tabletest {
 
-int RecordLengthOf(const TableSpec& spec) {
-    if (spec.recordLengthOverride >= 0) return spec.recordLengthOverride;
+int RecordLengthOf(const TableSpec& layout) {
+    if (layout.recordLengthOverride >= 0) return layout.recordLengthOverride;
     int length = 1;
-    for (const FieldSpec& f : spec.fields) length += f.length;
+    for (const FieldSpec& f : layout.fields) length += f.length;
     return length;
 }
 
-int HeaderLengthOf(const TableSpec& spec) {
-    if (spec.headerLengthOverride >= 0) return spec.headerLengthOverride;
-    int tail = spec.version == 0x30 ? 296 : 33;
-    return 32 * static_cast<int>(spec.fields.size()) + tail;
+int HeaderLengthOf(const TableSpec& layout) {
+    if (layout.headerLengthOverride >= 0) return layout.headerLengthOverride;
+    int tail = layout.version == 0x30 ? 296 : 33;
+    return 32 * static_cast<int>(layout.fields.size()) + tail;
 }
 
-std::vector<std::uint8_t> BuildTable(const TableSpec& spec) {
-    const int headerLength = HeaderLengthOf(spec);
-    const int recordLength = RecordLengthOf(spec);
+std::vector<std::uint8_t> BuildTable(const TableSpec& layout) {
+    const int headerLength = HeaderLengthOf(layout);
+    const int recordLength = RecordLengthOf(layout);
     std::vector<std::uint8_t> bytes(static_cast<std::size_t>(headerLength), 0);
     auto put16 = [&](std::size_t at, int v) {
         bytes[at] = static_cast<std::uint8_t>(v);
@@ -35,18 +35,18 @@ std::vector<std::uint8_t> BuildTable(const TableSpec& spec) {
     auto put32 = [&](std::size_t at, std::uint32_t v) {
         for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
     };
-    bytes[0] = spec.version;
+    bytes[0] = layout.version;
     bytes[1] = 124;
     bytes[2] = 1;
     bytes[3] = 2;
-    int count = spec.headerCountOverride >= 0 ? spec.headerCountOverride
-                                              : static_cast<int>(spec.records.size());
+    int count = layout.headerCountOverride >= 0 ? layout.headerCountOverride
+                                              : static_cast<int>(layout.records.size());
     put32(4, static_cast<std::uint32_t>(count));
     put16(8, headerLength);
     put16(10, recordLength);
-    bytes[28] = spec.flags;
+    bytes[28] = layout.flags;
     std::size_t at = 32;
-    for (const FieldSpec& f : spec.fields) {
+    for (const FieldSpec& f : layout.fields) {
         if (at + 32 > bytes.size()) break;
         for (std::size_t i = 0; i < f.name.size() && i < 11; ++i) bytes[at + i] = f.name[i];
         bytes[at + 11] = static_cast<std::uint8_t>(f.type);
@@ -59,12 +59,12 @@ std::vector<std::uint8_t> BuildTable(const TableSpec& spec) {
         at += 32;
     }
     if (at < bytes.size()) bytes[at] = 0x0D;
-    for (const std::string& r : spec.records) {
-        std::string record = spec.recordsHaveFlag ? r : " " + r;
+    for (const std::string& r : layout.records) {
+        std::string record = layout.recordsHaveFlag ? r : " " + r;
         record.resize(static_cast<std::size_t>(recordLength), ' ');
         bytes.insert(bytes.end(), record.begin(), record.end());
     }
-    if (spec.eofMark) bytes.push_back(0x1A);
+    if (layout.eofMark) bytes.push_back(0x1A);
     return bytes;
 }
 
@@ -96,10 +96,10 @@ TempDir::~TempDir() {
 }
 
 TableSpec SimpleSpec(const std::vector<std::string>& names) {
-    TableSpec spec;
-    spec.fields = {{"NAME", 'C', 10, 0}, {"QTY", 'N', 8, 2}, {"FLAG", 'L', 1, 0}};
-    for (const std::string& n : names) spec.records.push_back(Pad(n, 10) + "    1.50T");
-    return spec;
+    TableSpec layout;
+    layout.fields = {{"NAME", 'C', 10, 0}, {"QTY", 'N', 8, 2}, {"FLAG", 'L', 1, 0}};
+    for (const std::string& n : names) layout.records.push_back(Pad(n, 10) + "    1.50T");
+    return layout;
 }
 
 pid_t Spawn(const std::function<int()>& body) {

@@ -31,9 +31,9 @@ struct TableSpec {
 };
 
 // Builds the bytes of a table; records are padded or cut to the record length.
-std::vector<std::uint8_t> BuildTable(const TableSpec& spec);
-int RecordLengthOf(const TableSpec& spec);
-int HeaderLengthOf(const TableSpec& spec);
+std::vector<std::uint8_t> BuildTable(const TableSpec& layout);
+int RecordLengthOf(const TableSpec& layout);
+int HeaderLengthOf(const TableSpec& layout);
 
 void WriteFile(const std::string& path, const std::vector<std::uint8_t>& bytes);
 std::vector<std::uint8_t> ReadFile(const std::string& path);

@@ -26,9 +26,9 @@ class WriteTest : public ::testing::Test {
 protected:
     void SetUp() override { platform::setFixedTime(platform::LocalTime{2008, 3, 3, 10, 20, 30, 400}); }
     void TearDown() override { platform::setFixedTime(std::nullopt); }
-    std::string Write(const TableSpec& spec, const std::string& name = "t.dbf") {
+    std::string Write(const TableSpec& layout, const std::string& name = "t.dbf") {
         std::string path = dir.file(name);
-        WriteFile(path, BuildTable(spec));
+        WriteFile(path, BuildTable(layout));
         return path;
     }
     static void AppendName(DbfHandler& table, const std::string& name) {
@@ -40,10 +40,10 @@ protected:
 };
 
 TEST_F(WriteTest, HeaderRewriteWritesDateCountStampUserAndFlags) {
-    TableSpec spec = SimpleSpec({"1", "2", "3", "4", "5", "6", "7"});
-    spec.headerCountOverride = 5;
-    spec.flags = 0xF9;
-    std::vector<std::uint8_t> before = BuildTable(spec);
+    TableSpec layout = SimpleSpec({"1", "2", "3", "4", "5", "6", "7"});
+    layout.headerCountOverride = 5;
+    layout.flags = 0xF9;
+    std::vector<std::uint8_t> before = BuildTable(layout);
     before[29] = 0x4D;  // language byte, carried through
     before[13] = 0x55;  // uninterpreted, carried through
     before[25] = 0x66;
@@ -115,9 +115,9 @@ TEST_F(WriteTest, AppendFromACallersBufferStillEndsWithTheMark) {
 }
 
 TEST_F(WriteTest, ReplaceWritesInPlaceWithoutAnEndMark) {
-    TableSpec spec = SimpleSpec({"A", "B"});
-    spec.eofMark = false;
-    std::string path = Write(spec);
+    TableSpec layout = SimpleSpec({"A", "B"});
+    layout.eofMark = false;
+    std::string path = Write(layout);
     DbfHandler table(path, true, true);
     table.GoTo(2);
     table.PutFieldText("NAME", "Z");
@@ -227,9 +227,9 @@ TEST_F(WriteTest, AppendGivesUpAfterBoundedRetriesAndWritesNothing) {
 }
 
 TEST_F(WriteTest, ExclusiveAppendsLeaveTheSameBytesAsSharedOnes) {
-    TableSpec spec = SimpleSpec({"A", "B"});
-    spec.headerCountOverride = 1;
-    std::vector<std::uint8_t> bytes = BuildTable(spec);
+    TableSpec layout = SimpleSpec({"A", "B"});
+    layout.headerCountOverride = 1;
+    std::vector<std::uint8_t> bytes = BuildTable(layout);
     bytes.back() = 'q';  // a torn tail both must overwrite
     WriteFile(dir.file("s.dbf"), bytes);
     WriteFile(dir.file("e.dbf"), bytes);
