@@ -9,6 +9,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QTimer>
+#include <QWindow>
 #include <QtTest>
 #include <cstdio>
 #include <filesystem>
@@ -26,6 +27,7 @@ struct Seen {
     QPointer<QWidget> window;
     QString title, param1, param4, server;
     bool connected = false;
+    QWindow* owner = nullptr;  // the main window's transient parent
     QStringList boxes;  // texts of message boxes answered on the way
 };
 
@@ -47,6 +49,7 @@ void CloseMainWindowWhenShown(Seen* seen) {
             seen->param4 = w->property("Param4").toString();
             seen->server = w->property("ServerComputerName").toString();
             seen->connected = w->property("Connected").toBool();
+            if (QWindow* handle = w->windowHandle()) seen->owner = handle->transientParent();
             w->findChild<QPushButton*>(QStringLiteral("FlatButton3"))->click();
             return;
         }
@@ -101,6 +104,20 @@ private Q_SLOTS:
         QCOMPARE(second.param1, QStringLiteral("uno"));
         QCOMPARE(second.param4, QStringLiteral("cuatro"));
         QVERIFY(first.connected && second.connected);
+    }
+
+    void theHostWindowIsAdoptedOnceForTheSameHandle() {
+        Seen first, second, none;
+        CloseMainWindowWhenShown(&first);
+        showdll(4242, nullptr, nullptr, nullptr, nullptr, nullptr);
+        CloseMainWindowWhenShown(&second);
+        showdll(4242, nullptr, nullptr, nullptr, nullptr, nullptr);
+        QCOMPARE(second.owner, first.owner);  // the same handle changes nothing
+        if (first.owner) QCOMPARE(first.owner->winId(), WId(4242));
+        CloseMainWindowWhenShown(&none);
+        showdll(0, nullptr, nullptr, nullptr, nullptr, nullptr);
+        QVERIFY(none.owner == nullptr);  // 0: no owner
+        QVERIFY(!none.title.isEmpty());
     }
 
     void anUnknownServerIsReportedAndTheWindowOpensUnconnected() {
