@@ -14,11 +14,6 @@ namespace {
 
 namespace ad = appserver::demo;
 
-std::vector<std::string> Sorted(std::vector<std::string> rows) {
-    std::sort(rows.begin(), rows.end());
-    return rows;
-}
-
 std::string Either(const char* text) { return text ? text : ""; }
 
 class CustomerRefreshTest : public JobTest {};

@@ -20,11 +20,6 @@ namespace {
 namespace ad = appserver::demo;
 using jobs::demo::DemoDay;
 
-std::vector<std::string> Sorted(std::vector<std::string> rows) {
-    std::sort(rows.begin(), rows.end());
-    return rows;
-}
-
 // Numbers of the demo's live invoices of a day, and of their listed lines.
 std::vector<std::string> InvoicesOn(int dayOffset) {
     std::vector<std::string> numbers;

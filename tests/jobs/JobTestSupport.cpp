@@ -27,6 +27,11 @@ std::string JoinRow(const std::vector<std::string>& values) {
     return out;
 }
 
+std::vector<std::string> Sorted(std::vector<std::string> rows) {
+    std::sort(rows.begin(), rows.end());
+    return rows;
+}
+
 std::vector<DbfRecord> DbfContents::Live() const {
     std::vector<DbfRecord> live;
     std::copy_if(records.begin(), records.end(), std::back_inserter(live),

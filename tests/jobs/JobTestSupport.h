@@ -75,5 +75,6 @@ class JobTest : public appserver::test::ServerTest {
 
 // Joins with '|'.
 std::string JoinRow(const std::vector<std::string>& values);
+std::vector<std::string> Sorted(std::vector<std::string> rows);
 
 }  // namespace jobs::test

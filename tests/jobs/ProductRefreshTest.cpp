@@ -16,11 +16,6 @@ namespace {
 
 namespace ad = appserver::demo;
 
-std::vector<std::string> Sorted(std::vector<std::string> rows) {
-    std::sort(rows.begin(), rows.end());
-    return rows;
-}
-
 std::string Fixed2(double value) {
     char buf[32];
     std::snprintf(buf, sizeof buf, "%.2f", value);
