@@ -88,15 +88,16 @@ const std::string& EngineTable() {
     return path;
 }
 
-void BM_Engine_AppendExclusive(benchmark::State& state) {
-    const long n = TableRecords();
-    const std::string path = Path("append-x.dbf");
+// Appends n workload records to a fresh table, opened shared (append lock, header
+// refresh and rewrite per record) or exclusive (no other program can see the file).
+void AppendWorkload(benchmark::State& state, bool shared, long n, const char* file) {
+    const std::string path = Path(file);
     for (auto _ : state) {
         state.PauseTiming();
         bench::WriteEmptyTable(path);
         state.ResumeTiming();
         {
-            xbase::DbfHandler table(path, false, true);
+            xbase::DbfHandler table(path, shared, true);
             for (long i = 0; i < n; ++i) {
                 PutWorkloadRecord(table, i);
                 table.AppendRecord();
@@ -108,24 +109,12 @@ void BM_Engine_AppendExclusive(benchmark::State& state) {
     std::filesystem::remove(path);
 }
 
+void BM_Engine_AppendExclusive(benchmark::State& state) {
+    AppendWorkload(state, false, TableRecords(), "append-x.dbf");
+}
+
 void BM_Engine_AppendShared(benchmark::State& state) {
-    const long n = kSharedAppends;
-    const std::string path = Path("append-s.dbf");
-    for (auto _ : state) {
-        state.PauseTiming();
-        bench::WriteEmptyTable(path);
-        state.ResumeTiming();
-        {
-            xbase::DbfHandler table(path, true, true);
-            for (long i = 0; i < n; ++i) {
-                PutWorkloadRecord(table, i);
-                table.AppendRecord();
-            }
-        }
-    }
-    state.counters["records/s"] = benchmark::Counter(static_cast<double>(n) * state.iterations(),
-                                                      benchmark::Counter::kIsRate);
-    std::filesystem::remove(path);
+    AppendWorkload(state, true, kSharedAppends, "append-s.dbf");
 }
 
 void BM_Engine_Scan(benchmark::State& state) {
