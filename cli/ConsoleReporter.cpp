@@ -41,7 +41,7 @@ void ConsoleReporter::ProgressStop(bool) {
     if (ticker_.joinable()) ticker_.join();
 }
 
-void ConsoleReporter::Grid(const std::string& key, const jobs::ResultView& view) {
+void ConsoleReporter::Grid(const std::string& key, const jobs::ResultView& view, bool asList) {
     const jobs::GridRows rows = jobs::ReadGrid(*view.dataset, view.columns);
     std::vector<std::string> captions;
     for (const jobs::GridColumn& column : view.columns) captions.push_back(column.caption);
@@ -58,7 +58,7 @@ void ConsoleReporter::Grid(const std::string& key, const jobs::ResultView& view)
     grid["rows"] = rows;
     if (key.empty()) {
         document_.update(grid);
-    } else if (document_.contains(key) && document_[key].is_array()) {
+    } else if (asList) {
         document_[key].push_back(grid);
     } else {
         document_[key] = grid;

@@ -26,8 +26,9 @@ class ConsoleReporter : public jobs::JobReporter {
     void MessageBox(const std::string& text, const std::string& caption) override;
     void Error(const std::string& message) override;
 
-    // Prints a grid (table format) or adds it to the JSON document under `key`.
-    void Grid(const std::string& key, const jobs::ResultView& view);
+    // Prints a grid (table format) or adds it to the JSON document: as the document itself
+    // (empty key), under `key`, or appended to the list under `key` (asList).
+    void Grid(const std::string& key, const jobs::ResultView& view, bool asList = false);
     nlohmann::json& Document() { return document_; }
     // Prints the JSON document (JSON format only).
     void Finish(std::ostream& out) const;

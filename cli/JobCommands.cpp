@@ -84,11 +84,8 @@ void runInvoices(const JobArgs& args) {
     jobs::CheckContext check;
     reporter.ProgressStart();
     const jobs::ReadInOutcome outcome = jobs::InvoiceReadIn(window, date, reporter);
-    if (!outcome.committed) failReported();
-    if (!check.FormShow(reporter)) failReported();
-    check.FormActivate(reporter);
     reporter.ProgressStop(true);
-
+    if (!outcome.committed) failReported();
     nlohmann::json& doc = reporter.Document();
     doc["date"] = jobs::ReadInDate();
     doc["invoicesSent"] = outcome.invoices;
@@ -97,6 +94,10 @@ void runInvoices(const JobArgs& args) {
         std::cout << "读入日期 " << jobs::ReadInDate() << ": " << outcome.invoices << " invoices, "
                   << outcome.lines << " invoice lines sent\n\n";
     }
+    reporter.ProgressStart();
+    if (!check.FormShow(reporter)) failReported();
+    check.FormActivate(reporter);
+    reporter.ProgressStop(true);
     reporter.Grid("invoices",
                   {"核对正确数据", jobs::InvoiceListColumns(), &check.cds_gstsker_dhao});
     if (args.lines) {
@@ -107,7 +108,8 @@ void runInvoices(const JobArgs& args) {
                 check.cds_gstsker_dhao.FieldByName("FP_NO").AsString() + " / " +
                 check.cds_gstsker_dhao.FieldByName("FP_NO10").AsString() + "  " +
                 check.cds_gstsker_dhao.FieldByName("FP_DW").AsString();
-            reporter.Grid("lines", {heading, jobs::InvoiceLineColumns(), &check.CDS_GSVSKER_SLBJ});
+            reporter.Grid("lines", {heading, jobs::InvoiceLineColumns(), &check.CDS_GSVSKER_SLBJ},
+                          true);
         }
     }
     reporter.Finish(std::cout);

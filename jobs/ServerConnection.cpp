@@ -32,9 +32,9 @@ void BindClientDataSet(appserver::ClientDataSet& dataSet, appserver::DCOMConnect
     dataSet.SetProviderName(provider);
 }
 
-void ExecuteText(appserver::ClientDataSet& temp, const std::string& statement) {
+void ExecuteText(appserver::ClientDataSet& temp, std::string statement) {
     temp.Close();
-    temp.SetCommandText(statement);
+    temp.SetCommandText(std::move(statement));
     temp.Execute();
 }
 

@@ -26,6 +26,6 @@ void BindClientDataSet(appserver::ClientDataSet& dataSet, appserver::DCOMConnect
 
 // Runs statement text through a client dataset on "dsp_temp": close, set the command
 // text, execute.
-void ExecuteText(appserver::ClientDataSet& temp, const std::string& statement);
+void ExecuteText(appserver::ClientDataSet& temp, std::string statement);
 
 }  // namespace jobs
