@@ -230,7 +230,7 @@ std::vector<MachineInvoice> machineInvoices() {
         for (const OrderLine& ol : orderLines()) {
             if (ol.order != order.number) continue;
             const Product& p = productByCode(ol.product);
-            InvoiceLine line{p.name, p.spec, p.unit, ol.quantity, ol.price, 0, 0};
+            InvoiceLine line{p.name, p.packing, p.unit, ol.quantity, ol.price, 0, 0};
             // The third invoice bills five units more than its order on its first line.
             if (n == 2 && inv.lines.empty()) line.quantity += 5;
             line.amount = roundCents(line.quantity * line.price);
@@ -286,7 +286,7 @@ void loadDemo(Backend& db) {
         }
         for (const Product& p : products()) {
             db.run("INSERT INTO GSTJYGL0(SPDM00,SPMC00,JYDW00,SPGG00) VALUES (?,?,?,?)",
-                   {text(p.code), text(p.name), text(p.unit), text(p.spec)});
+                   {text(p.code), text(p.name), text(p.unit), text(p.packing)});
             db.run("INSERT INTO GSTJYGL1(SPDM00,SPMC00) VALUES (?,?)", {text(p.code), text(p.name)});
         }
         for (const PriceList& l : priceLists()) {

@@ -39,7 +39,7 @@ struct Product {
     const char* code;  // SPDM00
     const char* name;  // SPMC00
     const char* unit;  // JYDW00
-    const char* spec;  // SPGG00
+    const char* packing;  // SPGG00
 };
 
 struct PriceList {
@@ -69,7 +69,7 @@ struct OrderLine {
 
 // A machine invoice with its lines, as the machine stores it.
 struct InvoiceLine {
-    std::string name, spec, unit;
+    std::string name, packing, unit;
     double quantity = 0, price = 0, amount = 0, tax = 0;
 };
 struct MachineInvoice {

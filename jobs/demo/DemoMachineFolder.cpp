@@ -84,7 +84,7 @@ void WriteProducts(const std::string& dir) {
         const ad::Product& p = products[i];
         std::string name = i == 7 ? "利群(老版)" : p.name;  // renamed since
         table.AddRecord(
-            {Text(p.code), Text(name), Text(p.unit), Number(OldPrice(p.code)), Text(p.spec)});
+            {Text(p.code), Text(name), Text(p.unit), Number(OldPrice(p.code)), Text(p.packing)});
         if (i == 10) {
             table.AddRecord({Text("6901020999"), Text("大红鹰(软)"), Text("条"), Number(95),
                              Text("84mm×20支×10包")},
@@ -133,13 +133,13 @@ platform::CivilDate DemoDay(int dayOffset) {
 
 std::vector<DbfValue> InvoiceRecord(const ad::MachineInvoice& invoice,
                                     const platform::CivilDate& day) {
-    // Item lines: name, specification, unit price / quantity, amount, tax.
+    // Item lines: name, pack size, unit price / quantity, amount, tax.
     DbfValue item[3][6];
     if (invoice.lines.size() <= kLinesOnInvoice) {
         for (std::size_t i = 0; i < invoice.lines.size(); ++i) {
             const ad::InvoiceLine& l = invoice.lines[i];
             item[i][0] = Text(l.name);
-            item[i][1] = Text(l.spec);
+            item[i][1] = Text(l.packing);
             item[i][2] = Number(l.price);
             item[i][3] = Number(l.quantity);
             item[i][4] = Number(l.amount);
@@ -199,7 +199,7 @@ std::vector<std::vector<DbfValue>> InvoiceLineRecords(const ad::MachineInvoice& 
     std::vector<std::vector<DbfValue>> records;
     if (invoice.lines.size() <= kLinesOnInvoice) return records;
     for (const ad::InvoiceLine& l : invoice.lines) {
-        records.push_back({Text(invoice.book), Text(invoice.number), Text(l.name), Text(l.spec),
+        records.push_back({Text(invoice.book), Text(invoice.number), Text(l.name), Text(l.packing),
                            Text(l.unit), Number(l.quantity), Number(l.price), Number(l.amount),
                            Number(ad::kTaxRate), Number(l.tax)});
     }

@@ -22,7 +22,7 @@ const std::vector<DbfField>& InvoiceLayout() {
         Text("S02_4", 80),       // seller's address and telephone
         Text("FP_BANK_NO", 60),  // buyer's bank and account
         Text("S02_3", 60),       // seller's bank and account
-        Text("JIAO_1_1", 30),    // item lines 1-3: name, specification, unit price
+        Text("JIAO_1_1", 30),    // item lines 1-3: name, pack size, unit price
         Text("JIAO_1_2", 20),      Number("JIAO_1_4", 14, 4),
         Text("JIAO_2_1", 30),      Text("JIAO_2_2", 20),
         Number("JIAO_2_4", 14, 4), Text("JIAO_3_1", 30),

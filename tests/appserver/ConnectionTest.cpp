@@ -203,7 +203,7 @@ TEST_P(Connection, CheckWindowProvidersPairInvoicesWithOrdersAndCompareLines) {
         for (const demo::InvoiceLine& l : inv.lines) {
             if (inv.lines.size() <= 3) break;
             exec("insert into faadd(FP_NO10,FP_NO,NAME,GUI_GE,DAN_WEI,MUCH,DAN_JIA,JIN_E,SL,SHUI_E) VALUES ('" + inv.book +
-                 "','" + inv.number + "', '" + l.name + "','" + l.spec + "','" + l.unit + "', '" +
+                 "','" + inv.number + "', '" + l.name + "','" + l.packing + "','" + l.unit + "', '" +
                  std::to_string(l.quantity) + "','" + std::to_string(l.price) + "','" + std::to_string(l.amount) +
                  "', '0.13','" + std::to_string(l.tax) + "')");
         }

@@ -12,11 +12,11 @@ namespace {
 class TableErrors : public ::testing::Test {
 protected:
     void SetUp() override {
-        tabletest::TableSpec spec;
-        spec.fields = {{"NAME", 'C', 10, 0}, {"QTY", 'N', 4, 0}};
-        spec.records = {"one          1", "two          2"};
+        tabletest::TableSpec layout;
+        layout.fields = {{"NAME", 'C', 10, 0}, {"QTY", 'N', 4, 0}};
+        layout.records = {"one          1", "two          2"};
         path_ = dir_.file("T.DBF");
-        tabletest::WriteFile(path_, tabletest::BuildTable(spec));
+        tabletest::WriteFile(path_, tabletest::BuildTable(layout));
     }
 
     clitest::RunResult Table(const std::vector<std::string>& args) {

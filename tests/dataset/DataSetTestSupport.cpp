@@ -45,9 +45,9 @@ const std::string& DriveCRoot() { return DriveEnvironment::Root(); }
 
 std::string TaxDirectory() { return DriveCRoot() + "/tax"; }
 
-TableDir::TableDir(const std::string& tableName, const tabletest::TableSpec& spec)
+TableDir::TableDir(const std::string& tableName, const tabletest::TableSpec& layout)
     : tableName_(tableName) {
-    tabletest::WriteFile(TablePath(), tabletest::BuildTable(spec));
+    tabletest::WriteFile(TablePath(), tabletest::BuildTable(layout));
 }
 
 std::unique_ptr<xbase::XBaseDataSet> TableDir::DataSet() const {
@@ -64,9 +64,9 @@ std::unique_ptr<xbase::XBaseDataSet> TableDir::Open() const {
 }
 
 tabletest::TableSpec NamesSpec(const std::vector<std::string>& names) {
-    tabletest::TableSpec spec;
-    spec.fields = {{"NAME", 'C', 10, 0}, {"QTY", 'N', 8, 2}, {"FLAG", 'L', 1, 0}};
-    spec.recordsHaveFlag = true;
+    tabletest::TableSpec layout;
+    layout.fields = {{"NAME", 'C', 10, 0}, {"QTY", 'N', 8, 2}, {"FLAG", 'L', 1, 0}};
+    layout.recordsHaveFlag = true;
     int qty = 0;
     for (const std::string& name : names) {
         bool deleted = !name.empty() && name[0] == '*';
@@ -75,9 +75,9 @@ tabletest::TableSpec NamesSpec(const std::vector<std::string>& names) {
         std::string number = std::to_string(++qty) + ".50";
         record += std::string(8 - number.size(), ' ') + number;
         record += 'T';
-        spec.records.push_back(record);
+        layout.records.push_back(record);
     }
-    return spec;
+    return layout;
 }
 
 std::vector<std::string> VisibleNames(xbase::XBaseDataSet& dataSet) {

@@ -17,10 +17,10 @@ namespace datasettest {
 const std::string& DriveCRoot();
 std::string TaxDirectory();
 
-// A fresh directory with one table written from `spec` as `tableName`.
+// A fresh directory with one table written from `layout` as `tableName`.
 class TableDir {
 public:
-    TableDir(const std::string& tableName, const tabletest::TableSpec& spec);
+    TableDir(const std::string& tableName, const tabletest::TableSpec& layout);
     const std::string& Path() const { return dir_.path(); }
     std::string TablePath() const { return dir_.file(tableName_); }
     std::vector<std::uint8_t> Bytes() const { return tabletest::ReadFile(TablePath()); }

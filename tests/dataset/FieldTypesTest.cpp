@@ -24,13 +24,13 @@ protected:
     void TearDown() override { platform::formatSettings() = saved_; }
 
     static tabletest::TableSpec TypesSpec(const std::vector<std::string>& records) {
-        tabletest::TableSpec spec;
-        spec.fields = {{"S4", 'N', 4, 0},  {"I5", 'N', 5, 0}, {"I9", 'N', 9, 0},
+        tabletest::TableSpec layout;
+        layout.fields = {{"S4", 'N', 4, 0},  {"I5", 'N', 5, 0}, {"I9", 'N', 9, 0},
                        {"BIG", 'N', 10, 0}, {"PRICE", 'N', 8, 2}, {"F", 'F', 6, 1},
                        {"D", 'D', 8, 0},    {"OK", 'L', 1, 0},   {"NOTE", 'M', 10, 0},
                        {"ODD", 'Q', 3, 0}};
-        spec.records = records;
-        return spec;
+        layout.records = records;
+        return layout;
     }
 
     // One record from the fields' values by name; numbers right-aligned, the rest

@@ -28,10 +28,10 @@ std::string Iconv(const std::string& text, const char* to) {
 }
 
 tabletest::TableSpec TextSpec(int width) {
-    tabletest::TableSpec spec;
-    spec.fields = {{"TEXT", 'C', width, 0}};
-    spec.records = {""};
-    return spec;
+    tabletest::TableSpec layout;
+    layout.fields = {{"TEXT", 'C', width, 0}};
+    layout.records = {""};
+    return layout;
 }
 
 std::string StoredText(const TableDir& table, int width) {

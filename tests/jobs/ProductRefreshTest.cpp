@@ -76,7 +76,7 @@ TEST_P(ProductRefreshTest, WritesEveryProductAtItsCurrentPriceAfterUploadingTheO
     for (const ad::Product& p : ad::products()) {
         const double price = PriceToday(p.code);
         someWithoutPrice |= price == 0;
-        expected.push_back(JoinRow({p.code, p.name, p.unit, p.spec, Fixed2(price)}));
+        expected.push_back(JoinRow({p.code, p.name, p.unit, p.packing, Fixed2(price)}));
     }
     for (const ad::PriceLine& line : ad::priceLines()) someRepriced |= line.list == 90003;
     ASSERT_TRUE(someWithoutPrice && someRepriced);  // the demo covers both cases
