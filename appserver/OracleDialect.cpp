@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -292,9 +293,59 @@ private:
     SqlTarget target_;
 };
 
+bool wordIs(std::string_view text, std::string_view keyword) {
+    return text.size() == keyword.size() && equalsIgnoreCase(text, keyword);
+}
+
+// Most statements (the inserts above all) hold nothing to adapt but their empty
+// literals. Those are adapted in one pass over the text, with no token list; a statement
+// with any other construct the adaptation rewrites gives nullopt and takes the full path.
+std::optional<AdaptedStatement> adaptPlainStatement(std::string_view sql) {
+    AdaptedStatement result;
+    result.sql.reserve(sql.size() + 16);
+    bool first = true;
+    bool afterOpenParen = false;
+    size_t copied = 0;  // text before this offset is already in result.sql
+    for (size_t pos = 0; pos < sql.size();) {
+        const TokenSpan t = scanSqlToken(sql, pos);
+        pos += t.length;
+        if (t.kind == TokenKind::Space || t.kind == TokenKind::Comment) continue;
+        const std::string_view text = sql.substr(t.pos, t.length);
+        switch (t.kind) {
+            case TokenKind::Word:
+                if (wordIs(text, "SYSDATE") || wordIs(text, "MINUS")) return std::nullopt;
+                if (first && (wordIs(text, "SELECT") || wordIs(text, "TRUNCATE") ||
+                              wordIs(text, "DELETE"))) {
+                    return std::nullopt;
+                }
+                if (afterOpenParen && (wordIs(text, "SELECT") || wordIs(text, "WITH"))) {
+                    return std::nullopt;
+                }
+                break;
+            case TokenKind::Param: return std::nullopt;
+            case TokenKind::Symbol:
+                if (text == "||") return std::nullopt;
+                break;
+            case TokenKind::String:
+                if (text == "''") {
+                    result.sql.append(sql, copied, t.pos - copied);
+                    result.sql += "NULL";
+                    copied = pos;
+                }
+                break;
+            default: break;
+        }
+        first = false;
+        afterOpenParen = t.kind == TokenKind::Symbol && text == "(";
+    }
+    result.sql.append(sql, copied, sql.size() - copied);
+    return result;
+}
+
 }  // namespace
 
 AdaptedStatement adaptOracleSql(std::string_view oracleSql, SqlTarget target) {
+    if (std::optional<AdaptedStatement> plain = adaptPlainStatement(oracleSql)) return *std::move(plain);
     Tokens toks = tokenizeSql(oracleSql);
     nameSelectExpressions(toks);
     adaptStatementForms(toks, target);

@@ -9,24 +9,34 @@ namespace appserver {
 
 namespace {
 
-bool isWordStart(unsigned char c) { return std::isalpha(c) || c == '_' || c >= 0x80; }
-bool isWordChar(unsigned char c) { return std::isalnum(c) || c == '_' || c == '$' || c == '#' || c >= 0x80; }
+// Bytes below 0x80 are classified here directly (this runs for every byte of every
+// statement); the rest go to the C library as before.
+bool isAsciiLetter(unsigned char c) { return (c | 0x20) >= 'a' && (c | 0x20) <= 'z'; }
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isBlank(unsigned char c) {
+    if (c < 0x80) return c == ' ' || (c >= '\t' && c <= '\r');
+    return std::isspace(c);
+}
+bool isWordStart(unsigned char c) { return c >= 0x80 || isAsciiLetter(c) || c == '_'; }
+bool isWordChar(unsigned char c) {
+    return c >= 0x80 || isAsciiLetter(c) || isDigit(static_cast<char>(c)) || c == '_' || c == '$' ||
+           c == '#';
+}
 
 // Length of the quoted run starting at `pos` (opening quote `q`), where a doubled quote
 // stands for one quote character.
 size_t quotedLength(std::string_view sql, size_t pos, char q, const char* what) {
     size_t i = pos + 1;
     while (true) {
-        if (i >= sql.size()) throw ServerError(std::string("Unterminated ") + what + " in SQL text");
-        if (sql[i] == q) {
-            if (i + 1 < sql.size() && sql[i + 1] == q) {
-                i += 2;
-                continue;
-            }
-            return i + 1 - pos;
+        i = sql.find(q, i);
+        if (i == std::string_view::npos) {
+            throw ServerError(std::string("Unterminated ") + what + " in SQL text");
         }
-        ++i;
+        if (i + 1 < sql.size() && sql[i + 1] == q) {
+            i += 2;
+            continue;
+        }
+        return i + 1 - pos;
     }
 }
 
@@ -66,57 +76,65 @@ bool Token::isWord(std::string_view keyword) const {
     return kind == TokenKind::Word && equalsIgnoreCase(text, keyword);
 }
 
+TokenSpan scanSqlToken(std::string_view sql, size_t pos) {
+    auto span = [&](TokenKind kind, size_t length) { return TokenSpan{kind, pos, length}; };
+    const char c = sql[pos];
+    const char next = pos + 1 < sql.size() ? sql[pos + 1] : '\0';
+    if (isBlank(static_cast<unsigned char>(c))) {
+        size_t i = pos;
+        while (i < sql.size() && isBlank(static_cast<unsigned char>(sql[i]))) ++i;
+        return span(TokenKind::Space, i - pos);
+    }
+    if (c == '-' && next == '-') {
+        size_t end = sql.find('\n', pos);
+        return span(TokenKind::Comment, (end == std::string_view::npos ? sql.size() : end) - pos);
+    }
+    if (c == '/' && next == '*') {
+        size_t end = sql.find("*/", pos + 2);
+        if (end == std::string_view::npos) throw ServerError("Unterminated comment in SQL text");
+        return span(TokenKind::Comment, end + 2 - pos);
+    }
+    if (c == '\'') return span(TokenKind::String, quotedLength(sql, pos, '\'', "string literal"));
+    if (c == '"') return span(TokenKind::QuotedIdent, quotedLength(sql, pos, '"', "quoted name"));
+    if (c == '$') {
+        if (size_t length = dollarQuoteLength(sql, pos); length > 0) {
+            return span(TokenKind::String, length);
+        }
+    }
+    if (isDigit(c) || (c == '.' && isDigit(next))) {
+        return span(TokenKind::Number, numberLength(sql, pos));
+    }
+    if (isWordStart(static_cast<unsigned char>(c))) {
+        size_t i = pos;
+        while (i < sql.size() && isWordChar(static_cast<unsigned char>(sql[i]))) ++i;
+        return span(TokenKind::Word, i - pos);
+    }
+    if (c == '?') return span(TokenKind::Param, 1);
+    if (c == ':' && (isWordStart(static_cast<unsigned char>(next)) || isDigit(next))) {
+        size_t i = pos + 1;
+        while (i < sql.size() && isWordChar(static_cast<unsigned char>(sql[i]))) ++i;
+        return span(TokenKind::Param, i - pos);
+    }
+    if (c == '$' && isDigit(next)) {
+        size_t i = pos + 1;
+        while (i < sql.size() && isDigit(sql[i])) ++i;
+        return span(TokenKind::Param, i - pos);
+    }
+    static const char* const pairs[] = {"||", "<>", "!=", "<=", ">=", "::"};
+    size_t length = 1;
+    for (const char* p : pairs) {
+        if (c == p[0] && next == p[1]) length = 2;
+    }
+    return span(TokenKind::Symbol, length);
+}
+
 std::vector<Token> tokenizeSql(std::string_view sql) {
     std::vector<Token> tokens;
     size_t pos = 0;
-    auto push = [&](TokenKind kind, size_t length) {
-        tokens.push_back({kind, std::string(sql.substr(pos, length))});
-        pos += length;
-    };
     while (pos < sql.size()) {
-        const char c = sql[pos];
-        const char next = pos + 1 < sql.size() ? sql[pos + 1] : '\0';
-        if (std::isspace(static_cast<unsigned char>(c))) {
-            size_t i = pos;
-            while (i < sql.size() && std::isspace(static_cast<unsigned char>(sql[i]))) ++i;
-            push(TokenKind::Space, i - pos);
-        } else if (c == '-' && next == '-') {
-            size_t end = sql.find('\n', pos);
-            push(TokenKind::Comment, (end == std::string_view::npos ? sql.size() : end) - pos);
-        } else if (c == '/' && next == '*') {
-            size_t end = sql.find("*/", pos + 2);
-            if (end == std::string_view::npos) throw ServerError("Unterminated comment in SQL text");
-            push(TokenKind::Comment, end + 2 - pos);
-        } else if (c == '\'') {
-            push(TokenKind::String, quotedLength(sql, pos, '\'', "string literal"));
-        } else if (c == '"') {
-            push(TokenKind::QuotedIdent, quotedLength(sql, pos, '"', "quoted name"));
-        } else if (c == '$' && dollarQuoteLength(sql, pos) > 0) {
-            push(TokenKind::String, dollarQuoteLength(sql, pos));
-        } else if (isDigit(c) || (c == '.' && isDigit(next))) {
-            push(TokenKind::Number, numberLength(sql, pos));
-        } else if (isWordStart(static_cast<unsigned char>(c))) {
-            size_t i = pos;
-            while (i < sql.size() && isWordChar(static_cast<unsigned char>(sql[i]))) ++i;
-            push(TokenKind::Word, i - pos);
-        } else if (c == '?') {
-            push(TokenKind::Param, 1);
-        } else if (c == ':' && (isWordStart(static_cast<unsigned char>(next)) || isDigit(next))) {
-            size_t i = pos + 1;
-            while (i < sql.size() && isWordChar(static_cast<unsigned char>(sql[i]))) ++i;
-            push(TokenKind::Param, i - pos);
-        } else if (c == '$' && isDigit(next)) {
-            size_t i = pos + 1;
-            while (i < sql.size() && isDigit(sql[i])) ++i;
-            push(TokenKind::Param, i - pos);
-        } else {
-            static const char* const pairs[] = {"||", "<>", "!=", "<=", ">=", "::"};
-            size_t length = 1;
-            for (const char* p : pairs) {
-                if (c == p[0] && next == p[1]) length = 2;
-            }
-            push(TokenKind::Symbol, length);
-        }
+        const TokenSpan t = scanSqlToken(sql, pos);
+        tokens.push_back({t.kind, std::string(sql.substr(t.pos, t.length))});
+        pos += t.length;
     }
     return tokens;
 }

@@ -31,6 +31,17 @@ struct Token {
     bool isSymbol(std::string_view symbol) const { return kind == TokenKind::Symbol && text == symbol; }
 };
 
+// Where one token lies in the text, without a copy of it.
+struct TokenSpan {
+    TokenKind kind;
+    size_t pos;
+    size_t length;
+};
+
+// The token that starts at `pos` (which must be inside `sql`). Throws ServerError on an
+// unterminated literal, quoted identifier or comment.
+TokenSpan scanSqlToken(std::string_view sql, size_t pos);
+
 // Throws ServerError on an unterminated literal, quoted identifier or comment.
 std::vector<Token> tokenizeSql(std::string_view sql);
 

@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <limits>
 
 #include "data/DataError.h"
 #include "data/DataMessages.h"
@@ -51,58 +52,97 @@ std::string TwoDigits(int value) {
     return buf;
 }
 
+// The significant digits of a finite, non-zero value rounded to kPrecision places,
+// trailing zeros dropped, and the decimal exponent of the first digit.
+struct Significand {
+    char digits[kPrecision + 3];
+    std::size_t count = 0;
+    int exponent = 0;
+    bool negative = false;
+};
+
+// Reads to_chars' scientific form "-d.ddde+xx"; false when it has more digits than fit.
+bool ReadScientific(const char* begin, const char* end, Significand& sig) {
+    sig = Significand{};
+    const char* p = begin;
+    if (*p == '-') {
+        sig.negative = true;
+        ++p;
+    }
+    for (; p != end && *p != 'e'; ++p) {
+        if (*p == '.') continue;
+        if (sig.count == static_cast<std::size_t>(kPrecision)) return false;
+        sig.digits[sig.count++] = *p;
+    }
+    if (p != end) {
+        ++p;
+        if (p != end && *p == '+') ++p;
+        std::from_chars(p, end, sig.exponent);
+    }
+    while (sig.count > 1 && sig.digits[sig.count - 1] == '0') --sig.count;
+    return true;
+}
+
+Significand RoundedSignificand(double value) {
+    char buf[64];
+    Significand sig;
+    // The shortest text that reads back as the value is much cheaper to find than a
+    // rounding to a fixed number of digits. When it has at most kPrecision digits it is
+    // that rounding: a normal value lies within half a unit in its last binary place of
+    // it, far less than half a unit in the kPrecision-th decimal place.
+    if (std::fabs(value) >= std::numeric_limits<double>::min()) {
+        auto res = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific);
+        if (ReadScientific(buf, res.ptr, sig)) return sig;
+    }
+    auto res =
+        std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific, kPrecision - 1);
+    ReadScientific(buf, res.ptr, sig);
+    return sig;
+}
+
 }  // namespace
 
 std::string FormatFloat(double value) {
     if (std::isnan(value)) return "NAN";
     if (std::isinf(value)) return value < 0 ? "-INF" : "INF";
     if (value == 0) return "0";
-    // Mantissa with 15 significant digits: d.dddddddddddddde±x
-    char buf[64];
-    auto res =
-        std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific, kPrecision - 1);
-    std::string_view sci(buf, static_cast<std::size_t>(res.ptr - buf));
-    bool negative = sci.front() == '-';
-    if (negative) sci.remove_prefix(1);
-    auto ePos = sci.find('e');
-    std::string digits;
-    for (char c : sci.substr(0, ePos)) {
-        if (c != '.') digits += c;
-    }
-    int exponent = 0;
-    std::from_chars(sci.data() + ePos + 1 + (sci[ePos + 1] == '+' ? 1 : 0), sci.data() + sci.size(),
-                    exponent);
-    while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
+    const Significand sig = RoundedSignificand(value);
+    const std::string_view digits(sig.digits, sig.count);
+    const int exponent = sig.exponent;
 
     const char sep = platform::formatSettings().decimalSeparator;
-    std::string out = negative ? "-" : "";
+    char buf[64];
+    std::size_t n = 0;
+    auto put = [&](char c) { buf[n++] = c; };
+    auto putAll = [&](std::string_view text) {
+        for (char c : text) buf[n++] = c;
+    };
+    if (sig.negative) put('-');
     if (exponent >= kPrecision || exponent < -5) {
-        out += digits[0];
+        put(digits[0]);
         if (digits.size() > 1) {
-            out += sep;
-            out.append(digits, 1);
+            put(sep);
+            putAll(digits.substr(1));
         }
-        out += 'E';
-        out += std::to_string(exponent);
-        return out;
-    }
-    if (exponent < 0) {
-        out += '0';
-        out += sep;
-        out.append(static_cast<std::size_t>(-exponent - 1), '0');
-        out += digits;
-        return out;
-    }
-    std::size_t intDigits = static_cast<std::size_t>(exponent) + 1;
-    if (digits.size() <= intDigits) {
-        out += digits;
-        out.append(intDigits - digits.size(), '0');
+        put('E');
+        n = static_cast<std::size_t>(std::to_chars(buf + n, buf + sizeof buf, exponent).ptr - buf);
+    } else if (exponent < 0) {
+        put('0');
+        put(sep);
+        for (int k = -exponent - 1; k > 0; --k) put('0');
+        putAll(digits);
     } else {
-        out.append(digits, 0, intDigits);
-        out += sep;
-        out.append(digits, intDigits);
+        const std::size_t intDigits = static_cast<std::size_t>(exponent) + 1;
+        if (digits.size() <= intDigits) {
+            putAll(digits);
+            for (std::size_t k = digits.size(); k < intDigits; ++k) put('0');
+        } else {
+            putAll(digits.substr(0, intDigits));
+            put(sep);
+            putAll(digits.substr(intDigits));
+        }
     }
-    return out;
+    return std::string(buf, n);
 }
 
 std::optional<double> TryParseFloat(std::string_view text) {

@@ -1,12 +1,16 @@
-// Code-page conversion through iconv, with a per-thread cache of converters and an
-// ASCII fast path (most table values are plain ASCII and need no conversion at all).
+// Code-page conversion through iconv, with a per-thread cache of converters, an ASCII
+// fast path (most table values are plain ASCII and need no conversion at all) and a
+// small memory of recent conversions to UTF-8 (table columns repeat the same names,
+// units and addresses over and over, and each iconv call costs far more than a lookup).
 #include "platform/CodePage.h"
 
 #include <iconv.h>
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <cerrno>
+#include <functional>
 #include <list>
 #include <mutex>
 #include <stdexcept>
@@ -27,12 +31,23 @@ std::list<std::string>& internedNames() {
 }
 std::atomic<const std::string*> currentCodePage{nullptr};
 
+// A text in the code page and its UTF-8 form.
+struct RecentText {
+    std::string oem;
+    std::string utf8;
+};
+
+// Texts longer than this are converted every time.
+constexpr std::size_t kRecentTextMaxBytes = 256;
+
 // Both directions between one code page and UTF-8.
 struct Converter {
     std::string codePage;
     iconv_t toUtf8 = kNoConverter;
     iconv_t fromUtf8 = kNoConverter;
     bool asciiCompatible = false;  // bytes 0x00-0x7F are the same characters as in ASCII
+    // Recent conversions to UTF-8, one slot per hash value of the code-page text.
+    std::array<RecentText, 64> recent;
 
     Converter() = default;
     Converter(const Converter&) = delete;
@@ -127,38 +142,8 @@ std::size_t oemCharLength(iconv_t toUtf8, std::string_view text, std::size_t pos
     return err == EINVAL ? 2 : 1;
 }
 
-}  // namespace
-
-const std::string& oemCodePage() {
-    const std::string* current = currentCodePage.load(std::memory_order_acquire);
-    if (current) return *current;
-    std::lock_guard<std::mutex> guard(codePageMutex);
-    current = currentCodePage.load(std::memory_order_acquire);
-    if (current) return *current;
-    const std::string& initial = internedNames().front();
-    currentCodePage.store(&initial, std::memory_order_release);
-    return initial;
-}
-
-void setOemCodePage(const std::string& iconvName) {
-    converterFor(iconvName);  // throws std::invalid_argument for a name iconv does not know
-    std::lock_guard<std::mutex> guard(codePageMutex);
-    auto& names = internedNames();
-    for (const std::string& name : names) {
-        if (name == iconvName) {
-            currentCodePage.store(&name, std::memory_order_release);
-            return;
-        }
-    }
-    currentCodePage.store(&names.emplace_back(iconvName), std::memory_order_release);
-}
-
-std::string oemToUtf8(std::string_view oem, const std::string& codePage) {
-    if (oem.empty()) return {};
-    Converter& converter = converterFor(codePage);
-    if (converter.asciiCompatible && isAscii(oem)) return std::string(oem);
-
-    iconv_t cd = converter.toUtf8;
+// The whole text converted with `cd`; a byte sequence with no character becomes '?'.
+std::string convertToUtf8(iconv_t cd, std::string_view oem) {
     ::iconv(cd, nullptr, nullptr, nullptr, nullptr);
     std::string result(oem.size() * 3 + 8, '\0');
     std::size_t written = 0;
@@ -193,6 +178,47 @@ std::string oemToUtf8(std::string_view oem, const std::string& codePage) {
     }
     result.resize(written);
     return result;
+}
+
+}  // namespace
+
+const std::string& oemCodePage() {
+    const std::string* current = currentCodePage.load(std::memory_order_acquire);
+    if (current) return *current;
+    std::lock_guard<std::mutex> guard(codePageMutex);
+    current = currentCodePage.load(std::memory_order_acquire);
+    if (current) return *current;
+    const std::string& initial = internedNames().front();
+    currentCodePage.store(&initial, std::memory_order_release);
+    return initial;
+}
+
+void setOemCodePage(const std::string& iconvName) {
+    converterFor(iconvName);  // throws std::invalid_argument for a name iconv does not know
+    std::lock_guard<std::mutex> guard(codePageMutex);
+    auto& names = internedNames();
+    for (const std::string& name : names) {
+        if (name == iconvName) {
+            currentCodePage.store(&name, std::memory_order_release);
+            return;
+        }
+    }
+    currentCodePage.store(&names.emplace_back(iconvName), std::memory_order_release);
+}
+
+std::string oemToUtf8(std::string_view oem, const std::string& codePage) {
+    if (oem.empty()) return {};
+    Converter& converter = converterFor(codePage);
+    if (converter.asciiCompatible && isAscii(oem)) return std::string(oem);
+    if (oem.size() > kRecentTextMaxBytes) return convertToUtf8(converter.toUtf8, oem);
+    RecentText& slot =
+        converter.recent[std::hash<std::string_view>{}(oem) % converter.recent.size()];
+    if (slot.oem != oem) {
+        slot.oem.clear();  // the slot matches nothing until both halves are in place
+        slot.utf8 = convertToUtf8(converter.toUtf8, oem);
+        slot.oem = oem;
+    }
+    return slot.utf8;
 }
 
 std::string utf8ToOem(std::string_view utf8, const std::string& codePage, std::size_t maxBytes) {

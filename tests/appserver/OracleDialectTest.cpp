@@ -85,5 +85,29 @@ TEST(OracleDialect, NeverRewritesInsideLiteralsOrQuotedNames) {
     EXPECT_EQ(pg("select \"a||b\" from t"), "select \"a||b\" from t");
 }
 
+TEST(OracleDialect, PlainStatementsOnlyHaveTheirEmptyLiteralsTurnedToNull) {
+    EXPECT_EQ(lite("insert into faadd(a,b,c) VALUES ('','x', '')"),
+              "insert into faadd(a,b,c) VALUES (NULL,'x', NULL)");
+    // A literal holding one quote, or a blank, is not empty.
+    EXPECT_EQ(pg("update t set a='''', b=' ', c='' where d=''"),
+              "update t set a='''', b=' ', c=NULL where d=NULL");
+    EXPECT_EQ(lite("insert into t(a) values ('x') -- ''\n"), "insert into t(a) values ('x') -- ''\n");
+    EXPECT_EQ(lite(""), "");
+    EXPECT_THROW(lite("insert into t(a) values ('x"), ServerError);
+}
+
+TEST(OracleDialect, RewritesAreFoundAnywhereInAStatement) {
+    EXPECT_EQ(lite("insert into t(a,d) values ('',sysdate)"), "insert into t(a,d) values (NULL,sysdate())");
+    EXPECT_EQ(lite("insert into t(a) values (x || '')"), "insert into t(a) values (ORA_CONCAT(x,NULL))");
+    EXPECT_EQ(pg("insert into t(a) select a from u minus select a from v"),
+              "insert into t(a) select a from u EXCEPT select a from v");
+    EXPECT_EQ(pg("insert into t(a) select a from ( /* all */ select a from u)"),
+              "insert into t(a) select a from ( /* all */ select a from u) tb_sub1");
+    AdaptedStatement a = adaptOracleSql("update t set a=:a, b='' where c=?", SqlTarget::Postgres);
+    EXPECT_EQ(a.sql, "update t set a=$1, b=NULL where c=$2");
+    EXPECT_EQ(a.parameterCount, 2);
+    EXPECT_EQ(lite("  -- first\n delete t"), "  -- first\n delete FROM t");
+}
+
 }  // namespace
 }  // namespace appserver

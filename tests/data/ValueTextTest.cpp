@@ -41,6 +41,15 @@ TEST_F(ValueTextTest, FloatsSwitchToScientificForLargeAndTinyMagnitudes) {
     EXPECT_EQ(FormatFloat(-HUGE_VAL), "-INF");
 }
 
+TEST_F(ValueTextTest, FloatsRoundToFifteenDigitsWhateverTheirShortestForm) {
+    EXPECT_EQ(FormatFloat(0.1 + 0.7), "0.8");                  // shortest form 0.7999999999999999
+    EXPECT_EQ(FormatFloat(9007199254740993.0), "9.00719925474099E15");
+    EXPECT_EQ(FormatFloat(999999999999999.9), "1E15");         // rounding carries into a new digit
+    EXPECT_EQ(FormatFloat(-123.456), "-123.456");
+    EXPECT_EQ(FormatFloat(5e-324), "4.94065645841247E-324");  // subnormal: not its shortest form "5E-324"
+    EXPECT_EQ(FormatFloat(1.7976931348623157e308), "1.79769313486232E308");
+}
+
 TEST_F(ValueTextTest, FloatsFollowTheDecimalSeparatorBothWays) {
     platform::formatSettings().decimalSeparator = ',';
     EXPECT_EQ(FormatFloat(12.5), "12,5");

@@ -107,6 +107,23 @@ TEST(CodePage, SettingChangesTheDefaultAndUnknownNamesAreRefused) {
     EXPECT_THROW(oemToUtf8("\x81", "NO-SUCH-CODE-PAGE"), std::invalid_argument);
 }
 
+TEST(CodePage, RepeatedAndManyDifferentTextsConvertAlike) {
+    // More different texts than conversions are remembered, each converted several times,
+    // under two code pages that read the same bytes differently.
+    std::vector<std::string> texts;
+    for (int i = 0; i < 300; ++i) texts.push_back(kCaptionGbk + std::to_string(i));
+    for (int round = 0; round < 3; ++round) {
+        for (std::size_t i = 0; i < texts.size(); ++i) {
+            ASSERT_EQ(oemToUtf8(texts[i]), kCaptionUtf8 + std::to_string(i));
+        }
+        EXPECT_EQ(oemToUtf8("\xC4\xB3", "CP437"), "─│");
+        EXPECT_EQ(oemToUtf8("\xC4\xB3", "CP936"), "某");
+    }
+    std::string longUtf8;
+    for (int i = 0; i < 2000; ++i) longUtf8 += "鞍";
+    EXPECT_EQ(oemToUtf8(std::string(4000, '\xB0')), longUtf8);
+}
+
 TEST(CodePage, ConvertsOnSeveralThreadsAtOnce) {
     std::vector<std::thread> threads;
     std::vector<int> failures(4, 0);
