@@ -16,6 +16,7 @@ int main(int argc, char** argv) {
     cli::addTableCommands(app);
     cli::addJobCommands(app);
     cli::addDemoCommands(app);
+    cli::addServerCommands(app);
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {

@@ -26,12 +26,8 @@ drive=(--drive "C=$demo/c")
 section() { printf '\n=== %s ===\n\n' "$1"; }
 
 section "demo tax-control machine folder c:\\tax = $demo/c/tax"
-if "$taxbridge" --help | grep -Eq '^ +server( |$)'; then
-  "$taxbridge" demo init "$demo/c/tax"
-  "$taxbridge" server init-demo
-else
-  "$taxbridge" demo init "$demo/c/tax" --load-server
-fi
+"$taxbridge" demo init "$demo/c/tax"
+"$taxbridge" server init-demo
 
 day=$(date +%F)
 section "客户刷新 (taxbridge customers)"
