@@ -22,6 +22,13 @@ std::string StringField::FormatValue(const FieldValue& value) const {
     return {};
 }
 
+std::string StringField::AsString() const {
+    FieldValue raw;
+    if (!GetData(raw)) return {};
+    if (auto* text = std::get_if<std::string>(&raw)) return std::move(*text);
+    return FormatValue(raw);
+}
+
 FieldValue StringField::ParseText(std::string_view text) const {
     if (text.empty()) return {};
     return std::string(text);

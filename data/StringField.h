@@ -21,6 +21,8 @@ class StringField : public Field {
     void SetAsDateTime(double value) override;
 
     std::string FormatValue(const FieldValue& value) const override;
+    // The stored text handed on without the copies the general conversion makes.
+    std::string AsString() const override;
     FieldValue ParseText(std::string_view text) const override;
     FieldValue Convert(const FieldValue& value) const override;
 };
