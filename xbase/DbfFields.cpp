@@ -145,17 +145,6 @@ int DbfFields::FieldNumber(std::string_view name) const {
     return 0;
 }
 
-const FieldDescriptor* DbfFields::FieldAt(int n) const {
-    if (n < 1 || n > FieldCount()) return nullptr;
-    return &Fields()[static_cast<std::size_t>(n - 1)];
-}
-
-const FieldDescriptor* DbfFields::Field(int n) {
-    const FieldDescriptor* f = FieldAt(n);
-    if (f != nullptr) lastField_ = f;
-    return f;
-}
-
 std::string DbfFields::FieldName(int n) const {
     const FieldDescriptor* f = FieldAt(n);
     return f != nullptr ? f->name : std::string();

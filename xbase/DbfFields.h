@@ -40,7 +40,10 @@ public:
     // 0 when there is no such field (no error).
     int FieldNumber(std::string_view name) const;
     // The field with number n (from 1), nullptr outside 1..FieldCount().
-    const FieldDescriptor* FieldAt(int n) const;
+    const FieldDescriptor* FieldAt(int n) const {
+        if (n < 1 || n > FieldCount()) return nullptr;
+        return &Fields()[static_cast<std::size_t>(n - 1)];
+    }
     std::string FieldName(int n) const;
     char FieldType(int n) const;
     int FieldLength(int n) const;
@@ -114,7 +117,11 @@ protected:
     }
 
 private:
-    const FieldDescriptor* Field(int n);
+    const FieldDescriptor* Field(int n) {
+        const FieldDescriptor* f = FieldAt(n);
+        if (f != nullptr) lastField_ = f;
+        return f;
+    }
     const FieldDescriptor* TypedField(std::string_view name, char wanted);
     void ChangeDeletionFlag(std::uint8_t flag);
 
