@@ -13,16 +13,6 @@
 
 namespace {
 
-const char* kTables = R"PY(
-import dbf
-for kind, name in (('db3', 't3'), ('fp', 'tf'), ('vfp', 'tv')):
-    t = dbf.Table(FOLDER + '/' + name, 'NAME C(10); NOTES M', dbf_type=kind, codepage='cp936')
-    t.open(dbf.READ_WRITE)
-    t.append(('one', '发票备注 first'))
-    t.append(('two', ''))
-    t.close()
-)PY";
-
 const char* kReadBack = R"PY(
 import dbf, dbfread
 t = dbf.Table(TABLE)
@@ -37,9 +27,7 @@ for rec in dbfread.DBF(TABLE, encoding='gbk'):
 class MemoDataSet : public ::testing::TestWithParam<const char*> {
   protected:
     void SetUp() override {
-        std::string script = kTables;
-        script.replace(script.find("FOLDER"), 6, "'" + dir_.path() + "'");
-        memotest::RunPython(script);
+        memotest::WritePeerMemoTables(dir_.path(), "发票备注 first");
         table_ = dir_.file(std::string(GetParam()) + ".dbf");
         dataSet_.SetTableName(table_);
         dataSet_.Open();

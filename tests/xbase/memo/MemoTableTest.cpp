@@ -12,22 +12,10 @@
 
 namespace {
 
-const char* kTables = R"PY(
-import dbf
-for kind, name in (('db3', 't3'), ('fp', 'tf'), ('vfp', 'tv')):
-    t = dbf.Table(FOLDER + '/' + name, 'NAME C(10); NOTES M', dbf_type=kind, codepage='cp936')
-    t.open(dbf.READ_WRITE)
-    t.append(('one', 'first memo'))
-    t.append(('two', ''))
-    t.close()
-)PY";
-
 class MemoFields : public ::testing::TestWithParam<const char*> {
   protected:
     void SetUp() override {
-        std::string script = kTables;
-        script.replace(script.find("FOLDER"), 6, "'" + dir_.path() + "'");
-        memotest::RunPython(script);
+        memotest::WritePeerMemoTables(dir_.path(), "first memo");
         table_ = dir_.file(std::string(GetParam()) + ".dbf");
     }
     tabletest::TempDir dir_;
@@ -87,9 +75,7 @@ INSTANTIATE_TEST_SUITE_P(Python3Dbf, MemoFields, ::testing::Values("t3", "tf", "
 
 TEST(MemoFieldsMissingFile, FirstAccessReportsTheMissingMemo) {
     tabletest::TempDir dir;
-    std::string script = kTables;
-    script.replace(script.find("FOLDER"), 6, "'" + dir.path() + "'");
-    memotest::RunPython(script);
+    memotest::WritePeerMemoTables(dir.path(), "first memo");
     std::filesystem::remove(dir.file("tf.fpt"));
     xbase::DbfHandler dbf(dir.file("tf.dbf"), true, true);  // opening needs no memo
     dbf.GoTo(1);

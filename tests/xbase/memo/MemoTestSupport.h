@@ -23,6 +23,11 @@ std::unique_ptr<xbase::MemoFile> Open(xbase::MemoKind kind, const std::string& t
 // returns what it prints; fails the test when the script fails.
 std::string RunPython(const std::string& script);
 
+// Writes, with python3-dbf, the tables t3 (dBase III), tf (FoxPro) and tv (Visual FoxPro)
+// into `folder`: NAME C(10) and NOTES M, records "one" with `firstMemo` (UTF-8, stored
+// in GBK) and "two" with an empty memo.
+void WritePeerMemoTables(const std::string& folder, const std::string& firstMemo);
+
 // Decodes lower-case hex into bytes.
 std::string FromHex(const std::string& hex);
 
