@@ -58,6 +58,12 @@ public:
     std::string GetFieldText(int n);
     // Same, into a string whose storage is reused (no allocation per read in scans).
     void GetFieldText(int n, std::string& out);
+    // Same without a copy: a view valid until the next read of a field's text or the next
+    // change of the record buffer (movement, Put…). Scans read every field through this.
+    std::string_view GetFieldTextView(int n) {
+        const FieldDescriptor* f = Field(n);
+        return f != nullptr ? FieldCodec::TextView(*f, RecordBuffer(), Context(), textScratch_) : std::string_view();
+    }
     bool PutFieldText(int n, std::string_view text);
     double GetFieldNumber(int n);
     bool PutFieldNumber(int n, double value);
@@ -132,6 +138,7 @@ private:
     bool recordChanged_ = false;
     std::unique_ptr<MemoFile> memo_;
     const FieldDescriptor* lastField_ = nullptr;
+    std::string textScratch_;  // GetFieldTextView's display forms that are not stored as such
 };
 
 }  // namespace xbase

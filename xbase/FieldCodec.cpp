@@ -357,26 +357,30 @@ bool PutRaw(const FieldDescriptor& field, std::uint8_t* record, std::string_view
     return true;
 }
 
-void GetText(const FieldDescriptor& field, const std::uint8_t* record, const TableContext& table,
-             std::string& out) {
+std::string_view TextView(const FieldDescriptor& field, const std::uint8_t* record, const TableContext& table,
+                          std::string& scratch) {
     const std::string_view text = storedText(field, record);
     switch (field.type) {
-        case 'D': dateDisplay(text, out); return;
+        case 'D': dateDisplay(text, scratch); return scratch;
         case 'N':
         case 'F': {
-            std::string_view number = trimLeadingSpaces(text);
-            if (number.empty())
-                zeroDisplay(field.decimals, out);  // e.g. "0.00"
-            else
-                setText(out, number);
-            return;
+            const std::string_view number = trimLeadingSpaces(text);
+            if (!number.empty()) return number;
+            zeroDisplay(field.decimals, scratch);  // e.g. "0.00"
+            return scratch;
         }
-        case 'L': out.assign(1, text.size() == 1 && isTrueLetter(text[0]) ? 'T' : 'F'); return;
+        case 'L': return text.size() == 1 && isTrueLetter(text[0]) ? "T" : "F";
         case 'M':
         case 'B':
-        case 'G': memoMark(field, record, table, text, out); return;
-        default: setText(out, text); return;
+        case 'G': memoMark(field, record, table, text, scratch); return scratch;
+        default: return text;
     }
+}
+
+void GetText(const FieldDescriptor& field, const std::uint8_t* record, const TableContext& table,
+             std::string& out) {
+    const std::string_view text = TextView(field, record, table, out);
+    if (text.data() != out.data()) setText(out, text);
 }
 
 std::string GetText(const FieldDescriptor& field, const std::uint8_t* record,

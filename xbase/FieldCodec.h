@@ -55,6 +55,11 @@ void GetText(const FieldDescriptor& field, const std::uint8_t* record, const Tab
              std::string& out);
 std::string GetText(const FieldDescriptor& field, const std::uint8_t* record,
                     const TableContext& table);
+// The same display form without a copy: a view into the record buffer when the display
+// is the stored text trimmed (C, non-blank N and F), a constant for L, else into
+// `scratch`, which the other types write. Valid while the record and `scratch` are.
+std::string_view TextView(const FieldDescriptor& field, const std::uint8_t* record, const TableContext& table,
+                          std::string& scratch);
 
 // PutFieldText: D read as a date (DateConversionError when it is none) and stored with
 // PutDate; L by its first character (error 1004/1262 for one that is no logical value);

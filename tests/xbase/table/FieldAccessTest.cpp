@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "TableTestSupport.h"
+#include "platform/FormatSettings.h"
 #include "platform/Paths.h"
 #include "xbase/DbfHandler.h"
 #include "xbase/EngineError.h"
@@ -109,6 +110,42 @@ TEST_F(FieldAccessTest, RecordImageIsBuiltInTheCallersBufferOnly) {
     EXPECT_THROW(table->BuildRecordImage(image.data(), "NAME;QTY", bad, true), XBaseError);
     EXPECT_TRUE(table->UsesOwnRecordBuffer());
     EXPECT_EQ(std::vector<std::uint8_t>(table->RecordBuffer(), table->RecordBuffer() + 20), own);
+}
+
+// Text views and the copying read give the same display for every type, and a string
+// reused across fields of different types never keeps a former field's display.
+TEST(FieldTextViewTest, ViewsMatchTheCopyingReadForEveryType) {
+    TempDir dir;
+    TableSpec layout;
+    layout.fields = {{"NAME", 'C', 8}, {"AMT", 'N', 8, 2}, {"DAY", 'D', 8}, {"OK", 'L', 1}, {"NOTE", 'M', 10}};
+    layout.records = {"AB      " + Pad("", 8) + "20070315" + "T" + "         1",
+                      "        " + Pad("", 6) + "12" + "        " + "?" + "          "};
+    layout.version = 0x83;
+    WriteFile(dir.file("v.dbf"), BuildTable(layout));
+    DbfHandler table(dir.file("v.dbf"), true, false);
+    const std::vector<std::vector<std::string>> expected = {{"AB", "0.00", "2007-03-15", "T", "---MEMO---"},
+                                                            {"", "12", "", "F", "---memo---"}};
+    const platform::FormatSettings saved = platform::formatSettings();
+    platform::formatSettings() = platform::FormatSettings{};  // yyyy-mm-dd
+    std::string reused;
+    for (std::int32_t record = 1; record <= 2; ++record) {
+        table.GoTo(record);
+        for (int f = 1; f <= 5; ++f) {
+            const std::string& want = expected[static_cast<std::size_t>(record - 1)][static_cast<std::size_t>(f - 1)];
+            EXPECT_EQ(table.GetFieldTextView(f), want) << record << "/" << f;
+            table.GetFieldText(f, reused);
+            EXPECT_EQ(reused, want) << record << "/" << f;
+        }
+        for (int f = 5; f >= 1; --f) {  // the other order: each type after each other
+            table.GetFieldText(f, reused);
+            EXPECT_EQ(reused, table.GetFieldText(f)) << record << "/" << f;
+        }
+    }
+    const char* record = reinterpret_cast<const char*>(table.RecordBuffer());
+    table.GoTo(1);
+    EXPECT_EQ(table.GetFieldTextView(1).data(), record + 1);  // stored text: no copy
+    EXPECT_EQ(table.GetFieldTextView(6), "");
+    platform::formatSettings() = saved;
 }
 
 }  // namespace
