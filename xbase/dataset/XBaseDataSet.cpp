@@ -548,7 +548,7 @@ bool XBaseDataSet::GetFieldData(const data::Field& field, data::FieldValue& valu
     EngineRecordScope scope(*handler_, record);
     switch (field.DataType()) {
         case data::ftString: {
-            std::string text = Translation().FromOem(handler_->GetFieldText(n));
+            std::string text = Translation().FromOem(handler_->GetFieldTextView(n));
             if (text.empty()) return false;
             value = std::move(text);
             return true;
