@@ -10,15 +10,15 @@
 
 #include "appserver/Backend.h"
 #include "appserver/ClientParams.h"
-#include "data/DataSet.h"
+#include "data/MemoryDataSet.h"
 
 namespace appserver {
 
 class DCOMConnection;
 
-class ClientDataSet : public data::DataSet {
+class ClientDataSet : public data::MemoryDataSet {
 public:
-    ClientDataSet() = default;
+    ClientDataSet();
     ~ClientDataSet() override;
 
     DCOMConnection* RemoteServer() const { return connection_; }
@@ -39,53 +39,20 @@ public:
     // Rows inserted and not yet applied.
     int ChangeCount() const;
 
-    bool GetFieldData(const data::Field& field, data::FieldValue& value) override;
-    void SetFieldData(data::Field& field, const data::FieldValue& value) override;
-    void SetRecNo(int recNo) override;
-    bool BookmarkValid(const data::Bookmark& bookmark) override;
-
 protected:
+    // Fetches the rows, then opens as every in-memory dataset does.
     void InternalOpen() override;
     void InternalClose() override;
     void InternalInitFieldDefs() override;
-    bool IsCursorOpen() const override { return open_; }
-    void InternalFirst() override { cursor_ = -1; }
-    void InternalLast() override { cursor_ = static_cast<int>(rows_.size()); }
-    data::GetResult GetRecord(data::RecordBuffer& buffer, data::GetMode mode, bool doCheck) override;
-    int GetRecordCount() override { return static_cast<int>(rows_.size()); }
-    int GetRecNo() override;
-    void InternalInitRecord(data::RecordBuffer& buffer) override;
-    void InternalPost() override;
-    void InternalAddRecord(data::RecordBuffer& buffer, bool append) override;
-    void InternalDelete() override;
-    void InternalGotoBookmark(const data::Bookmark& bookmark) override;
-    void InternalSetToRecord(data::RecordBuffer& buffer) override;
-    data::Bookmark GetBookmarkData(const data::RecordBuffer& buffer) const override;
-    void SetBookmarkData(data::RecordBuffer& buffer, const data::Bookmark& bookmark) override;
-    data::BookmarkFlag GetBookmarkFlag(const data::RecordBuffer& buffer) const override;
-    void SetBookmarkFlag(data::RecordBuffer& buffer, data::BookmarkFlag flag) override;
-    data::RecordBufferPtr AllocRecordBuffer() override;
 
 private:
-    struct Row {
-        int id = 0;
-        std::vector<SqlValue> values;
-        bool pending = false;  // inserted here, not yet applied
-    };
-
     DCOMConnection& Connection() const;
-    int IndexOfId(int id) const;
-    void StoreRow(const std::vector<SqlValue>& values, int at);
 
     DCOMConnection* connection_ = nullptr;
     std::string providerName_;
     std::string commandText_;
     ClientParams params_;
     ResultSet fetched_;  // columns and rows of the last open
-    std::vector<Row> rows_;
-    int nextId_ = 1;
-    int cursor_ = -1;
-    bool open_ = false;
     std::vector<std::string> applyErrors_;
 };
 

@@ -9,70 +9,32 @@
 #include <string>
 #include <vector>
 
-#include "data/DataSet.h"
+#include "data/MemoryDataSet.h"
 
 namespace datatest {
 
-class MemDataSet : public data::DataSet {
+class MemDataSet : public data::MemoryDataSet {
   public:
-    struct Row {
-        int id = 0;
-        std::vector<data::FieldValue> values;
-    };
-
     explicit MemDataSet(std::vector<data::FieldDef> defs, bool textStore = false);
     ~MemDataSet() override;
 
     // Adds a row while closed or open (does not move the cursor).
     void AddRow(std::vector<data::FieldValue> values);
-    const std::vector<Row>& Rows() const { return rows_; }
+    const std::vector<Row>& Rows() const { return MemoryDataSet::Rows(); }
     // Ids of rows whose edit is refused with "Record is locked by another user".
     std::set<int> lockedIds;
     int cancels = 0;  // InternalCancel calls
 
   protected:
-    void InternalOpen() override;
-    void InternalClose() override;
     void InternalInitFieldDefs() override;
-    bool IsCursorOpen() const override { return open_; }
-    void InternalFirst() override { cursor_ = -1; }
-    void InternalLast() override { cursor_ = static_cast<int>(rows_.size()); }
-    data::GetResult GetRecord(data::RecordBuffer& buffer, data::GetMode mode,
-                              bool doCheck) override;
-    int GetRecordCount() override { return static_cast<int>(rows_.size()); }
-    int GetRecNo() override;
+    // Keeps a copy of the row as it was for the old-value state.
     void InternalEdit() override;
-    void InternalInitRecord(data::RecordBuffer& buffer) override;
     void InternalPost() override;
-    void InternalAddRecord(data::RecordBuffer& buffer, bool append) override;
     void InternalCancel() override;
-    void InternalDelete() override;
-    void InternalGotoBookmark(const data::Bookmark& bookmark) override;
-    void InternalSetToRecord(data::RecordBuffer& buffer) override;
-    data::Bookmark GetBookmarkData(const data::RecordBuffer& buffer) const override;
-    void SetBookmarkData(data::RecordBuffer& buffer, const data::Bookmark& bookmark) override;
-    data::BookmarkFlag GetBookmarkFlag(const data::RecordBuffer& buffer) const override;
-    void SetBookmarkFlag(data::RecordBuffer& buffer, data::BookmarkFlag flag) override;
-    data::RecordBufferPtr AllocRecordBuffer() override;
     data::RecordBuffer* GetActiveRecordBuffer() override;
 
-  public:
-    void SetRecNo(int recNo) override;
-    bool BookmarkValid(const data::Bookmark& bookmark) override;
-    bool GetFieldData(const data::Field& field, data::FieldValue& value) override;
-    void SetFieldData(data::Field& field, const data::FieldValue& value) override;
-
   private:
-    int IndexOfId(int id) const;
-    static int IdOf(const data::Bookmark& bookmark);
-    bool Accepts(int index, data::RecordBuffer& buffer);
-
     std::vector<data::FieldDef> defs_;
-    bool textStore_;
-    std::vector<Row> rows_;
-    int nextId_ = 1;
-    int cursor_ = -1;
-    bool open_ = false;
     data::RecordBufferPtr oldValues_;
 };
 
