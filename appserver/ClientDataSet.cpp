@@ -20,13 +20,14 @@ SqlValue ToSql(const FieldValue& value) {
     return IsNullValue(value) ? SqlValue() : SqlValue(std::get<std::string>(value));
 }
 
-// Width of a text column: its longest value, and room for values typed in later.
-int TextWidth(const ResultSet& result, size_t column) {
-    size_t width = 255;
+// Width of each text column: its longest value, and room for values typed in later.
+std::vector<int> TextWidths(const ResultSet& result) {
+    std::vector<size_t> widths(result.columns.size(), 255);
     for (const auto& row : result.rows) {
-        if (row[column]) width = std::max(width, row[column]->size());
+        for (size_t c = 0; c < row.size() && c < widths.size(); ++c)
+            if (row[c]) widths[c] = std::max(widths[c], row[c]->size());
     }
-    return static_cast<int>(width);
+    return {widths.begin(), widths.end()};
 }
 
 }  // namespace
@@ -46,6 +47,7 @@ void ClientDataSet::Execute() {
 
 void ClientDataSet::InternalOpen() {
     fetched_ = Connection().ProviderServer().open(providerName_, commandText_, params_.Values());
+    textWidths_ = TextWidths(fetched_);  // before the rows move into the dataset
     ClearRows();
     for (auto& row : fetched_.rows) {
         std::vector<FieldValue> values;
@@ -70,7 +72,7 @@ void ClientDataSet::InternalInitFieldDefs() {
         if (const Field* declared = FindField(name)) {
             FieldDefs().Add(name, declared->DataType(), declared->DataType() == ftString ? declared->Size() : 0);
         } else {
-            FieldDefs().Add(name, ftString, TextWidth(fetched_, c));
+            FieldDefs().Add(name, ftString, textWidths_[c]);
         }
     }
 }

@@ -179,6 +179,18 @@ TEST_P(Connection, DeclaredFieldsKeepTheirTypeAndTheCustomerResultNamesItsMiddle
     for (const char* column : {"SPDM00", "SPMC00", "JYDW00", "SPGG00"}) EXPECT_NE(spsq.FindField(column), nullptr);
 }
 
+// A text column is as wide as its longest fetched value (at least 255), so no fetched
+// text is ever cut.
+TEST_P(Connection, ATextColumnIsAsWideAsItsLongestValue) {
+    const std::string text(300, 'y');
+    temp.Close();
+    temp.SetCommandText("select '" + text + "' LONGTEXT, 'x' SHORTTEXT from dual");
+    temp.Open();
+    EXPECT_EQ(temp.FieldByName("LONGTEXT").Size(), 300);
+    EXPECT_EQ(temp.FieldByName("SHORTTEXT").Size(), 255);
+    EXPECT_EQ(temp.FieldByName("LONGTEXT").AsString(), text);
+}
+
 // The read-in and the check window on the demo data: copy today's invoices, trim, pair
 // them with their orders, list them and compare one invoice's lines.
 TEST_P(Connection, CheckWindowProvidersPairInvoicesWithOrdersAndCompareLines) {
