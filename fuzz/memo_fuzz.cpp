@@ -2,8 +2,6 @@
 // and a byte choosing what to do with it). Every memo the file's header and the chosen
 // block numbers lead to is read, sized and, when asked, rewritten; a bad file may only
 // end in the engine's error.
-#include <unistd.h>
-
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -12,21 +10,12 @@
 #include <string>
 #include <vector>
 
+#include "FuzzSupport.h"
 #include "xbase/EngineError.h"
 #include "xbase/memo/FoxMemoFile.h"
 #include "xbase/memo/MemoFile4.h"
 
 namespace {
-
-const std::string& WorkDirectory() {
-    static const std::string dir = [] {
-        char name[] = "/tmp/memo_fuzz_XXXXXX";
-        const char* made = mkdtemp(name);
-        if (made == nullptr) std::abort();
-        return std::string(made);
-    }();
-    return dir;
-}
 
 std::unique_ptr<xbase::MemoFile> OpenKind(int kind, const std::string& table) {
     xbase::MemoOptions options;
@@ -77,8 +66,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (size < 2 || size > 256 * 1024) return 0;
     int kind = data[0] % 3;
     std::uint8_t actions = data[1];
-    const std::string table = WorkDirectory() + "/fuzz.dbf";
-    const std::string file = WorkDirectory() + (kind == 2 ? "/FUZZ.FPT" : "/FUZZ.DBT");
+    const std::string table = fuzz::WorkDirectory() + "/fuzz.dbf";
+    const std::string file = fuzz::WorkDirectory() + (kind == 2 ? "/FUZZ.FPT" : "/FUZZ.DBT");
     std::FILE* out = std::fopen(file.c_str(), "wb");
     if (out == nullptr) return 0;
     std::fwrite(data + 2, 1, size - 2, out);
