@@ -1,6 +1,7 @@
 #include "data/MemoryDataSet.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cstdio>
 
 #include "data/DataError.h"
@@ -17,8 +18,12 @@ Bookmark MemoryDataSet::BookmarkOf(int id) const {
     return text;
 }
 
+// 0, the id of no row, for a bookmark that is no row id.
 int MemoryDataSet::IdOf(const Bookmark& bookmark) {
-    return bookmark.empty() ? 0 : std::stoi(bookmark);
+    int id = 0;
+    const char* end = bookmark.data() + bookmark.size();
+    auto [ptr, ec] = std::from_chars(bookmark.data(), end, id);
+    return ec == std::errc() && ptr == end ? id : 0;
 }
 
 void MemoryDataSet::AddLoadedRow(std::vector<FieldValue> values) {

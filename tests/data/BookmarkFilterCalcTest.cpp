@@ -29,6 +29,10 @@ TEST(Bookmarks, ReturnToTheMarkedRecordAfterMovingAndChanges) {
     EXPECT_THROW(ds->GotoBookmark(mark), DataError);
     ds->GotoBookmark({});  // an empty bookmark goes nowhere
     EXPECT_EQ(ds->FieldByName("NAME").AsString(), "n5");
+    for (const char* foreign : {"x1", "99999999999999999999", "3 "}) {  // no row's bookmark
+        EXPECT_FALSE(ds->BookmarkValid(foreign)) << foreign;
+        EXPECT_THROW(ds->GotoBookmark(foreign), DataError) << foreign;
+    }
 }
 
 TEST(Bookmarks, NewRecordsAndEmptyDatasetsHaveNone) {
