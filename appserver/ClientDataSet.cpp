@@ -32,7 +32,7 @@ std::vector<int> TextWidths(const ResultSet& result) {
 
 }  // namespace
 
-ClientDataSet::ClientDataSet() : MemoryDataSet({.keepsText = true, .filtersRows = false}) {}
+ClientDataSet::ClientDataSet() : MemoryDataSet({.keepsText = true}) {}
 
 ClientDataSet::~ClientDataSet() { CloseFromDestructor(); }
 

@@ -54,7 +54,6 @@ void MemoryDataSet::CopyRow(int index, RowBuffer& buffer) const {
 }
 
 bool MemoryDataSet::Accepts(int index, RecordBuffer& buffer) {
-    if (!layout_.filtersRows) return true;
     CopyRow(index, RowOf(buffer));
     return RecordFilterAccepts(buffer);
 }

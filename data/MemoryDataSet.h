@@ -2,8 +2,8 @@
 // cursor, bookmarks made from the ids, and the framework's navigation, editing and
 // field-data hooks over them. A descendant supplies the field definitions (and, when it
 // has any, the source the rows come from) and picks a layout: whether values are kept as
-// their text form, whether OnFilterRecord is applied, how wide bookmarks are and the
-// message of a record request beyond the rows.
+// their text form, how wide bookmarks are and the message of a record request beyond
+// the rows. Rows OnFilterRecord refuses are skipped while Filtered is on.
 #pragma once
 
 #include <string>
@@ -35,8 +35,6 @@ class MemoryDataSet : public DataSet {
     struct Layout {
         // Values set through fields are kept as the field's text form (null stays null).
         bool keepsText = false;
-        // GetRecord skips rows OnFilterRecord refuses while Filtered is on.
-        bool filtersRows = true;
         // Bookmarks are the row id in decimal, zero-padded to this many digits.
         int bookmarkDigits = 0;
         // Raised by a checked record request when the cursor is on no row.

@@ -191,6 +191,21 @@ TEST_P(Connection, ATextColumnIsAsWideAsItsLongestValue) {
     EXPECT_EQ(temp.FieldByName("LONGTEXT").AsString(), text);
 }
 
+// Fetched rows are filtered through OnFilterRecord while Filtered is on, as in every
+// dataset.
+TEST_P(Connection, OnFilterRecordHidesFetchedRows) {
+    temp.Close();
+    temp.SetCommandText("select 1 N from dual union all select 2 from dual union all select 3 from dual");
+    temp.OnFilterRecord = [](data::DataSet& d, bool& accept) { accept = d.FieldByName("N").AsString() != "2"; };
+    temp.Open();
+    temp.SetFiltered(true);
+    std::vector<std::string> seen;
+    for (temp.First(); !temp.Eof(); temp.Next()) seen.push_back(temp.FieldByName("N").AsString());
+    EXPECT_EQ(seen, (std::vector<std::string>{"1", "3"}));
+    temp.SetFiltered(false);
+    EXPECT_EQ(temp.RecordCount(), 3);
+}
+
 // The read-in and the check window on the demo data: copy today's invoices, trim, pair
 // them with their orders, list them and compare one invoice's lines.
 TEST_P(Connection, CheckWindowProvidersPairInvoicesWithOrdersAndCompareLines) {

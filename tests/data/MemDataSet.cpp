@@ -8,7 +8,6 @@ using namespace data;
 
 MemDataSet::MemDataSet(std::vector<FieldDef> defs, bool textStore)
     : MemoryDataSet({.keepsText = textStore,
-                     .filtersRows = true,
                      .bookmarkDigits = 10,
                      .rangeMessage = "Record request beyond range of table"}),
       defs_(std::move(defs)) {}
