@@ -10,7 +10,6 @@
 
 #include "UiTestSupport.h"
 #include "appserver/DemoData.h"
-#include "jobs/HostParameters.h"
 #include "jobs/ReadInDate.h"
 #include "ui/DataSetModel.h"
 #include "ui/FrozenColumnGrid.h"
@@ -72,7 +71,6 @@ private:
 private Q_SLOTS:
     void init() {
         env_.Reset();
-        jobs::hostParameters() = jobs::HostParameters{};
     }
 
     void dateWindowShowsTodayAndItsDesign() {

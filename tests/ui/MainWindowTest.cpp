@@ -47,7 +47,6 @@ private:
 private Q_SLOTS:
     void init() {
         env_.Reset();
-        jobs::hostParameters() = jobs::HostParameters{};
     }
 
     void showsItsDesignWithChineseFonts() {

@@ -9,6 +9,7 @@
 #include "appserver/ClientDataSet.h"
 #include "appserver/DCOMConnection.h"
 #include "appserver/DemoData.h"
+#include "jobs/HostParameters.h"
 #include "jobs/ServerConnection.h"
 #include "jobs/TableRefill.h"
 #include "jobs/demo/DemoMachineFolder.h"
@@ -26,6 +27,7 @@ DemoEnvironment::DemoEnvironment() {
 }
 
 void DemoEnvironment::Reset() {
+    jobs::hostParameters() = jobs::HostParameters{};
     jobs::demo::WriteDemoMachineFolder(TaxDir());
     appserver::initDemo("");
 }

@@ -19,8 +19,8 @@ class DemoEnvironment {
 public:
     // Points XDG_DATA_HOME, XDG_CONFIG_HOME and TAXBRIDGE_DRIVE_C into a fresh folder.
     DemoEnvironment();
-    // Writes the demo machine folder and loads the demo sales data into the embedded
-    // server, replacing what an earlier test left.
+    // Writes the demo machine folder, loads the demo sales data into the embedded server
+    // and puts back the host's default parameters, replacing what an earlier test left.
     void Reset();
     std::string TaxDir() const;
     std::string Root() const { return dir_.path().toStdString(); }

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "../../platform/TempDir.h"
+
 namespace tabletest {
 
 struct FieldSpec {
@@ -39,18 +41,7 @@ void WriteFile(const std::string& path, const std::vector<std::uint8_t>& bytes);
 std::vector<std::uint8_t> ReadFile(const std::string& path);
 
 // A fresh directory under $TMPDIR (or /tmp), removed with everything in it.
-class TempDir {
-public:
-    TempDir();
-    ~TempDir();
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-    const std::string& path() const { return path_; }
-    std::string file(const std::string& name) const { return path_ + "/" + name; }
-
-private:
-    std::string path_;
-};
+using platform_test::TempDir;
 
 // The common three-field table: NAME C(10), QTY N(8,2), FLAG L.
 TableSpec SimpleSpec(const std::vector<std::string>& names);
