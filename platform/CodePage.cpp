@@ -142,42 +142,63 @@ std::size_t oemCharLength(iconv_t toUtf8, std::string_view text, std::size_t pos
     return err == EINVAL ? 2 : 1;
 }
 
-// The whole text converted with `cd`; a byte sequence with no character becomes '?'.
-std::string convertToUtf8(iconv_t cd, std::string_view oem) {
+// `input` converted with `cd` into at most maxBytes (npos: no limit; the result starts
+// at `initialSize` and grows). A character with no counterpart, or cut off at the end,
+// becomes one '?' and skips charLength(pos) bytes. With a limit, iconv writes only whole
+// characters: when the next one does not fit it stops with E2BIG, which is where the
+// text is cut.
+template <class CharLength>
+std::string convertText(iconv_t cd, std::string_view input, std::size_t maxBytes, std::size_t initialSize,
+                        CharLength charLength) {
     ::iconv(cd, nullptr, nullptr, nullptr, nullptr);
-    std::string result(oem.size() * 3 + 8, '\0');
+    const bool limited = maxBytes != std::string::npos;
+    std::string result(limited ? maxBytes : initialSize, '\0');
     std::size_t written = 0;
     std::size_t pos = 0;
-    while (pos < oem.size()) {
-        const char* in = oem.data() + pos;
-        std::size_t inLeft = oem.size() - pos;
+    bool full = false;
+    const auto grow = [&] {
+        if (limited) {
+            full = true;
+            return false;
+        }
+        result.resize(result.size() * 2);
+        return true;
+    };
+    while (pos < input.size()) {
+        const char* in = input.data() + pos;
+        std::size_t inLeft = input.size() - pos;
         char* out = result.data() + written;
         std::size_t outLeft = result.size() - written;
         const int err = convert(cd, in, inLeft, out, outLeft);
         written = static_cast<std::size_t>(out - result.data());
-        pos = static_cast<std::size_t>(in - oem.data());
+        pos = static_cast<std::size_t>(in - input.data());
         if (err == 0) break;
         if (err == E2BIG) {
-            result.resize(result.size() * 2);
+            if (!grow()) break;
             continue;
         }
         // A byte sequence with no character (EILSEQ), or cut off at the end (EINVAL).
-        if (result.size() - written < 1) result.resize(result.size() * 2);
+        if (written == result.size() && !grow()) break;
         result[written++] = '?';
-        pos += err == EINVAL ? inLeft : oemCharLength(cd, oem, pos);
+        pos += err == EINVAL ? inLeft : charLength(pos);
         ::iconv(cd, nullptr, nullptr, nullptr, nullptr);
     }
-    // Return to the initial shift state (stateful code pages).
-    for (;;) {
+    // Return to the initial shift state (stateful code pages), when it fits.
+    while (!full) {
         char* out = result.data() + written;
         std::size_t outLeft = result.size() - written;
         const std::size_t rc = ::iconv(cd, nullptr, nullptr, &out, &outLeft);
         written = static_cast<std::size_t>(out - result.data());
-        if (rc != static_cast<std::size_t>(-1) || errno != E2BIG) break;
-        result.resize(result.size() * 2);
+        if (rc != static_cast<std::size_t>(-1) || errno != E2BIG || !grow()) break;
     }
     result.resize(written);
     return result;
+}
+
+// The whole OEM text in UTF-8.
+std::string convertToUtf8(iconv_t cd, std::string_view oem) {
+    return convertText(cd, oem, std::string::npos, oem.size() * 3 + 8,
+                       [&](std::size_t pos) { return oemCharLength(cd, oem, pos); });
 }
 
 }  // namespace
@@ -227,53 +248,8 @@ std::string utf8ToOem(std::string_view utf8, const std::string& codePage, std::s
     if (converter.asciiCompatible && isAscii(utf8))
         return std::string(utf8.substr(0, std::min(maxBytes, utf8.size())));
 
-    iconv_t cd = converter.fromUtf8;
-    ::iconv(cd, nullptr, nullptr, nullptr, nullptr);
-    // iconv writes only whole characters: when the next one does not fit it stops with
-    // E2BIG, which with a size limit is where the value is cut.
-    const bool limited = maxBytes != std::string::npos;
-    std::string result(limited ? maxBytes : utf8.size() * 2 + 8, '\0');
-    std::size_t written = 0;
-    std::size_t pos = 0;
-    bool full = false;
-    while (pos < utf8.size()) {
-        const char* in = utf8.data() + pos;
-        std::size_t inLeft = utf8.size() - pos;
-        char* out = result.data() + written;
-        std::size_t outLeft = result.size() - written;
-        const int err = convert(cd, in, inLeft, out, outLeft);
-        written = static_cast<std::size_t>(out - result.data());
-        pos = static_cast<std::size_t>(in - utf8.data());
-        if (err == 0) break;
-        if (err == E2BIG) {
-            if (limited) {
-                full = true;
-                break;
-            }
-            result.resize(result.size() * 2);
-            continue;
-        }
-        // Malformed UTF-8 or a character the code page lacks: one '?' per character.
-        if (written == result.size()) {
-            if (limited) {
-                full = true;
-                break;
-            }
-            result.resize(result.size() * 2);
-        }
-        result[written++] = '?';
-        pos += err == EINVAL ? inLeft : utf8CharLength(utf8, pos);
-        ::iconv(cd, nullptr, nullptr, nullptr, nullptr);
-    }
-    if (!full) {
-        // Return to the initial shift state when it fits (stateful code pages).
-        char* out = result.data() + written;
-        std::size_t outLeft = result.size() - written;
-        ::iconv(cd, nullptr, nullptr, &out, &outLeft);
-        written = static_cast<std::size_t>(out - result.data());
-    }
-    result.resize(written);
-    return result;
+    return convertText(converter.fromUtf8, utf8, maxBytes, utf8.size() * 2 + 8,
+                       [&](std::size_t pos) { return utf8CharLength(utf8, pos); });
 }
 
 }  // namespace platform
