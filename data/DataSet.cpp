@@ -305,38 +305,31 @@ void DataSet::SetActiveRecord(int index) {
 
 // ---------------------------------------------------------------- navigation
 
-void DataSet::First() {
-    CheckBrowseMode();
-    DoBeforeScroll();
-    ClearBuffers();
-    try {
-        InternalFirst();
-        GetNextRecord();
-        GetNextRecords();
-    } catch (...) {
-        bof_ = true;
-        DataEvent(deDataSetChange);
-        throw;
-    }
-    bof_ = true;
-    DataEvent(deDataSetChange);
-    DoAfterScroll();
-}
+void DataSet::First() { MoveToEnd(true); }
 
-void DataSet::Last() {
+void DataSet::Last() { MoveToEnd(false); }
+
+void DataSet::MoveToEnd(bool first) {
     CheckBrowseMode();
     DoBeforeScroll();
     ClearBuffers();
+    bool& atEnd = first ? bof_ : eof_;
     try {
-        InternalLast();
-        GetPriorRecord();
-        GetPriorRecords();
+        if (first) {
+            InternalFirst();
+            GetNextRecord();
+            GetNextRecords();
+        } else {
+            InternalLast();
+            GetPriorRecord();
+            GetPriorRecords();
+        }
     } catch (...) {
-        eof_ = true;
+        atEnd = true;
         DataEvent(deDataSetChange);
         throw;
     }
-    eof_ = true;
+    atEnd = true;
     DataEvent(deDataSetChange);
     DoAfterScroll();
 }

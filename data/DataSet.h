@@ -341,6 +341,9 @@ class DataSet {
     bool GetPriorRecord();
     int GetNextRecords();
     int GetPriorRecords();
+    // First (true) or Last: fills the buffers from that end; its BOF or EOF flag is set
+    // even when reading fails.
+    void MoveToEnd(bool first);
     void InitRecord(RecordBuffer& buffer);
     void BeginInsertAppend();
     void EndInsertAppend();

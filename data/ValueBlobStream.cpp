@@ -48,8 +48,12 @@ std::int64_t ValueBlobStream::Seek(std::int64_t offset, SeekOrigin origin) {
 void ValueBlobStream::Close() {
     if (!modified_) return;
     modified_ = false;
+    Store(bytes_);
+}
+
+void ValueBlobStream::Store(const std::string& bytes) {
     FieldValue value;
-    if (!bytes_.empty()) value = BlobBytes{bytes_};
+    if (!bytes.empty()) value = BlobBytes{bytes};
     dataSet_.SetFieldData(field_, value);
 }
 

@@ -1,5 +1,6 @@
-// The default blob stream: a copy of the field's bytes taken from the dataset's field
-// data, written back as BlobBytes through SetFieldData when closed after a change.
+// The default blob stream: a copy of the field's bytes, read, written and sought like a
+// file; closed after a change, it stores the bytes (by default as BlobBytes through the
+// dataset's SetFieldData, null when empty). Write mode starts empty and counts as a change.
 #pragma once
 
 #include <string>
@@ -21,6 +22,12 @@ class ValueBlobStream : public BlobStream {
     std::int64_t Seek(std::int64_t offset, SeekOrigin origin) override;
     std::int64_t Size() const override { return static_cast<std::int64_t>(bytes_.size()); }
     void Close() override;
+
+  protected:
+    DataSet& OwnerDataSet() const { return dataSet_; }
+    Field& OwnerField() const { return field_; }
+    // Stores the changed bytes; Close calls it once per change.
+    virtual void Store(const std::string& bytes);
 
   private:
     DataSet& dataSet_;
