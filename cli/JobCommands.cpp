@@ -17,6 +17,7 @@
 #include "jobs/MainContext.h"
 #include "jobs/ProductRefresh.h"
 #include "jobs/ReadInDate.h"
+#include "platform/Clock.h"
 #include "platform/DateText.h"
 
 namespace cli {
@@ -60,10 +61,8 @@ void runRefresh(const JobArgs& args, const char* title, Job job) {
 }
 
 platform::CivilDate today() {
-    std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
-    return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday};
+    const platform::LocalTime now = platform::localNow();
+    return {now.year, now.month, now.day};
 }
 
 platform::CivilDate dateOf(const std::string& text) {

@@ -144,6 +144,8 @@ void addTableCommands(CLI::App& app) {
                                       *args);
     addRecNo(*recall, *args);
     recall->callback([args] { runDeletionFlag(*args, false); });
+
+    addTableCreateCommand(*group);
 }
 
 }  // namespace cli

@@ -30,7 +30,7 @@ bool DbfHandler::RecordAccepted() { return true; }
 
 void DbfHandler::Notify(int ev, std::int32_t record) { DbfFields::Notify(ev, record); }
 
-void DbfHandler::SetLockProtocol(int protocol) { DbfFields::SetLockProtocol(protocol); }
+void DbfHandler::SetLockProtocol(LockProtocol protocol) { DbfFields::SetLockProtocol(protocol); }
 
 template <typename Write>
 bool DbfHandler::UnderIndexLocks(Write write) {
@@ -167,7 +167,7 @@ std::size_t DbfHandler::DiskRead(std::uint64_t offset, void* buffer, std::size_t
         if (got < count) {
             std::memcpy(buffer, window_.data(), got);
             EmptyWindow();
-            SetLastError(221);
+            SetLastError(err::ShortRead);
             return got;
         }
     }

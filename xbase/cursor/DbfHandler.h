@@ -36,7 +36,7 @@ public:
     // 0 and count + 1 leave a blank record in the buffer; the codes walk.
     void GoTo(std::int32_t code) override;
     bool ReplaceRecord(std::int32_t n) override;
-    void SetLockProtocol(int protocol) override;
+    void SetLockProtocol(LockProtocol protocol) override;
     // True when index slot 1 holds an index file (record locks then sit below the append
     // offset).
     bool HasIndexFiles() const override;
@@ -60,6 +60,8 @@ public:
     bool Found() const { return found_; }
     bool Positioned() const { return positioned_; }
     bool OutOfScope() const { return outOfScope_; }
+    // The index file in slot 1..63, nullptr for an empty slot or another number. The
+    // handler's slots refer to index files; owning them is the index layer's business.
     IndexFile* IndexSlot(int slot) const;
     IndexTag* CurrentTag() const { return currentTag_; }
 

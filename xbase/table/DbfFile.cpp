@@ -6,16 +6,13 @@
 #include "platform/Clock.h"
 #include "platform/Paths.h"
 #include "platform/Sleep.h"
+#include "xbase/file/ByteOrder.h"
 #include "xbase/file/EngineError.h"
 
 namespace xbase {
 
 namespace {
 
-constexpr int kShortRead = 221;
-// Bytes of Visual FoxPro header that follow the descriptors (terminator and back-link).
-constexpr int kFoxBacklink = 296;
-constexpr int kPlainHeaderTail = 33;
 // Exclusive appends are written once this many bytes are held back.
 constexpr std::size_t kPendingLimit = 256 * 1024;
 // An append lock held by another program is asked for again at most this often.
@@ -23,21 +20,18 @@ constexpr int kAppendLockTries = 100;
 constexpr int kAppendLockPauseMs = 50;
 constexpr std::int64_t kMaxRecordCount = 0x7FFFFFF0;
 
-std::uint32_t Le32(const std::uint8_t* p) {
-    return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
-           static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
+using byteorder::GetLe16;
+using byteorder::GetLe32;
+using byteorder::PutLe32;
+
+
+bool KnownVersion(std::uint8_t v) {
+    return v == version::DBase3 || v == version::VisualFox || v == version::DBase3Memo ||
+           v == version::DBase4Memo || v == version::FoxProMemo;
 }
 
-int Le16(const std::uint8_t* p) { return p[0] | p[1] << 8; }
+}  // namespace
 
-void PutLe32(std::uint8_t* p, std::uint32_t v) {
-    p[0] = static_cast<std::uint8_t>(v);
-    p[1] = static_cast<std::uint8_t>(v >> 8);
-    p[2] = static_cast<std::uint8_t>(v >> 16);
-    p[3] = static_cast<std::uint8_t>(v >> 24);
-}
-
-// Trims the name, makes it upper case and gives it ".DBF" when it has no extension.
 std::string TableFileName(const std::string& name) {
     std::size_t first = name.find_first_not_of(" \t");
     std::size_t last = name.find_last_not_of(" \t");
@@ -51,13 +45,6 @@ std::string TableFileName(const std::string& name) {
     }
     return trimmed;
 }
-
-bool KnownVersion(std::uint8_t v) {
-    return v == version::DBase3 || v == version::VisualFox || v == version::DBase3Memo ||
-           v == version::DBase4Memo || v == version::FoxProMemo;
-}
-
-}  // namespace
 
 DbfFile::DbfFile(const std::string& name, bool shared, bool writable, const std::string& key)
     : DiskFile(TableFileName(name), shared, writable) {
@@ -86,7 +73,7 @@ void DbfFile::Open(const std::string& key) {
     if (IsClosed()) return;
     std::size_t got = DiskFile::DiskRead(0, header_.data(), header_.size());
     if (got < header_.size()) {
-        ReportError(kShortRead, sub::TableOpen);
+        ReportError(err::ShortRead, sub::TableOpen);
         return;
     }
     version_ = header_[0];
@@ -94,35 +81,34 @@ void DbfFile::Open(const std::string& key) {
         ReportError(err::HeaderInvalid, sub::TableOpen);
         return;
     }
-    headerLength_ = Le16(header_.data() + 8);
-    recordLength_ = Le16(header_.data() + 10);
-    tableFlags_ = header_[28] & 0x07;
-    changeStamp_ = Le32(header_.data() + 16);
-    encrypted_ = header_[15] != 0;
+    headerLength_ = GetLe16(header_.data() + dbf::kHeaderLength);
+    recordLength_ = GetLe16(header_.data() + dbf::kRecordLength);
+    tableFlags_ = header_[dbf::kTableFlags] & dbf::kKeptFlagBits;
+    changeStamp_ = GetLe32(header_.data() + dbf::kChangeStamp);
+    encrypted_ = header_[dbf::kEncrypted] != 0;
     if (encrypted_ && key.empty()) RaiseEncryptionError(err::NoPasswordForEncrypted, FullPath());
     if (!encrypted_ && !key.empty()) RaiseEncryptionError(err::PasswordForPlainFile, FullPath());
     // No cipher is offered: an enciphered table cannot be read with any password.
     if (encrypted_) RaiseEncryptionError(err::InvalidPassword, FullPath());
     hasMemo_ = version_ == version::DBase3Memo || version_ == version::DBase4Memo ||
                version_ == version::FoxProMemo ||
-               (version_ == version::VisualFox && (tableFlags_ & 0x02) != 0);
+               (version_ == version::VisualFox && (tableFlags_ & dbf::kFlagHasMemo) != 0);
 
-    int tail = version_ == version::VisualFox ? kFoxBacklink : kPlainHeaderTail;
-    int areaBytes = headerLength_ - tail;
-    int fieldCount = areaBytes > 0 ? areaBytes / 32 : 0;
-    if (recordLength_ == 0 || fieldCount == 0 || fieldCount > kMaxFields) {
+    int areaBytes = headerLength_ - dbf::HeaderTail(version_);
+    int fieldCount = areaBytes > 0 ? areaBytes / dbf::kDescriptorSize : 0;
+    if (recordLength_ == 0 || fieldCount == 0 || fieldCount > dbf::kMaxFields) {
         ReportError(err::HeaderInvalid, sub::TableOpen);
         return;
     }
     std::uint64_t size = DiskFile::DiskSize();
     if (size < static_cast<std::uint64_t>(headerLength_)) {
-        ReportError(kShortRead, sub::TableOpen);
+        ReportError(err::ShortRead, sub::TableOpen);
         return;
     }
-    std::vector<std::uint8_t> area(static_cast<std::size_t>(fieldCount) * 32);
-    got = DiskFile::DiskRead(32, area.data(), area.size());
+    std::vector<std::uint8_t> area(static_cast<std::size_t>(fieldCount) * dbf::kDescriptorSize);
+    got = DiskFile::DiskRead(dbf::kHeaderSize, area.data(), area.size());
     if (got < area.size()) {
-        ReportError(kShortRead, sub::TableOpen);
+        ReportError(err::ShortRead, sub::TableOpen);
         return;
     }
     ParseDescriptors(area);
@@ -139,27 +125,28 @@ void DbfFile::Open(const std::string& key) {
     current_ = 0;
     eof_ = false;
     bof_ = true;
-    SetLockProtocol(0);
+    SetLockProtocol(LockProtocol::Default);
     RefreshHeader();
     Notify(event::TableOpened, 0);
 }
 
 void DbfFile::ParseDescriptors(const std::vector<std::uint8_t>& area) {
-    std::size_t count = area.size() / 32;
+    constexpr std::size_t kSize = dbf::kDescriptorSize;
+    std::size_t count = area.size() / kSize;
     std::vector<FieldDescriptor> fields(count);
     std::int64_t offset = 1;
     for (std::size_t i = 0; i < count; ++i) {
         FieldDescriptor& f = fields[i];
-        std::memcpy(f.raw.data(), area.data() + i * 32, 32);
-        const char* name = reinterpret_cast<const char*>(f.raw.data());
-        f.name.assign(name, strnlen(name, 11));
-        f.type = static_cast<char>(f.raw[11]);
+        std::memcpy(f.raw.data(), area.data() + i * kSize, kSize);
+        const char* name = reinterpret_cast<const char*>(f.raw.data() + dbf::kFieldName);
+        f.name.assign(name, strnlen(name, dbf::kMaxFieldNameLength + 1));
+        f.type = static_cast<char>(f.raw[dbf::kFieldType]);
         if (f.type == 'C') {
-            f.length = f.raw[16] | f.raw[17] << 8;
+            f.length = f.raw[dbf::kFieldLength] | f.raw[dbf::kFieldDecimals] << 8;
             f.decimals = 0;
         } else {
-            f.length = f.raw[16];
-            f.decimals = f.raw[17];
+            f.length = f.raw[dbf::kFieldLength];
+            f.decimals = f.raw[dbf::kFieldDecimals];
         }
         f.number = static_cast<int>(i) + 1;
         if (offset + f.length > recordLength_) {
@@ -168,9 +155,8 @@ void DbfFile::ParseDescriptors(const std::vector<std::uint8_t>& area) {
             return;
         }
         f.offset = static_cast<int>(offset);
-        PutLe32(f.raw.data() + 12, static_cast<std::uint32_t>(f.offset));
-        f.raw[26] = static_cast<std::uint8_t>(f.number);
-        f.raw[27] = static_cast<std::uint8_t>(f.number >> 8);
+        PutLe32(f.raw.data() + dbf::kFieldOffset, static_cast<std::uint32_t>(f.offset));
+        byteorder::PutLe16(f.raw.data() + dbf::kFieldNumber, static_cast<std::uint16_t>(f.number));
         offset += f.length;
     }
     fields_ = std::move(fields);
@@ -184,10 +170,10 @@ void DbfFile::RefreshHeader() {
         return;
     }
     if (recordLength_ == 0 || IsClosed()) return;
-    std::array<std::uint8_t, 32> image{};
+    std::array<std::uint8_t, dbf::kHeaderSize> image{};
     std::size_t got = DiskRead(0, image.data(), image.size());
     if (got < image.size()) {
-        ReportError(kShortRead, sub::RecordRead);
+        ReportError(err::ShortRead, sub::RecordRead);
         return;
     }
     header_ = image;
@@ -197,7 +183,7 @@ void DbfFile::RefreshHeader() {
         count = static_cast<std::int64_t>((size - headerLength_) / recordLength_);
     }
     std::int32_t newCount = static_cast<std::int32_t>(std::min(count, kMaxRecordCount));
-    std::uint32_t stamp = Le32(header_.data() + 16);
+    std::uint32_t stamp = GetLe32(header_.data() + dbf::kChangeStamp);
     changedByOthers_ = newCount != count_ || stamp != changeStamp_;
     count_ = newCount;
     changeStamp_ = stamp;
@@ -208,14 +194,14 @@ void DbfFile::RewriteHeader() {
     changeStamp_ = ((static_cast<std::uint32_t>(now.hour) * 64 + now.minute) * 64 + now.second) *
                        1024 +
                    now.millisecond;
-    header_[1] = static_cast<std::uint8_t>(now.year % 100);
-    header_[2] = static_cast<std::uint8_t>(now.month);
-    header_[3] = static_cast<std::uint8_t>(now.day);
-    PutLe32(header_.data() + 4, static_cast<std::uint32_t>(count_));
-    header_[15] = encrypted_ ? 1 : 0;
-    PutLe32(header_.data() + 16, changeStamp_);
-    PutLe32(header_.data() + 20, static_cast<std::uint32_t>(userId_));
-    header_[28] = tableFlags_ & 0x07;
+    header_[dbf::kUpdateYear] = static_cast<std::uint8_t>(now.year % 100);
+    header_[dbf::kUpdateMonth] = static_cast<std::uint8_t>(now.month);
+    header_[dbf::kUpdateDay] = static_cast<std::uint8_t>(now.day);
+    PutLe32(header_.data() + dbf::kRecordCount, static_cast<std::uint32_t>(count_));
+    header_[dbf::kEncrypted] = encrypted_ ? 1 : 0;
+    PutLe32(header_.data() + dbf::kChangeStamp, changeStamp_);
+    PutLe32(header_.data() + dbf::kUserId, static_cast<std::uint32_t>(userId_));
+    header_[dbf::kTableFlags] = tableFlags_ & dbf::kKeptFlagBits;
     DiskFile::DiskWrite(0, header_.data(), header_.size());
     headerDirty_ = false;
 }
@@ -304,7 +290,7 @@ bool DbfFile::ReadRecord(std::int32_t n, bool fresh) {
     }
     freshRead_ = false;
     if (got < static_cast<std::size_t>(recordLength_)) {
-        ReportError(kShortRead, sub::RecordRead);
+        ReportError(err::ShortRead, sub::RecordRead);
         return false;
     }
     current_ = n;
@@ -470,7 +456,7 @@ void DbfFile::Flush() {
 
 // ---------------------------------------------------------------- locks
 
-void DbfFile::SetLockProtocol(int protocol) {
+void DbfFile::SetLockProtocol(LockProtocol protocol) {
     protocol_ = protocol;
     numbers_ = LockNumbersFor(protocol, numbers_);
     PassLockProtocolToMemo(protocol);
@@ -487,12 +473,12 @@ bool DbfFile::TableLockNests() {
 
 bool DbfFile::AppendLock() {
     if (TableLockNests()) return true;
-    return LockRegion(numbers_.appendOffset, 1);
+    return LockRegion(AppendLockRange(numbers_));
 }
 
 bool DbfFile::FileLock() {
     if (TableLockNests()) return true;
-    if (!LockRegion(numbers_.fileLockBase, numbers_.fileLockLength)) return false;
+    if (!LockRegion(FileLockRange(numbers_))) return false;
     fileLocked_ = true;
     RefreshHeader();
     return true;
@@ -500,7 +486,7 @@ bool DbfFile::FileLock() {
 
 bool DbfFile::WholeFileLock() {
     if (TableLockNests()) return true;
-    if (!LockRegion(0, kWholeFileLockLength)) return false;
+    if (!LockRegion(WholeFileLockRange())) return false;
     fileLocked_ = true;
     RefreshHeader();
     return true;
@@ -508,27 +494,11 @@ bool DbfFile::WholeFileLock() {
 
 bool DbfFile::RecordLockOffset(std::int32_t r, std::uint64_t& offset) const {
     if (r < 1) return false;
-    const std::uint64_t rec = static_cast<std::uint64_t>(r);
-    switch (protocol_) {
-        case 0:
-        case 3:
-            if (HasIndexFiles()) {
-                if (rec > numbers_.appendOffset) return false;
-                offset = numbers_.appendOffset - rec;
-            } else {
-                offset = numbers_.fileLockBase + RecordOffset(r);
-            }
-            return true;
-        case 1:
-            if (rec + 1 > numbers_.appendOffset) return false;
-            offset = numbers_.appendOffset - rec - 1;
-            return true;
-        case 2:
-            offset = numbers_.fileLockBase + rec;
-            return true;
-        default:
-            return false;
-    }
+    const std::optional<LockRange> range =
+        RecordLockRange(protocol_, numbers_, {r, HasIndexFiles(), RecordOffset(r)});
+    if (!range) return false;
+    offset = range->offset;
+    return true;
 }
 
 bool DbfFile::RecordLock() {

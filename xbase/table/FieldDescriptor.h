@@ -6,10 +6,12 @@
 #include <cstdint>
 #include <string>
 
+#include "xbase/table/DbfFormat.h"
+
 namespace xbase {
 
 struct FieldDescriptor {
-    std::array<std::uint8_t, 32> raw{};  // the descriptor as read (engine copy)
+    std::array<std::uint8_t, dbf::kDescriptorSize> raw{};  // the descriptor as read (engine copy)
     std::string name;                    // up to the first NUL, at most 10 characters
     char type = 'C';                     // type letter as stored
     int length = 0;                      // 16-bit for C fields, byte 16 otherwise
@@ -17,14 +19,5 @@ struct FieldDescriptor {
     int offset = 0;                      // byte offset in the record (first field at 1)
     int number = 0;                      // counted from 1
 };
-
-// Table version bytes.
-namespace version {
-constexpr std::uint8_t DBase3 = 0x03;
-constexpr std::uint8_t VisualFox = 0x30;
-constexpr std::uint8_t DBase3Memo = 0x83;
-constexpr std::uint8_t DBase4Memo = 0x8B;
-constexpr std::uint8_t FoxProMemo = 0xF5;
-}  // namespace version
 
 }  // namespace xbase
