@@ -6,8 +6,8 @@
 #include <stdexcept>
 
 #include "platform/CodePage.h"
-#include "xbase/DbfDate.h"
-#include "xbase/EngineError.h"
+#include "xbase/table/DbfDate.h"
+#include "xbase/file/EngineError.h"
 #include "xbase/expr/ExprHandler.h"
 #include "xbase/expr/TableExprLink.h"
 

@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "xbase/EngineError.h"
+#include "xbase/file/EngineError.h"
 #include "xbase/expr/ExprHandler.h"
 #include "xbase/expr/ExprLink.h"
 #include "xbase/expr/TableExprLink.h"

@@ -8,8 +8,8 @@
 #include <nlohmann/json.hpp>
 #include <vector>
 
-#include "xbase/DbfDate.h"
-#include "xbase/DbfFile.h"
+#include "xbase/table/DbfDate.h"
+#include "xbase/table/DbfFile.h"
 #include "xbase/expr/ExprHandler.h"
 #include "xbase/expr/TableExprLink.h"
 
