@@ -12,39 +12,15 @@
 #include "xbase/EngineError.h"
 #include "xbase/index/cdx/CdxHeader.h"
 #include "xbase/index/cdx/CdxKey.h"
+#include "xbase/index/cdx/CdxMemoryStore.h"
 #include "xbase/index/cdx/CdxPageChecker.h"
 #include "xbase/index/cdx/CdxTag.h"
 
 namespace {
 
-struct Fault : std::runtime_error {
-    using std::runtime_error::runtime_error;
-};
-
-class Store : public xbase::cdx::CdxPageStore {
-public:
-    explicit Store(std::vector<std::uint8_t> b) : bytes(std::move(b)) {}
-    void ReadPage(std::uint32_t offset, std::uint8_t* page) override {
-        if (std::uint64_t{offset} + 512 > bytes.size()) throw Fault("read beyond the file");
-        std::memcpy(page, bytes.data() + offset, 512);
-    }
-    void WritePage(std::uint32_t offset, const std::uint8_t* page) override {
-        if (offset + 512 > bytes.size()) bytes.resize(offset + 512);
-        std::memcpy(bytes.data() + offset, page, 512);
-    }
-    std::uint32_t AllocatePage() override {
-        const auto offset = static_cast<std::uint32_t>(bytes.size());
-        bytes.resize(bytes.size() + 512);
-        return offset;
-    }
-    std::uint64_t PageLimit() override { return bytes.size(); }
-    [[noreturn]] void Corrupt(const std::string& detail) override { throw Fault(detail); }
-    std::vector<std::uint8_t> bytes;
-};
-
 constexpr std::size_t kMaxSteps = 200000;
 
-void Exercise(Store& store, const xbase::cdx::CdxHeader& header, char type) {
+void Exercise(xbase::cdx::CdxMemoryStore& store, const xbase::cdx::CdxHeader& header, char type) {
     using namespace xbase::cdx;
     CdxTag tag(store, "T", 0, header, type);
     std::size_t steps = 0;
@@ -66,27 +42,26 @@ void Exercise(Store& store, const xbase::cdx::CdxHeader& header, char type) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace xbase::cdx;
     if (size < kHeaderSize || size > (1u << 20)) return 0;
-    Store store(std::vector<std::uint8_t>(data, data + size));
+    xbase::cdx::CdxMemoryStore store(std::vector<std::uint8_t>(data, data + size));
     CdxHeader directory;
-    if (!directory.Parse(store.bytes.data(), store.bytes.size()).empty()) return 0;
+    if (!directory.Parse(store.Bytes().data(), store.Bytes().size()).empty()) return 0;
     std::vector<std::pair<std::uint32_t, CdxHeader>> tags;
     try {
         CdxTree names(store, directory.root, kDirectoryKeyLength, ' ');
         std::size_t steps = 0;
         for (CdxPosition at = names.First(); at.Valid() && steps < 64; names.Next(at), ++steps) {
             const std::uint32_t offset = names.RecordAt(at);
-            if (std::uint64_t{offset} + kHeaderSize > store.bytes.size()) continue;
+            if (std::uint64_t{offset} + kHeaderSize > store.Bytes().size()) continue;
             CdxHeader header;
-            if (header.Parse(store.bytes.data() + offset, store.bytes.size()).empty())
+            if (header.Parse(store.Bytes().data() + offset, store.Bytes().size()).empty())
                 tags.emplace_back(offset, header);
         }
-    } catch (const Fault&) {
+    } catch (const xbase::XBaseError&) {
     }
     for (const auto& [offset, header] : tags) {
         for (char type : {'C', 'N'}) {
             try {
                 Exercise(store, header, type);
-            } catch (const Fault&) {
             } catch (const xbase::XBaseError&) {
             }
         }

@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "CdxMemoryStore.h"
 #include "xbase/DbfDate.h"
+#include "xbase/index/cdx/CdxMemoryStore.h"
 #include "xbase/index/cdx/CdxKey.h"
 #include "xbase/index/cdx/CdxPageChecker.h"
 #include "xbase/index/cdx/CdxTag.h"
@@ -50,13 +50,13 @@ char KeyTypeOf(const std::string& tag) {
 }
 
 struct PeerIndex {
-    cdxtest::MemoryStore store;
+    CdxMemoryStore store;
     std::vector<std::unique_ptr<CdxTag>> tags;
     std::vector<bool> deleted;  // by record number
     std::uint32_t records = 0;
 
     PeerIndex(const std::string& cdx, const std::string& dbf) {
-        store.bytes = ReadFile(kDir + cdx);
+        store.Bytes() = ReadFile(kDir + cdx);
         const std::vector<std::uint8_t> table = ReadFile(kDir + dbf);
         records = GetLe32(table.data() + 4);
         const std::size_t header = GetLe16(table.data() + 8);
@@ -64,14 +64,14 @@ struct PeerIndex {
         deleted.assign(records + 1, false);
         for (std::uint32_t r = 1; r <= records; ++r) deleted[r] = table[header + (r - 1) * length] == '*';
         CdxHeader directory;
-        EXPECT_EQ(directory.Parse(store.bytes.data(), store.bytes.size()), "");
+        EXPECT_EQ(directory.Parse(store.Bytes().data(), store.Bytes().size()), "");
         CdxTree names(store, directory.root, kDirectoryKeyLength, ' ');
         for (CdxPosition at = names.First(); at.Valid(); names.Next(at)) {
             std::string name(reinterpret_cast<const char*>(names.KeyAt(at)), kDirectoryKeyLength);
             name.erase(name.find_last_not_of(' ') + 1);
             const std::uint32_t offset = names.RecordAt(at);
             CdxHeader header;
-            EXPECT_EQ(header.Parse(store.bytes.data() + offset, store.bytes.size()), "") << name;
+            EXPECT_EQ(header.Parse(store.Bytes().data() + offset, store.Bytes().size()), "") << name;
             tags.push_back(std::make_unique<CdxTag>(store, name, offset, header, KeyTypeOf(name)));
         }
     }

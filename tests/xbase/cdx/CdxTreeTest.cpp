@@ -9,15 +9,15 @@
 #include <utility>
 #include <vector>
 
-#include "CdxMemoryStore.h"
+#include "xbase/EngineError.h"
 #include "xbase/index/cdx/CdxBulkLoad.h"
 #include "xbase/index/cdx/CdxKey.h"
+#include "xbase/index/cdx/CdxMemoryStore.h"
 #include "xbase/index/cdx/CdxPageChecker.h"
 #include "xbase/index/cdx/CdxTree.h"
 
 using namespace xbase::cdx;
-using cdxtest::CdxFault;
-using cdxtest::MemoryStore;
+using MemoryStore = CdxMemoryStore;
 
 namespace {
 
@@ -136,9 +136,9 @@ TEST(CdxTreeBulk, BuildFillsLeavesLeftToRightAndSeeksFindEveryKey) {
         }
         sorter.Sort(false);
         MemoryStore store;
-        store.bytes.resize(1536);
+        store.Bytes().resize(1536);
         const CdxBuiltTree built = BulkLoad(sorter, ' ', static_cast<std::uint32_t>(count), 1536);
-        store.bytes.insert(store.bytes.end(), built.pages.begin(), built.pages.end());
+        store.Bytes().insert(store.Bytes().end(), built.pages.begin(), built.pages.end());
         const CdxCheckResult check = CheckTag(store, built.root, 10, ' ', static_cast<std::uint32_t>(count));
         ASSERT_TRUE(check.Sound()) << check.fault << " with " << count << " keys";
         EXPECT_EQ(check.keys, count);
@@ -188,12 +188,12 @@ void Build(Damaged& d) {
         sorter.Add(key, r);
     }
     sorter.Sort(false);
-    d.store.bytes.resize(1024);
+    d.store.Bytes().resize(1024);
     const CdxBuiltTree built = BulkLoad(sorter, ' ', 3000, 1024);
-    d.store.bytes.insert(d.store.bytes.end(), built.pages.begin(), built.pages.end());
+    d.store.Bytes().insert(d.store.Bytes().end(), built.pages.begin(), built.pages.end());
     d.root = built.root;
-    d.interior = GetBe32(d.store.bytes.data() + d.root + 12 + 44);
-    d.leaf = GetBe32(d.store.bytes.data() + d.interior + 12 + 44);
+    d.interior = GetBe32(d.store.Bytes().data() + d.root + 12 + 44);
+    d.leaf = GetBe32(d.store.Bytes().data() + d.interior + 12 + 44);
 }
 
 struct HostileCase {
@@ -203,16 +203,16 @@ struct HostileCase {
 
 TEST(CdxTreeHostile, DamagedPagesEndInAFaultNeverALoop) {
     const HostileCase cases[] = {
-        {"child outside the file", [](Damaged& d) { PutBe32(d.store.bytes.data() + d.root + 56, 0x7FFFFE00); }},
-        {"child off a page boundary", [](Damaged& d) { PutBe32(d.store.bytes.data() + d.root + 56, 1030); }},
-        {"child back up the path", [](Damaged& d) { PutBe32(d.store.bytes.data() + d.interior + 56, d.root); }},
-        {"child is the node itself", [](Damaged& d) { PutBe32(d.store.bytes.data() + d.interior + 56, d.interior); }},
-        {"interior count over the page", [](Damaged& d) { PutLe16(d.store.bytes.data() + d.root + 2, 60); }},
-        {"interior without keys", [](Damaged& d) { PutLe16(d.store.bytes.data() + d.interior + 2, 0); }},
-        {"leaf count over the page", [](Damaged& d) { PutLe16(d.store.bytes.data() + d.leaf + 2, 400); }},
-        {"bad record mask", [](Damaged& d) { d.store.bytes[d.leaf + 16] = 0x7F; }},
-        {"sibling loop", [](Damaged& d) { PutLe32(d.store.bytes.data() + d.leaf + 8, d.leaf); }},
-        {"sibling to interior", [](Damaged& d) { PutLe32(d.store.bytes.data() + d.leaf + 8, d.interior); }},
+        {"child outside the file", [](Damaged& d) { PutBe32(d.store.Bytes().data() + d.root + 56, 0x7FFFFE00); }},
+        {"child off a page boundary", [](Damaged& d) { PutBe32(d.store.Bytes().data() + d.root + 56, 1030); }},
+        {"child back up the path", [](Damaged& d) { PutBe32(d.store.Bytes().data() + d.interior + 56, d.root); }},
+        {"child is the node itself", [](Damaged& d) { PutBe32(d.store.Bytes().data() + d.interior + 56, d.interior); }},
+        {"interior count over the page", [](Damaged& d) { PutLe16(d.store.Bytes().data() + d.root + 2, 60); }},
+        {"interior without keys", [](Damaged& d) { PutLe16(d.store.Bytes().data() + d.interior + 2, 0); }},
+        {"leaf count over the page", [](Damaged& d) { PutLe16(d.store.Bytes().data() + d.leaf + 2, 400); }},
+        {"bad record mask", [](Damaged& d) { d.store.Bytes()[d.leaf + 16] = 0x7F; }},
+        {"sibling loop", [](Damaged& d) { PutLe32(d.store.Bytes().data() + d.leaf + 8, d.leaf); }},
+        {"sibling to interior", [](Damaged& d) { PutLe32(d.store.Bytes().data() + d.leaf + 8, d.interior); }},
         {"root at page zero", [](Damaged& d) { d.root = 0; }},
     };
     for (const auto& c : cases) {
@@ -231,7 +231,7 @@ TEST(CdxTreeHostile, DamagedPagesEndInAFaultNeverALoop) {
             tree.Insert(key, 5000, 5000);
             return n;
         };
-        EXPECT_THROW(walkAll(), CdxFault);
+        EXPECT_THROW(walkAll(), xbase::XBaseError);
         EXPECT_FALSE(CheckTag(d.store, d.root, 40, ' ', 5000).Sound());
     }
 }

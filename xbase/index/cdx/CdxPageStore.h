@@ -8,6 +8,14 @@
 
 namespace xbase::cdx {
 
+// The engine's code for a file that is not a valid index of its kind.
+constexpr int kIndexFault = 2112;
+
+// Reports error 2112 for `file` through the engine's error hook, with `detail` saying
+// what is wrong, and throws XBaseError when the hook returns: a malformed page never lets
+// the operation go on.
+[[noreturn]] void RaiseIndexFault(const std::string& file, const std::string& detail);
+
 class CdxPageStore {
 public:
     virtual ~CdxPageStore() = default;

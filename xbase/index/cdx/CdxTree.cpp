@@ -114,44 +114,35 @@ CdxPosition CdxTree::LowerBound(const std::uint8_t* key, std::size_t keyBytes,
     return at;
 }
 
-CdxPosition CdxTree::First() {
+std::uint32_t CdxTree::EdgeLeaf(bool last) {
     TrimCache();
     std::vector<Step> path;
     std::uint32_t offset = root_;
     for (;;) {
         const CdxNode& n = Node(offset);
-        if (n.leaf) break;
+        if (n.leaf) return offset;
         if (n.Count() == 0) store_.Corrupt("interior node without keys" + At(offset));
-        path.push_back({offset, 0});
-        CheckChild(n.children.front(), path, offset);
-        offset = n.children.front();
+        const std::size_t i = last ? n.Count() - 1 : 0;
+        path.push_back({offset, i});
+        CheckChild(n.children[i], path, offset);
+        offset = n.children[i];
     }
-    CdxPosition at{offset, 0};
-    if (Node(offset).Count() > 0) return at;
-    at.index = 0;
-    // An empty leaf (possible only after removals by another program): go right.
-    const std::uint32_t right = Node(offset).right;
-    if (right == kNoPage) return {};
-    CdxPosition next{offset, 0};
-    return Next(next) ? next : CdxPosition{};
+}
+
+CdxPosition CdxTree::First() {
+    const std::uint32_t leaf = EdgeLeaf(false);
+    CdxPosition at{leaf, 0};
+    if (Node(leaf).Count() > 0) return at;
+    // An empty leaf (left by another program's removals): the keys go on to the right.
+    return Next(at) ? at : CdxPosition{};
 }
 
 CdxPosition CdxTree::Last() {
-    TrimCache();
-    std::vector<Step> path;
-    std::uint32_t offset = root_;
-    for (;;) {
-        const CdxNode& n = Node(offset);
-        if (n.leaf) break;
-        if (n.Count() == 0) store_.Corrupt("interior node without keys" + At(offset));
-        path.push_back({offset, n.Count() - 1});
-        CheckChild(n.children.back(), path, offset);
-        offset = n.children.back();
-    }
-    const CdxNode& leaf = Node(offset);
-    if (leaf.Count() > 0) return {offset, leaf.Count() - 1};
-    CdxPosition prior{offset, 0};
-    return Prior(prior) ? prior : CdxPosition{};
+    const std::uint32_t leaf = EdgeLeaf(true);
+    const std::size_t count = Node(leaf).Count();
+    CdxPosition at{leaf, count == 0 ? 0 : count - 1};
+    if (count > 0) return at;
+    return Prior(at) ? at : CdxPosition{};
 }
 
 bool CdxTree::Next(CdxPosition& at) {

@@ -69,6 +69,8 @@ private:
 
     CdxNode& Mutable(std::uint32_t offset) { return const_cast<CdxNode&>(Node(offset)); }
     void TrimCache();
+    // The leftmost (or rightmost) leaf of the tag.
+    std::uint32_t EdgeLeaf(bool last);
     // Descends towards (key, record) recording the interior steps; returns the leaf.
     // With `clampRight` a key above every entry goes down the last child; otherwise the
     // descent stops with kNoPage.
