@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "xbase/EngineError.h"
+#include "xbase/file/EngineError.h"
 #include "xbase/index/cdx/CdxHeader.h"
 #include "xbase/index/cdx/CdxKey.h"
 #include "xbase/index/cdx/CdxMemoryStore.h"

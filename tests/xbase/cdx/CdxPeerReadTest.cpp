@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "xbase/DbfDate.h"
+#include "xbase/table/DbfDate.h"
 #include "xbase/index/cdx/CdxMemoryStore.h"
 #include "xbase/index/cdx/CdxKey.h"
 #include "xbase/index/cdx/CdxPageChecker.h"

@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "xbase/EngineError.h"
+#include "xbase/file/EngineError.h"
 #include "xbase/index/cdx/CdxBulkLoad.h"
 #include "xbase/index/cdx/CdxKey.h"
 #include "xbase/index/cdx/CdxMemoryStore.h"

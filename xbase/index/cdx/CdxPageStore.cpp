@@ -1,6 +1,6 @@
 #include "xbase/index/cdx/CdxPageStore.h"
 
-#include "xbase/EngineError.h"
+#include "xbase/file/EngineError.h"
 
 namespace xbase::cdx {
 

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "xbase/EngineError.h"
+#include "xbase/file/EngineError.h"
 #include "xbase/index/cdx/CdxKey.h"
 
 namespace xbase::cdx {
