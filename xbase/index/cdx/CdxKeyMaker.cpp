@@ -9,6 +9,7 @@
 #include "xbase/index/cdx/CdxFormat.h"
 #include "xbase/index/cdx/CdxKey.h"
 #include "xbase/table/DbfFile.h"
+#include "xbase/table/FieldCodec.h"
 
 namespace xbase::cdx {
 
@@ -66,10 +67,15 @@ CdxKeyMaker::CdxKeyMaker(DbfFile& table, const std::string& keyExpression,
                 throw XBaseError("Key expression " + keyExpression + " gives keys of " +
                                  std::to_string(key.text.size()) + " bytes; an index key holds at most 240");
     }
-    // A key that is one character field is the field's bytes as they stand.
+    // A key that is one field is read from the record without evaluating: a character
+    // field's bytes as they stand, a numeric or date field's value as the field layer
+    // reads it (the value its field variable gives).
     const std::string name = UpperTrimmed(keyExpression);
     for (const FieldDescriptor& f : table_.Fields()) {
-        if (f.name == name && f.type == 'C' && keyType_ == 'C' && f.length == keyLength_) fieldOffset_ = f.offset;
+        if (f.name != name) continue;
+        if (f.type == 'C' && keyType_ == 'C' && f.length == keyLength_) fieldOffset_ = f.offset;
+        if ((f.type == 'N' || f.type == 'F') && keyType_ == 'N') field_ = &f;
+        if (f.type == 'D' && keyType_ == 'D') field_ = &f;
     }
 }
 
@@ -86,6 +92,15 @@ bool CdxKeyMaker::Selected(const std::uint8_t* image) {
 void CdxKeyMaker::Key(const std::uint8_t* image, std::uint8_t* out) {
     if (fieldOffset_ >= 0) {
         std::memcpy(out, image + fieldOffset_, keyLength_);
+        return;
+    }
+    if (field_ != nullptr) {
+        const TableContext context{table_.Version(), table_.FullPath()};
+        if (keyType_ == 'N') {
+            EncodeNumberKey(FieldCodec::GetNumber(*field_, image, context), out);
+        } else {
+            EncodeDateKey(FieldCodec::GetDate(*field_, image, context), out);
+        }
         return;
     }
     View view(table_, image);

@@ -10,6 +10,7 @@
 
 namespace xbase {
 class DbfFile;
+struct FieldDescriptor;
 class ExprHandler;
 class TableExprLink;
 }  // namespace xbase
@@ -44,6 +45,8 @@ private:
     std::uint16_t keyLength_ = 0;
     // A single character field as the key: its bytes are the key, no evaluation needed.
     int fieldOffset_ = -1;
+    // A single numeric or date field as the key.
+    const FieldDescriptor* field_ = nullptr;
     std::vector<std::uint8_t> blank_;
 };
 
