@@ -106,8 +106,7 @@ void RefuseKeyCollisions(const TableRefill& r, const TextRows& stored) {
     }
     if (collisions.empty()) return;
     std::sort(collisions.begin(), collisions.end());
-    throw std::runtime_error(std::to_string(collisions.size()) + " " +
-                             r.table->FieldByName(r.keyField).FieldName() + " values of " +
+    throw std::runtime_error("Values of " + r.table->FieldByName(r.keyField).FieldName() + " in " +
                              r.fileName + " would collide once changed to fit the field." +
                              " No table was changed:" + CappedLines(collisions, "more"));
 }
@@ -165,9 +164,12 @@ void ReplaceTables(std::vector<TableRefill>& refills, const RefreshOptions& opti
     }
     locks.ReleaseAll();
     if (altered.empty()) return;
-    reporter.Notice(std::to_string(altered.size()) +
-                    " values did not fit the machine's fields and were stored changed:" +
-                    CappedLines(altered, "more values"));
+    reporter.Notice(altered.size() == 1
+                        ? "1 value did not fit the machine's field and was stored changed:" +
+                              CappedLines(altered, "")
+                        : std::to_string(altered.size()) +
+                              " values did not fit the machine's fields and were stored changed:" +
+                              CappedLines(altered, "more values"));
 }
 
 }  // namespace jobs

@@ -173,7 +173,7 @@ TEST_P(RefreshKeepsTheMachinesDataTest, KeysThatCollideOnceCutAreAnErrorBeforeAn
         {&CustomerRefresh,
          {"INSERT INTO GSTDWGL0(DWDM00,DWMC00,SWDJH0) VALUES ('K801','甲','33010000000000000001X')",
           "INSERT INTO GSTDWGL0(DWDM00,DWMC00,SWDJH0) VALUES ('K802','乙','33010000000000000001Y')"},
-         "1 NSR_NO values of ke_hu.dbf would collide once changed to fit the field. No table was "
+         "Values of NSR_NO in ke_hu.dbf would collide once changed to fit the field. No table was "
          "changed:\n\"33010000000000000001X\" and \"33010000000000000001Y\" both become "
          "\"33010000000000000001\""},
         {&ProductRefresh,
@@ -181,7 +181,7 @@ TEST_P(RefreshKeepsTheMachinesDataTest, KeysThatCollideOnceCutAreAnErrorBeforeAn
           "INSERT INTO GSTJYGL1(SPDM00,SPMC00) VALUES ('6901000000011','甲')",
           "INSERT INTO GSTJYGL0(SPDM00,SPMC00,JYDW00,SPGG00) VALUES ('6901000000012','乙','条','20支')",
           "INSERT INTO GSTJYGL1(SPDM00,SPMC00) VALUES ('6901000000012','乙')"},
-         "1 XYZ values of detail.dbf would collide once changed to fit the field. No table was "
+         "Values of XYZ in detail.dbf would collide once changed to fit the field. No table was "
          "changed:\n\"6901000000011\" and \"6901000000012\" both become \"690100000001\""},
     };
     for (const auto& c : cases) {
