@@ -17,7 +17,7 @@
 
 #include "BenchTable.h"
 #include "platform/FormatSettings.h"
-#include "xbase/DbfHandler.h"
+#include "xbase/cursor/DbfHandler.h"
 
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wformat-truncation"

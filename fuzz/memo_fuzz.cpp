@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "FuzzSupport.h"
-#include "xbase/EngineError.h"
+#include "xbase/file/EngineError.h"
 #include "xbase/memo/FoxMemoFile.h"
 #include "xbase/memo/MemoFile4.h"
 

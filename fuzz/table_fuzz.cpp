@@ -10,9 +10,9 @@
 #include <string>
 
 #include "FuzzSupport.h"
-#include "xbase/DbfDate.h"
-#include "xbase/DbfHandler.h"
-#include "xbase/EngineError.h"
+#include "xbase/table/DbfDate.h"
+#include "xbase/cursor/DbfHandler.h"
+#include "xbase/file/EngineError.h"
 
 namespace {
 

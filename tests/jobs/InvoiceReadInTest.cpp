@@ -12,7 +12,7 @@
 #include "jobs/demo/DemoMachineFolder.h"
 #include "jobs/demo/MachineLayouts.h"
 #include "platform/FormatSettings.h"
-#include "xbase/DbfHandler.h"
+#include "xbase/cursor/DbfHandler.h"
 
 namespace jobs::test {
 namespace {

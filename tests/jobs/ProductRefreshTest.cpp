@@ -9,7 +9,7 @@
 #include "jobs/ProductRefresh.h"
 #include "jobs/ReportedRun.h"
 #include "jobs/demo/MachineLayouts.h"
-#include "xbase/EngineError.h"
+#include "xbase/file/EngineError.h"
 
 namespace jobs::test {
 namespace {

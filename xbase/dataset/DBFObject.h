@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "xbase/DbfHandler.h"
+#include "xbase/cursor/DbfHandler.h"
 
 namespace xbase {
 

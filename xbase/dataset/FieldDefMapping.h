@@ -4,7 +4,7 @@
 #pragma once
 
 #include "data/FieldType.h"
-#include "xbase/FieldDescriptor.h"
+#include "xbase/table/FieldDescriptor.h"
 
 namespace xbase {
 

@@ -29,7 +29,7 @@
 
 #include "data/DataSet.h"
 #include "data/DataSource.h"
-#include "xbase/LockProtocol.h"
+#include "xbase/file/LockProtocol.h"
 #include "xbase/dataset/DBFObject.h"
 #include "xbase/dataset/TextTranslation.h"
 #include "xbase/dataset/XBaseRecordBuffer.h"

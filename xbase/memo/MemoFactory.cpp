@@ -1,6 +1,6 @@
 #include "xbase/memo/MemoFactory.h"
 
-#include "xbase/DbfFile.h"
+#include "xbase/table/DbfFile.h"
 #include "xbase/memo/FoxMemoFile.h"
 #include "xbase/memo/MemoFile4.h"
 

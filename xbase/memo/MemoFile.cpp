@@ -7,8 +7,8 @@
 
 #include "platform/Paths.h"
 #include "platform/Sleep.h"
-#include "xbase/DbfFile.h"
-#include "xbase/EngineError.h"
+#include "xbase/table/DbfFile.h"
+#include "xbase/file/EngineError.h"
 #include "xbase/memo/MemoBytes.h"
 
 namespace xbase {

@@ -16,7 +16,7 @@
 #include <string>
 #include <string_view>
 
-#include "xbase/DiskFile.h"
+#include "xbase/file/DiskFile.h"
 
 namespace xbase {
 

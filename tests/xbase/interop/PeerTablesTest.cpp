@@ -9,8 +9,8 @@
 #include <nlohmann/json.hpp>
 #include <string>
 
-#include "xbase/DbfDate.h"
-#include "xbase/DbfHandler.h"
+#include "xbase/table/DbfDate.h"
+#include "xbase/cursor/DbfHandler.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include "../table/TableTestSupport.h"
 #include "MemoTestSupport.h"
-#include "xbase/EngineError.h"
+#include "xbase/file/EngineError.h"
 #include "xbase/memo/MemoBytes.h"
 #include "xbase/memo/MemoFile4.h"
 

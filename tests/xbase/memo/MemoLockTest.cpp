@@ -11,7 +11,7 @@
 #include "../table/TableTestSupport.h"
 #include "MemoTestSupport.h"
 #include "platform/OsFile.h"
-#include "xbase/EngineError.h"
+#include "xbase/file/EngineError.h"
 
 using memotest::Open;
 using memotest::Text;

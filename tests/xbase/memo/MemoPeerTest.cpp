@@ -9,7 +9,7 @@
 
 #include "../table/TableTestSupport.h"
 #include "MemoTestSupport.h"
-#include "xbase/DbfHandler.h"
+#include "xbase/cursor/DbfHandler.h"
 
 namespace {
 

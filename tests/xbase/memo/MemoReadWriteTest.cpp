@@ -6,7 +6,7 @@
 
 #include "../table/TableTestSupport.h"
 #include "MemoTestSupport.h"
-#include "xbase/EngineError.h"
+#include "xbase/file/EngineError.h"
 #include "xbase/memo/MemoBytes.h"
 
 using memotest::Open;

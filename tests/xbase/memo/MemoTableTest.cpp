@@ -6,8 +6,8 @@
 
 #include "../table/TableTestSupport.h"
 #include "MemoTestSupport.h"
-#include "xbase/DbfHandler.h"
-#include "xbase/EngineError.h"
+#include "xbase/cursor/DbfHandler.h"
+#include "xbase/file/EngineError.h"
 #include "xbase/memo/MemoFile.h"
 
 namespace {

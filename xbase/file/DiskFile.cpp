@@ -1,0 +1,230 @@
+#include "xbase/file/DiskFile.h"
+
+#include "platform/Paths.h"
+#include "xbase/file/EngineError.h"
+#include "xbase/file/OpenFileList.h"
+#include "xbase/file/LockProtocol.h"
+
+namespace xbase {
+
+namespace {
+thread_local int t_lastFileError = 0;
+constexpr int kShortRead = 221;
+}  // namespace
+
+int LastEngineFileError() { return t_lastFileError; }
+void SetLastEngineFileError(int code) { t_lastFileError = code; }
+
+DiskFile::DiskFile(const std::string& name, bool shared, bool readWrite)
+    : fullPath_(platform::expandFullPath(name)),
+      hostPath_(platform::resolveHostPath(fullPath_)),
+      shared_(shared),
+      readWrite_(readWrite) {
+    exists_ = platform::fileExists(hostPath_);
+}
+
+DiskFile::~DiskFile() {
+    try {
+        DiskFile::DiskClose();
+    } catch (...) {
+        // Closing never reports; nothing can be done about a failure here.
+    }
+}
+
+void DiskFile::Fail(int code, int subcode) {
+    lastError_ = code;
+    SetLastEngineFileError(code);
+    ReportError(code, subcode);
+}
+
+void DiskFile::ReportError(int code, int subcode) {
+    lastError_ = code;
+    SetLastEngineFileError(code);
+    ReportEngineError(code, subcode, fullPath_);
+}
+
+void DiskFile::ReportStatus(int subcode) {
+    if (lastError_ != 0) ReportError(lastError_, subcode);
+}
+
+void DiskFile::DiskOpen() {
+    // The drive mapping may have changed since construction: find the file again.
+    hostPath_ = platform::resolveHostPath(fullPath_);
+    int rc = os_.open(hostPath_, readWrite_, shared_);
+    if (rc != 0) {
+        Fail(rc, sub::DiskOpen);
+        return;
+    }
+    exists_ = true;
+    lastError_ = 0;
+    position_ = 0;
+    closed_ = false;
+    OpenFileList::Add(this);
+}
+
+void DiskFile::DiskCreate() {
+    hostPath_ = platform::resolveHostPath(fullPath_);
+    int rc = platform::OsFile::create(hostPath_);
+    if (rc != 0) {
+        Fail(rc, sub::DiskCreate);
+        return;
+    }
+    DiskOpen();
+}
+
+bool DiskFile::DiskClose() {
+    if (closed_) return true;
+    if (lockNesting_ > 0) {
+        lockNesting_ = 1;
+        UnlockRegion();
+        lockNesting_ = 0;
+    }
+    lastError_ = 0;
+    OpenFileList::Remove(this);
+    os_.close();
+    closed_ = true;
+    position_ = 0;
+    return true;
+}
+
+void DiskFile::ReleaseAtUnload() {
+    if (closed_) return;
+    if (lockNesting_ > 0 && shared_) os_.unlock(lockOffset_, lockLength_);
+    lockNesting_ = 0;
+    os_.close();
+    closed_ = true;
+    position_ = 0;
+}
+
+std::size_t DiskFile::DiskRead(std::uint64_t offset, void* buffer, std::size_t count) {
+    std::size_t got = 0;
+    int rc = os_.readAt(offset, buffer, count, got);
+    if (rc != 0) {
+        bytesMoved_ = 0;
+        Fail(rc, sub::DiskRead);
+        return 0;
+    }
+    bytesMoved_ = got;
+    position_ = offset + got;
+    if (got < count) {
+        lastError_ = kShortRead;
+    } else {
+        lastError_ = 0;
+    }
+    return got;
+}
+
+void DiskFile::DiskWrite(std::uint64_t offset, const void* buffer, std::size_t count) {
+    int rc = os_.writeAt(offset, buffer, count);
+    if (rc != 0) {
+        bytesMoved_ = 0;
+        Fail(rc, sub::DiskWrite);
+        return;
+    }
+    bytesMoved_ = count;
+    position_ = offset + count;
+    written_ = true;
+    lastError_ = 0;
+}
+
+std::uint64_t DiskFile::DiskSize() {
+    std::uint64_t size = 0;
+    int rc = os_.size(size);
+    if (rc != 0) {
+        Fail(rc, sub::DiskSize);
+        return 0;
+    }
+    position_ = size;
+    return size;
+}
+
+void DiskFile::DiskFlush() {
+    if (closed_) return;
+    int rc = os_.flush();
+    if (rc != 0) {
+        Fail(rc, sub::DiskFlush);
+        return;
+    }
+    written_ = false;
+}
+
+bool DiskFile::DiskRename(const std::string& newName) {
+    DiskClose();
+    std::string newFull = platform::expandFullPath(newName);
+    std::string newHost = platform::resolveHostPath(newFull);
+    int rc = platform::renameFile(hostPath_, newHost);
+    if (rc != 0) {
+        Fail(rc, sub::DiskRename);
+        return false;
+    }
+    fullPath_ = newFull;
+    hostPath_ = newHost;
+    DiskOpen();
+    return true;
+}
+
+void DiskFile::DiskTruncate(std::uint64_t newEnd) {
+    bool allowed = readWrite_ && (!shared_ || HoldsRegion(0, kWholeFileLockLength));
+    if (!allowed) {
+        Fail(err::AccessDenied, sub::DiskTruncate);
+        return;
+    }
+    int rc = os_.truncate(newEnd);
+    if (rc != 0) {
+        Fail(rc, sub::DiskTruncate);
+        return;
+    }
+    position_ = newEnd;
+}
+
+bool DiskFile::LockWholeFileIfShared() {
+    if (!shared_) return true;
+    return LockRegion(0, kWholeFileLockLength);
+}
+
+bool DiskFile::LockRegion(std::uint64_t offset, std::uint64_t length) {
+    if (!shared_) {
+        lockOffset_ = offset;
+        lockLength_ = length;
+        ++lockNesting_;
+        lastError_ = 0;
+        return true;
+    }
+    if (lockNesting_ > 0) {
+        if (lockOffset_ == offset && lockLength_ == length) {
+            ++lockNesting_;
+            lastError_ = 0;
+            return true;
+        }
+        lastError_ = err::LockViolation;
+        SetLastEngineFileError(lastError_);
+        return false;
+    }
+    int rc = os_.lock(offset, length);
+    if (rc != 0) {
+        lastError_ = rc;
+        SetLastEngineFileError(rc);
+        return false;
+    }
+    lockOffset_ = offset;
+    lockLength_ = length;
+    lockNesting_ = 1;
+    lastError_ = 0;
+    return true;
+}
+
+bool DiskFile::UnlockRegion() {
+    if (lockNesting_ <= 0) return true;
+    if (lockNesting_ == 1 && shared_) {
+        int rc = os_.unlock(lockOffset_, lockLength_);
+        if (rc != 0) {
+            lastError_ = rc;
+            SetLastEngineFileError(rc);
+            return false;
+        }
+    }
+    --lockNesting_;
+    return true;
+}
+
+}  // namespace xbase

@@ -1,0 +1,587 @@
+#include "xbase/table/DbfFile.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "platform/Clock.h"
+#include "platform/Paths.h"
+#include "platform/Sleep.h"
+#include "xbase/file/EngineError.h"
+
+namespace xbase {
+
+namespace {
+
+constexpr int kShortRead = 221;
+// Bytes of Visual FoxPro header that follow the descriptors (terminator and back-link).
+constexpr int kFoxBacklink = 296;
+constexpr int kPlainHeaderTail = 33;
+// Exclusive appends are written once this many bytes are held back.
+constexpr std::size_t kPendingLimit = 256 * 1024;
+// An append lock held by another program is asked for again at most this often.
+constexpr int kAppendLockTries = 100;
+constexpr int kAppendLockPauseMs = 50;
+constexpr std::int64_t kMaxRecordCount = 0x7FFFFFF0;
+
+std::uint32_t Le32(const std::uint8_t* p) {
+    return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
+           static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
+}
+
+int Le16(const std::uint8_t* p) { return p[0] | p[1] << 8; }
+
+void PutLe32(std::uint8_t* p, std::uint32_t v) {
+    p[0] = static_cast<std::uint8_t>(v);
+    p[1] = static_cast<std::uint8_t>(v >> 8);
+    p[2] = static_cast<std::uint8_t>(v >> 16);
+    p[3] = static_cast<std::uint8_t>(v >> 24);
+}
+
+// Trims the name, makes it upper case and gives it ".DBF" when it has no extension.
+std::string TableFileName(const std::string& name) {
+    std::size_t first = name.find_first_not_of(" \t");
+    std::size_t last = name.find_last_not_of(" \t");
+    std::string trimmed =
+        first == std::string::npos ? std::string() : name.substr(first, last - first + 1);
+    trimmed = platform::upperAscii(trimmed);
+    std::size_t slash = trimmed.find_last_of("\\/:");
+    std::size_t dot = trimmed.find_last_of('.');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) {
+        trimmed += ".DBF";
+    }
+    return trimmed;
+}
+
+bool KnownVersion(std::uint8_t v) {
+    return v == version::DBase3 || v == version::VisualFox || v == version::DBase3Memo ||
+           v == version::DBase4Memo || v == version::FoxProMemo;
+}
+
+}  // namespace
+
+DbfFile::DbfFile(const std::string& name, bool shared, bool writable, const std::string& key)
+    : DiskFile(TableFileName(name), shared, writable) {
+    Open(key);
+}
+
+DbfFile::~DbfFile() {
+    try {
+        fileLocked_ = false;
+        FlushPendingAppends();
+        if (headerDirty_ && !IsClosed()) {
+            RefreshHeader();
+            WriteHeader();
+        }
+    } catch (...) {
+        // A destructor cannot report; the records themselves are already on disk.
+    }
+    try {
+        DbfFile::DiskClose();
+    } catch (...) {
+    }
+}
+
+void DbfFile::Open(const std::string& key) {
+    DiskOpen();
+    if (IsClosed()) return;
+    std::size_t got = DiskFile::DiskRead(0, header_.data(), header_.size());
+    if (got < header_.size()) {
+        ReportError(kShortRead, sub::TableOpen);
+        return;
+    }
+    version_ = header_[0];
+    if (!KnownVersion(version_)) {
+        ReportError(err::HeaderInvalid, sub::TableOpen);
+        return;
+    }
+    headerLength_ = Le16(header_.data() + 8);
+    recordLength_ = Le16(header_.data() + 10);
+    tableFlags_ = header_[28] & 0x07;
+    changeStamp_ = Le32(header_.data() + 16);
+    encrypted_ = header_[15] != 0;
+    if (encrypted_ && key.empty()) RaiseEncryptionError(err::NoPasswordForEncrypted, FullPath());
+    if (!encrypted_ && !key.empty()) RaiseEncryptionError(err::PasswordForPlainFile, FullPath());
+    // No cipher is offered: an enciphered table cannot be read with any password.
+    if (encrypted_) RaiseEncryptionError(err::InvalidPassword, FullPath());
+    hasMemo_ = version_ == version::DBase3Memo || version_ == version::DBase4Memo ||
+               version_ == version::FoxProMemo ||
+               (version_ == version::VisualFox && (tableFlags_ & 0x02) != 0);
+
+    int tail = version_ == version::VisualFox ? kFoxBacklink : kPlainHeaderTail;
+    int areaBytes = headerLength_ - tail;
+    int fieldCount = areaBytes > 0 ? areaBytes / 32 : 0;
+    if (recordLength_ == 0 || fieldCount == 0 || fieldCount > kMaxFields) {
+        ReportError(err::HeaderInvalid, sub::TableOpen);
+        return;
+    }
+    std::uint64_t size = DiskFile::DiskSize();
+    if (size < static_cast<std::uint64_t>(headerLength_)) {
+        ReportError(kShortRead, sub::TableOpen);
+        return;
+    }
+    std::vector<std::uint8_t> area(static_cast<std::size_t>(fieldCount) * 32);
+    got = DiskFile::DiskRead(32, area.data(), area.size());
+    if (got < area.size()) {
+        ReportError(kShortRead, sub::TableOpen);
+        return;
+    }
+    ParseDescriptors(area);
+    if (fields_.empty()) return;
+
+    ownRecord_.assign(static_cast<std::size_t>(recordLength_) + 1, kLiveFlag);
+    ownRecord_[recordLength_] = kEofMark;
+    record_ = ownRecord_.data();
+    oldRecord_.assign(recordLength_, kLiveFlag);
+    scratch_.assign(static_cast<std::size_t>(recordLength_) + 1, kLiveFlag);
+
+    std::int64_t count = (static_cast<std::int64_t>(size) - headerLength_) / recordLength_;
+    count_ = static_cast<std::int32_t>(std::min(count, kMaxRecordCount));
+    current_ = 0;
+    eof_ = false;
+    bof_ = true;
+    SetLockProtocol(0);
+    RefreshHeader();
+    Notify(event::TableOpened, 0);
+}
+
+void DbfFile::ParseDescriptors(const std::vector<std::uint8_t>& area) {
+    std::size_t count = area.size() / 32;
+    std::vector<FieldDescriptor> fields(count);
+    std::int64_t offset = 1;
+    for (std::size_t i = 0; i < count; ++i) {
+        FieldDescriptor& f = fields[i];
+        std::memcpy(f.raw.data(), area.data() + i * 32, 32);
+        const char* name = reinterpret_cast<const char*>(f.raw.data());
+        f.name.assign(name, strnlen(name, 11));
+        f.type = static_cast<char>(f.raw[11]);
+        if (f.type == 'C') {
+            f.length = f.raw[16] | f.raw[17] << 8;
+            f.decimals = 0;
+        } else {
+            f.length = f.raw[16];
+            f.decimals = f.raw[17];
+        }
+        f.number = static_cast<int>(i) + 1;
+        if (offset + f.length > recordLength_) {
+            // A field running past the record would make every read overrun the buffer.
+            ReportError(err::HeaderInvalid, sub::TableOpen);
+            return;
+        }
+        f.offset = static_cast<int>(offset);
+        PutLe32(f.raw.data() + 12, static_cast<std::uint32_t>(f.offset));
+        f.raw[26] = static_cast<std::uint8_t>(f.number);
+        f.raw[27] = static_cast<std::uint8_t>(f.number >> 8);
+        offset += f.length;
+    }
+    fields_ = std::move(fields);
+}
+
+// ---------------------------------------------------------------- header
+
+void DbfFile::RefreshHeader() {
+    if (!IsShared()) {
+        changedByOthers_ = false;
+        return;
+    }
+    if (recordLength_ == 0 || IsClosed()) return;
+    std::array<std::uint8_t, 32> image{};
+    std::size_t got = DiskRead(0, image.data(), image.size());
+    if (got < image.size()) {
+        ReportError(kShortRead, sub::RecordRead);
+        return;
+    }
+    header_ = image;
+    std::uint64_t size = DiskSize();
+    std::int64_t count = 0;
+    if (size > static_cast<std::uint64_t>(headerLength_)) {
+        count = static_cast<std::int64_t>((size - headerLength_) / recordLength_);
+    }
+    std::int32_t newCount = static_cast<std::int32_t>(std::min(count, kMaxRecordCount));
+    std::uint32_t stamp = Le32(header_.data() + 16);
+    changedByOthers_ = newCount != count_ || stamp != changeStamp_;
+    count_ = newCount;
+    changeStamp_ = stamp;
+}
+
+void DbfFile::RewriteHeader() {
+    platform::LocalTime now = platform::localNow();
+    changeStamp_ = ((static_cast<std::uint32_t>(now.hour) * 64 + now.minute) * 64 + now.second) *
+                       1024 +
+                   now.millisecond;
+    header_[1] = static_cast<std::uint8_t>(now.year % 100);
+    header_[2] = static_cast<std::uint8_t>(now.month);
+    header_[3] = static_cast<std::uint8_t>(now.day);
+    PutLe32(header_.data() + 4, static_cast<std::uint32_t>(count_));
+    header_[15] = encrypted_ ? 1 : 0;
+    PutLe32(header_.data() + 16, changeStamp_);
+    PutLe32(header_.data() + 20, static_cast<std::uint32_t>(userId_));
+    header_[28] = tableFlags_ & 0x07;
+    DiskFile::DiskWrite(0, header_.data(), header_.size());
+    headerDirty_ = false;
+}
+
+void DbfFile::WriteHeader() {
+    if (!IsReadWrite() || IsClosed() || fileLocked_) return;
+    if (!pending_.empty()) {
+        FlushPendingAppends();  // writes the header as well
+        return;
+    }
+    if (headerDirty_) RewriteHeader();
+}
+
+// ---------------------------------------------------------------- held-back appends
+
+bool DbfFile::BatchesAppends() const { return !IsShared() && !autoFlush_; }
+
+void DbfFile::FlushPendingAppends() {
+    if (pending_.empty()) return;
+    std::vector<std::uint8_t> bytes;
+    bytes.swap(pending_);
+    bytes.push_back(kEofMark);
+    DiskFile::DiskWrite(pendingOffset_, bytes.data(), bytes.size());
+    bytes.clear();
+    pending_.swap(bytes);  // keep the capacity for the next batch
+    if (headerDirty_ && !fileLocked_ && IsReadWrite()) RewriteHeader();
+}
+
+std::size_t DbfFile::DiskRead(std::uint64_t offset, void* buffer, std::size_t count) {
+    if (!pending_.empty()) FlushPendingAppends();
+    return DiskFile::DiskRead(offset, buffer, count);
+}
+
+void DbfFile::DiskWrite(std::uint64_t offset, const void* buffer, std::size_t count) {
+    if (!pending_.empty()) FlushPendingAppends();
+    DiskFile::DiskWrite(offset, buffer, count);
+}
+
+std::uint64_t DbfFile::DiskSize() {
+    if (!pending_.empty()) FlushPendingAppends();
+    return DiskFile::DiskSize();
+}
+
+void DbfFile::DiskFlush() {
+    if (!pending_.empty()) FlushPendingAppends();
+    DiskFile::DiskFlush();
+}
+
+bool DbfFile::DiskClose() {
+    if (!pending_.empty()) FlushPendingAppends();
+    UnlockRecords();
+    return DiskFile::DiskClose();
+}
+
+void DbfFile::DiskTruncate(std::uint64_t newEnd) {
+    if (!pending_.empty()) FlushPendingAppends();
+    DiskFile::DiskTruncate(newEnd);
+}
+
+bool DbfFile::DiskRename(const std::string& newName) {
+    if (!pending_.empty()) FlushPendingAppends();
+    return DiskFile::DiskRename(newName);
+}
+
+// ---------------------------------------------------------------- records
+
+void DbfFile::UseRecordBuffer(std::uint8_t* buffer) {
+    record_ = buffer != nullptr ? buffer : ownRecord_.data();
+}
+
+void DbfFile::Notify(int ev, std::int32_t /*record*/) {
+    if (ev == event::AfterRead || ev == event::AfterWrite) {
+        appending_ = false;
+        if (state_ != tablestate::Rewriting) state_ = tablestate::Normal;
+    }
+}
+
+bool DbfFile::ReadRecord(std::int32_t n, bool fresh) {
+    Notify(event::BeforeRead, n);
+    freshRead_ = fresh;
+    std::size_t got = 0;
+    try {
+        got = DiskRead(RecordOffset(n), record_, static_cast<std::size_t>(recordLength_));
+    } catch (...) {
+        freshRead_ = false;
+        throw;
+    }
+    freshRead_ = false;
+    if (got < static_cast<std::size_t>(recordLength_)) {
+        ReportError(kShortRead, sub::RecordRead);
+        return false;
+    }
+    current_ = n;
+    Notify(event::AfterRead, n);
+    std::memcpy(oldRecord_.data(), record_, oldRecord_.size());
+    return true;
+}
+
+void DbfFile::GoTo(std::int32_t code) {
+    if (recordLength_ == 0) return;
+    if (count_ == 0) {
+        RefreshHeader();
+        if (count_ == 0) {
+            eof_ = bof_ = true;
+            return;
+        }
+    }
+    if (code == 0) return;
+    eof_ = bof_ = false;
+    std::int64_t target = 0;
+    switch (code) {
+        case move::Reread:
+            target = current_;
+            break;
+        case move::Last:
+            target = count_;
+            break;
+        case move::First:
+            target = 1;
+            break;
+        case move::Prior:
+            target = static_cast<std::int64_t>(current_) - 1;
+            break;
+        case move::Next:
+            target = static_cast<std::int64_t>(current_) + 1;
+            break;
+        default:
+            if (code < 0) {
+                ReportError(err::BeyondEof, sub::RecordRead);
+                return;
+            }
+            target = code;
+    }
+    if (target < 1) {
+        // Prior on the first record, or a reread before any record was read.
+        bof_ = true;
+        return;
+    }
+    if (target > count_) {
+        RefreshHeader();
+        if (target > static_cast<std::int64_t>(count_) + 1) {
+            ReportError(err::BeyondEof, sub::RecordRead);
+            return;
+        }
+        if (target == static_cast<std::int64_t>(count_) + 1) {
+            eof_ = true;
+            return;
+        }
+    }
+    ReadRecord(static_cast<std::int32_t>(target), code == move::Reread);
+}
+
+void DbfFile::WriteAppendedRecord() {
+    const std::uint64_t offset = RecordOffset(current_);
+    const std::size_t length = static_cast<std::size_t>(recordLength_);
+    if (BatchesAppends()) {
+        if (!pending_.empty() && pendingOffset_ + pending_.size() != offset) {
+            FlushPendingAppends();
+        }
+        if (pending_.empty()) {
+            pendingOffset_ = offset;
+            pending_.reserve(kPendingLimit + length + 1);
+        }
+        pending_.insert(pending_.end(), record_, record_ + length);
+        if (pending_.size() >= kPendingLimit) FlushPendingAppends();
+        return;
+    }
+    // The record and the end-of-file mark go out in one write.
+    if (UsesOwnRecordBuffer()) {
+        ownRecord_[length] = kEofMark;
+        DiskWrite(offset, record_, length + 1);
+    } else {
+        std::memcpy(scratch_.data(), record_, length);
+        scratch_[length] = kEofMark;
+        DiskWrite(offset, scratch_.data(), length + 1);
+    }
+}
+
+bool DbfFile::AcquireAppendLock() {
+    for (int attempt = 1;; ++attempt) {
+        if (AppendLock()) return true;
+        // Another region of this very table is held: waiting cannot help.
+        if (LockNesting() > 0) return false;
+        if (attempt >= kAppendLockTries) return false;
+        // The lock is held only for the length of one append elsewhere: ask again soon
+        // at first, then at the regular pace.
+        platform::sleepMilliseconds(std::min(1 << std::min(attempt - 1, 6), kAppendLockPauseMs));
+    }
+}
+
+bool DbfFile::AppendRecord() {
+    if (recordLength_ == 0) return false;
+    if (!AcquireAppendLock()) {
+        ReportError(err::LockViolation, sub::DiskWrite);
+        return false;
+    }
+    const std::int32_t oldCurrent = current_;
+    bool counted = false;
+    try {
+        Notify(event::BeforeWrite, 0);
+        appending_ = true;
+        headerDirty_ = true;
+        RefreshHeader();
+        record_[0] = kLiveFlag;
+        if (count_ >= kMaxRecordCount) {
+            Unlock();
+            ReportError(err::BeyondEof, sub::DiskWrite);
+            return false;
+        }
+        ++count_;
+        current_ = count_;
+        counted = true;
+        WriteAppendedRecord();
+        if (!BatchesAppends()) WriteHeader();
+    } catch (...) {
+        if (counted) {
+            --count_;
+            current_ = oldCurrent;
+        }
+        Unlock();
+        throw;
+    }
+    Unlock();
+    eof_ = bof_ = false;
+    Notify(event::AfterWrite, 0);
+    if (autoFlush_) Flush();
+    std::memcpy(oldRecord_.data(), record_, oldRecord_.size());
+    return true;
+}
+
+bool DbfFile::ReplaceRecord(std::int32_t n) {
+    if (recordLength_ == 0) return false;
+    Notify(event::BeforeWrite, n);
+    if (n > count_ || n <= 0) return AppendRecord();
+    headerDirty_ = true;
+    DiskWrite(RecordOffset(n), record_, static_cast<std::size_t>(recordLength_));
+    current_ = n;
+    recordWritten_ = true;
+    RefreshHeader();
+    WriteHeader();
+    Notify(event::AfterWrite, n);
+    if (autoFlush_) Flush();
+    std::memcpy(oldRecord_.data(), record_, oldRecord_.size());
+    return true;
+}
+
+void DbfFile::Flush() {
+    FlushPendingAppends();
+    DiskFlush();
+    FlushMemo();
+    Notify(event::AfterFlush, 0);
+}
+
+// ---------------------------------------------------------------- locks
+
+void DbfFile::SetLockProtocol(int protocol) {
+    protocol_ = protocol;
+    numbers_ = LockNumbersFor(protocol, numbers_);
+    PassLockProtocolToMemo(protocol);
+}
+
+bool DbfFile::HasIndexFiles() const { return false; }
+
+bool DbfFile::TableLockNests() {
+    if (!fileLocked_) return false;
+    NestLock();
+    SetLastError(0);
+    return true;
+}
+
+bool DbfFile::AppendLock() {
+    if (TableLockNests()) return true;
+    return LockRegion(numbers_.appendOffset, 1);
+}
+
+bool DbfFile::FileLock() {
+    if (TableLockNests()) return true;
+    if (!LockRegion(numbers_.fileLockBase, numbers_.fileLockLength)) return false;
+    fileLocked_ = true;
+    RefreshHeader();
+    return true;
+}
+
+bool DbfFile::WholeFileLock() {
+    if (TableLockNests()) return true;
+    if (!LockRegion(0, kWholeFileLockLength)) return false;
+    fileLocked_ = true;
+    RefreshHeader();
+    return true;
+}
+
+bool DbfFile::RecordLockOffset(std::int32_t r, std::uint64_t& offset) const {
+    if (r < 1) return false;
+    const std::uint64_t rec = static_cast<std::uint64_t>(r);
+    switch (protocol_) {
+        case 0:
+        case 3:
+            if (HasIndexFiles()) {
+                if (rec > numbers_.appendOffset) return false;
+                offset = numbers_.appendOffset - rec;
+            } else {
+                offset = numbers_.fileLockBase + RecordOffset(r);
+            }
+            return true;
+        case 1:
+            if (rec + 1 > numbers_.appendOffset) return false;
+            offset = numbers_.appendOffset - rec - 1;
+            return true;
+        case 2:
+            offset = numbers_.fileLockBase + rec;
+            return true;
+        default:
+            return false;
+    }
+}
+
+bool DbfFile::RecordLock() {
+    if (TableLockNests()) return true;
+    std::uint64_t offset = 0;
+    if (!RecordLockOffset(current_, offset)) {
+        SetLastError(err::LockViolation);
+        SetLastEngineFileError(err::LockViolation);
+        return false;
+    }
+    return LockRegion(offset, 1);
+}
+
+std::int32_t DbfFile::LockRecords(const std::vector<std::int32_t>& records) {
+    const std::size_t before = recordLocks_.size();
+    for (std::int32_t r : records) {
+        if (HoldsRecordLock(r)) continue;
+        std::uint64_t offset = 0;
+        const bool locked = RecordLockOffset(r, offset) && (!IsShared() || Os().lock(offset, 1) == 0);
+        if (!locked) {
+            while (recordLocks_.size() > before) {
+                if (IsShared()) Os().unlock(recordLocks_.back().second, 1);
+                recordLocks_.pop_back();
+            }
+            SetLastError(err::LockViolation);
+            SetLastEngineFileError(err::LockViolation);
+            return r;
+        }
+        recordLocks_.emplace_back(r, offset);
+    }
+    return 0;
+}
+
+void DbfFile::UnlockRecords() {
+    if (IsShared() && !IsClosed()) {
+        for (const auto& held : recordLocks_) Os().unlock(held.second, 1);
+    }
+    recordLocks_.clear();
+}
+
+bool DbfFile::HoldsRecordLock(std::int32_t r) const {
+    return std::any_of(recordLocks_.begin(), recordLocks_.end(),
+                       [r](const auto& held) { return held.first == r; });
+}
+
+bool DbfFile::Unlock() {
+    bool ok = UnlockRegion();
+    if (fileLocked_ && LockNesting() == 0) {
+        fileLocked_ = false;
+        WriteHeader();
+    }
+    return ok;
+}
+
+}  // namespace xbase
