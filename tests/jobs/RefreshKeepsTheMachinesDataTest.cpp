@@ -14,7 +14,7 @@
 #include "jobs/ReportedRun.h"
 #include "jobs/demo/DemoMachineFolder.h"
 #include "jobs/demo/MachineLayouts.h"
-#include "xbase/DbfHandler.h"
+#include "xbase/cursor/DbfHandler.h"
 
 namespace jobs::test {
 namespace {
