@@ -3,7 +3,7 @@
 #include <charconv>
 #include <vector>
 
-#include "xbase/DbfDate.h"
+#include "xbase/table/DbfDate.h"
 #include "xbase/expr/ExprError.h"
 #include "xbase/expr/ExprFieldVar.h"
 #include "xbase/expr/ExprFunctionCall.h"
