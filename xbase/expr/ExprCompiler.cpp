@@ -214,7 +214,7 @@ private:
         std::from_chars(text.data(), text.data() + text.size(), value);
         const int decimals = period == std::string_view::npos ? 0 : static_cast<int>(p - period - 1);
         pos = p;
-        return std::make_unique<ExprNumLit>(negative ? -value : value, decimals);
+        return std::make_unique<ExprNumLit>(negative && value != 0 ? -value : value, decimals);
     }
 
     ExprNodePtr ReadName(std::string_view s, std::size_t& pos, int depth) {
