@@ -14,6 +14,9 @@ void addTableCommands(CLI::App& app);
 // taxbridge table create (TableCreate.cpp), registered by addTableCommands
 void addTableCreateCommand(CLI::App& tableGroup);
 
+// taxbridge index list|walk|seek|create|reindex|check (IndexCommands.cpp)
+void addIndexCommands(CLI::App& app);
+
 // taxbridge customers|products|invoices (JobCommands.cpp)
 void addJobCommands(CLI::App& app);
 
