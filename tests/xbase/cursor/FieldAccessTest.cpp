@@ -43,7 +43,7 @@ TEST_F(FieldAccessTest, UnknownNameIsError1003WithPathAndName) {
         EXPECT_EQ(e.code(), 1003);
         EXPECT_EQ(e.subcode(), 1298);
         EXPECT_EQ(std::string(e.what()), "dBase field name is invalid - " +
-                                             platform::upperAscii(dir.file("t.dbf")) + "->nope");
+                                             dir.file("t.dbf") + "->nope");
     }
     EXPECT_THROW(table->LookupField("A_VERY_LONG_NAME"), XBaseError);
 }
