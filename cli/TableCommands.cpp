@@ -12,6 +12,7 @@
 #include "cli/CommandGroups.h"
 #include "cli/TableAccess.h"
 #include "cli/TableDump.h"
+#include "cli/TableEval.h"
 #include "cli/TableInfo.h"
 #include "cli/TablePack.h"
 #include "platform/FormatSettings.h"
@@ -29,6 +30,8 @@ struct TableArgs {
     bool deleted = false;
     bool raw = false;
     bool strict = false;
+    std::string expression;  // eval's expression, dump's --filter
+    std::string evalFormat = "text";
 };
 
 CLI::App* addFileCommand(CLI::App& group, const char* name, const char* description,
@@ -78,6 +81,8 @@ void runDump(const TableArgs& args) {
     options.format = args.format == "csv" ? DumpFormat::Csv : DumpFormat::Json;
     options.raw = args.raw;
     options.strict = args.strict;
+    std::unique_ptr<ExpressionFilter> filter;
+    if (!args.expression.empty()) filter = std::make_unique<ExpressionFilter>(*table, args.expression, args.codePage);
     if (args.strict) {
         // Nothing reaches the output unless every value converts.
         std::ostringstream text;
@@ -86,6 +91,20 @@ void runDump(const TableArgs& args) {
     } else {
         dumpTable(*table, options, std::cout, std::cerr);
     }
+    if (filter) filter->CheckFailure();
+    table->Close();
+}
+
+void runEval(const TableArgs& args) {
+    platform::formatSettings().shortDateFormat = "yyyy-mm-dd";
+    platform::formatSettings().dateSeparator = '-';
+    auto table = openTable(args.file, openOptions(args, args.deleted || args.recNo > 0, true));
+    EvalOptions options;
+    options.expression = args.expression;
+    options.recNo = args.recNo;
+    options.json = args.evalFormat == "json";
+    options.codePage = args.codePage;
+    evalTable(*table, options, std::cout);
     table->Close();
 }
 
@@ -143,7 +162,16 @@ void addTableCommands(CLI::App& app) {
     dump->add_flag("--raw", args->raw, "Stored text of each field, trailing blanks kept");
     dump->add_flag("--strict", args->strict,
                    "Fail on the first value that cannot be converted instead of showing it as stored");
+    dump->add_option("--filter", args->expression, "Only the records for which this expression is true")
+        ->type_name("EXPR");
     dump->callback([args] { runDump(*args); });
+
+    CLI::App* eval = addFileCommand(*group, "eval", "Evaluate an xBase expression for each record", *args);
+    eval->add_option("EXPR", args->expression, "The expression, e.g. \"UPPER(NAME) = 'AB*'\"")->required();
+    eval->add_option("--record", args->recNo, "Only this physical record number")->check(CLI::PositiveNumber);
+    eval->add_flag("--deleted", args->deleted, "Include deleted records");
+    eval->add_option("--format", args->evalFormat, "text (default) or json")->check(CLI::IsMember({"text", "json"}));
+    eval->callback([args] { runEval(*args); });
 
     CLI::App* append = addFileCommand(*group, "append",
                                       "Append one record; prints its record number", *args);

@@ -3,7 +3,7 @@
 #include <charconv>
 #include <vector>
 
-#include "xbase/DbfDate.h"
+#include "xbase/table/DbfDate.h"
 #include "xbase/expr/ExprError.h"
 #include "xbase/expr/ExprFieldVar.h"
 #include "xbase/expr/ExprFunctionCall.h"
@@ -214,7 +214,7 @@ private:
         std::from_chars(text.data(), text.data() + text.size(), value);
         const int decimals = period == std::string_view::npos ? 0 : static_cast<int>(p - period - 1);
         pos = p;
-        return std::make_unique<ExprNumLit>(negative ? -value : value, decimals);
+        return std::make_unique<ExprNumLit>(negative && value != 0 ? -value : value, decimals);
     }
 
     ExprNodePtr ReadName(std::string_view s, std::size_t& pos, int depth) {

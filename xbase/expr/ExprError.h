@@ -6,7 +6,7 @@
 
 #include <string_view>
 
-#include "xbase/EngineError.h"
+#include "xbase/file/EngineError.h"
 
 namespace xbase::exprerr {
 

@@ -1,7 +1,7 @@
 #include "xbase/expr/ExprLiterals.h"
 
-#include "xbase/DbfDate.h"
-#include "xbase/FieldCodec.h"
+#include "xbase/table/DbfDate.h"
+#include "xbase/table/FieldCodec.h"
 
 namespace xbase {
 

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "xbase/FieldCodec.h"
+#include "xbase/table/FieldCodec.h"
 #include "xbase/expr/ExprLink.h"
 
 namespace xbase {

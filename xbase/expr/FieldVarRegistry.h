@@ -6,7 +6,7 @@
 #include <string_view>
 #include <deque>
 
-#include "xbase/FieldDescriptor.h"
+#include "xbase/table/FieldDescriptor.h"
 #include "xbase/expr/ExprValue.h"
 
 namespace xbase {

@@ -3,7 +3,7 @@
 #include <charconv>
 #include <memory>
 
-#include "xbase/FieldCodec.h"
+#include "xbase/table/FieldCodec.h"
 #include "xbase/expr/ExprLink.h"
 #include "xbase/expr/FunctionRegistry.h"
 #include "xbase/expr/FunctionSupport.h"

@@ -1,6 +1,6 @@
 #include "xbase/expr/TableExprLink.h"
 
-#include "xbase/FieldCodec.h"
+#include "xbase/table/FieldCodec.h"
 #include "xbase/memo/MemoFile.h"
 
 namespace xbase {

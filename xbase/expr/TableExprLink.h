@@ -6,7 +6,7 @@
 // handler compiled against it.
 #pragma once
 
-#include "xbase/DbfFile.h"
+#include "xbase/table/DbfFile.h"
 #include "xbase/expr/ExprLink.h"
 
 namespace xbase {

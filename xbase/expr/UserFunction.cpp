@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "xbase/DbfDate.h"
-#include "xbase/FieldCodec.h"
+#include "xbase/table/DbfDate.h"
+#include "xbase/table/FieldCodec.h"
 #include "xbase/expr/ExprError.h"
 #include "xbase/expr/ExprLink.h"
 

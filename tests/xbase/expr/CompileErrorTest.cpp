@@ -4,7 +4,7 @@
 #include <random>
 
 #include "ExprTestSupport.h"
-#include "xbase/EngineError.h"
+#include "xbase/file/EngineError.h"
 #include "xbase/expr/ExprHandler.h"
 
 using exprtest::Eval;

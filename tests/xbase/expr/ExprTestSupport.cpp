@@ -2,9 +2,9 @@
 
 #include <charconv>
 
-#include "xbase/EngineError.h"
-#include "xbase/FieldCodec.h"
-#include "xbase/DbfDate.h"
+#include "xbase/file/EngineError.h"
+#include "xbase/table/FieldCodec.h"
+#include "xbase/table/DbfDate.h"
 #include "xbase/expr/ExprHandler.h"
 #include "xbase/expr/TableExprLink.h"
 

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "xbase/FieldDescriptor.h"
+#include "xbase/table/FieldDescriptor.h"
 #include "xbase/expr/ExprLink.h"
 
 namespace exprtest {

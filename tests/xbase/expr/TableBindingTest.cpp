@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "../table/TableTestSupport.h"
-#include "xbase/DbfFile.h"
-#include "xbase/EngineError.h"
+#include "xbase/table/DbfFile.h"
+#include "xbase/file/EngineError.h"
 #include "xbase/expr/ExprHandler.h"
 #include "xbase/expr/TableExprLink.h"
 

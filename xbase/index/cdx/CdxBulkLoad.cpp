@@ -1,0 +1,99 @@
+#include "xbase/index/cdx/CdxBulkLoad.h"
+
+#include <cstring>
+
+#include "xbase/index/cdx/CdxFormat.h"
+#include "xbase/index/cdx/CdxNode.h"
+
+namespace xbase::cdx {
+
+namespace {
+
+// One entry of the level being built: the last key of a node below and its page.
+struct Separator {
+    const std::uint8_t* key;
+    std::uint32_t record;
+    std::uint32_t page;
+};
+
+std::uint8_t* NewPage(CdxBuiltTree& tree) {
+    tree.pages.resize(tree.pages.size() + kPageSize);
+    return tree.pages.data() + tree.pages.size() - kPageSize;
+}
+
+std::uint32_t PageAt(const CdxBuiltTree& tree, std::size_t index) {
+    return tree.firstPage + static_cast<std::uint32_t>(index * kPageSize);
+}
+
+// Fills interior nodes from `below` and returns the separators of the new level.
+std::vector<Separator> BuildLevel(CdxBuiltTree& tree, const std::vector<Separator>& below,
+                                  std::uint16_t L, std::uint8_t pad, bool top) {
+    const std::size_t capacity = InteriorCapacity(L);
+    const std::size_t nodes = (below.size() + capacity - 1) / capacity;
+    const std::size_t first = tree.pages.size() / kPageSize;
+    std::vector<Separator> level;
+    for (std::size_t k = 0; k < nodes; ++k) {
+        std::uint8_t* page = NewPage(tree);
+        std::memset(page, 0, kPageSize);
+        const std::size_t begin = k * capacity;
+        const std::size_t end = begin + capacity < below.size() ? begin + capacity : below.size();
+        const bool root = top && nodes == 1;
+        PutLe16(page + node::Attributes, root ? attr::Interior | attr::Root : attr::Interior);
+        PutLe16(page + node::KeyCount, static_cast<std::uint16_t>(end - begin));
+        PutLe32(page + node::Left, k == 0 ? kNoPage : PageAt(tree, first + k - 1));
+        PutLe32(page + node::Right, k + 1 == nodes ? kNoPage : PageAt(tree, first + k + 1));
+        std::uint8_t* at = page + node::InteriorEntries;
+        std::memset(at, pad, node::InteriorArea);
+        for (std::size_t i = begin; i < end; ++i, at += L + 8) {
+            std::memcpy(at, below[i].key, L);
+            PutBe32(at + L, below[i].record);
+            PutBe32(at + L + 4, below[i].page);
+        }
+        level.push_back({below[end - 1].key, below[end - 1].record, PageAt(tree, first + k)});
+    }
+    return level;
+}
+
+}  // namespace
+
+CdxBuiltTree BulkLoad(const CdxSorter& sorted, std::uint8_t pad, std::uint32_t maxRecord,
+                      std::uint32_t firstPage) {
+    CdxBuiltTree tree;
+    tree.firstPage = firstPage;
+    const std::uint16_t L = sorted.KeyLength();
+    const LeafParams params = LeafParams::For(L, maxRecord);
+    LeafPageWriter writer(L, pad, params);
+    const std::size_t closeBelow = 2 * (static_cast<std::size_t>(params.entryBytes) + L);
+    const std::size_t count = sorted.Count();
+    tree.pages.reserve((count / 16 + 4) * kPageSize);
+
+    std::vector<Separator> level;
+    std::size_t leafIndex = 0;
+    writer.Begin(NewPage(tree));
+    for (std::size_t i = 0; i < count; ++i) {
+        writer.Add(sorted.Key(i), sorted.Record(i));
+        if (writer.Free() < closeBelow && i + 1 < count) {
+            writer.Finish(attr::Leaf, leafIndex == 0 ? kNoPage : PageAt(tree, leafIndex - 1),
+                          PageAt(tree, leafIndex + 1));
+            level.push_back({sorted.Key(i), sorted.Record(i), PageAt(tree, leafIndex)});
+            ++leafIndex;
+            writer.Begin(NewPage(tree));
+        }
+    }
+    const bool single = level.empty();
+    writer.Finish(single ? attr::Leaf | attr::Root : attr::Leaf,
+                  leafIndex == 0 ? kNoPage : PageAt(tree, leafIndex - 1), kNoPage);
+    if (single) {
+        tree.root = firstPage;
+        return tree;
+    }
+    level.push_back({sorted.Key(count - 1), sorted.Record(count - 1), PageAt(tree, leafIndex)});
+    while (level.size() > 1) {
+        const bool top = level.size() <= InteriorCapacity(L);
+        level = BuildLevel(tree, level, L, pad, top);
+    }
+    tree.root = level.front().page;
+    return tree;
+}
+
+}  // namespace xbase::cdx
