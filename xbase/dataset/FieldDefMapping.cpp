@@ -4,8 +4,8 @@ namespace xbase {
 
 data::FieldType DataSetFieldType(const FieldDescriptor& field, std::uint8_t version) {
     switch (field.type) {
-        case 'C':
-        case 'V': return data::ftString;
+        case 'C': return data::ftString;
+        case 'V': return IsVisualFoxVersion(version) ? data::ftString : data::ftUnknown;
         case 'D': return data::ftDate;
         case 'N':
         case 'F':
@@ -16,8 +16,8 @@ data::FieldType DataSetFieldType(const FieldDescriptor& field, std::uint8_t vers
         case 'M': return data::ftMemo;
         case 'B': return IsVisualFoxVersion(version) ? data::ftFloat : data::ftBlob;
         case 'Y': return IsVisualFoxVersion(version) ? data::ftFloat : data::ftUnknown;
-        case 'G':
-        case 'Q': return data::ftBlob;
+        case 'G': return data::ftBlob;
+        case 'Q': return IsVisualFoxVersion(version) ? data::ftBlob : data::ftUnknown;
         case 'T': return data::ftDateTime;
         default: return data::ftUnknown;
     }
