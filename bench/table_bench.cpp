@@ -1,4 +1,5 @@
-// Table engine benchmarks, side by side with shapelib and the I/O floor on one workload:
+// Table engine benchmarks, side by side with shapelib and the I/O floor on one workload,
+// and the compound index over the same table (tag builds, seeks, a walk in tag order):
 // a 1,000,000-record dBase III table (152-byte records) from peers/gen.h.
 //
 //   table_bench                       everything, medians of 3 runs
@@ -18,6 +19,9 @@
 #include "BenchTable.h"
 #include "platform/FormatSettings.h"
 #include "xbase/cursor/DbfHandler.h"
+#include "xbase/expr/ExprHandler.h"
+#include "xbase/expr/TableExprLink.h"
+#include "xbase/index/cdx/CdxFile.h"
 
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wformat-truncation"
@@ -148,6 +152,59 @@ void EngineScan(benchmark::State& state) {
 void BM_Engine_Scan(benchmark::State& state) { EngineScan<TextRead::View>(state); }
 void BM_Engine_ScanCopy(benchmark::State& state) { EngineScan<TextRead::Copy>(state); }
 
+// Expressions evaluated for every record of the same scan, compiled once: a filter
+// (no city of the workload begins with BEI, so it is false throughout, at full cost) and
+// an index key. Each run checks the filter's count and the keys' checksum against the
+// generator.
+struct ExprExpected {
+    long passing = 0;
+    std::uint64_t keys = CK_INIT;
+};
+
+const ExprExpected& ExpectedExprResults() {
+    static const ExprExpected expected = [] {
+        ExprExpected e;
+        gen_rec_t r;
+        for (long i = 0, n = TableRecords(); i < n; ++i) {
+            gen_record(GEN_DEFAULT_SEED, static_cast<std::uint64_t>(i), &r);
+            if (std::strncmp(r.city, "BEI", 3) == 0 && r.price_cents > 10000) ++e.passing;
+            char key[19];
+            std::snprintf(key, sizeof key, "%s%-10s", r.date8, r.code);
+            e.keys = ck_bytes(e.keys, key, 18);
+        }
+        return e;
+    }();
+    return expected;
+}
+
+void ExprScan(benchmark::State& state, const char* expression, bool filter) {
+    UseStoredDateForm();
+    const std::string& path = EngineTable();
+    const ExprExpected& expected = ExpectedExprResults();
+    for (auto _ : state) {
+        xbase::DbfHandler table(path, true, false);
+        table.SetReadAhead(true);
+        xbase::TableExprLink link(table);
+        xbase::ExprHandler expr(&link, false, expression);
+        long passing = 0;
+        std::uint64_t keys = CK_INIT;
+        for (table.GoTo(xbase::move::First); !table.Eof(); table.GoTo(xbase::move::Next)) {
+            const xbase::ExprValue& v = expr.Evaluate();
+            if (filter)
+                passing += v.logical ? 1 : 0;
+            else
+                keys = ck_bytes(keys, v.text.data(), v.text.size());
+        }
+        if (filter ? passing != expected.passing : keys != expected.keys)
+            state.SkipWithError("expression results differ from the generator's");
+    }
+}
+
+void BM_Expr_Filter(benchmark::State& state) {
+    ExprScan(state, "(UPPER(CITY) = \"BEI*\") .AND. (PRICE > 100)", true);
+}
+void BM_Expr_Key(benchmark::State& state) { ExprScan(state, "DTOS(DDATE) + CODE", false); }
+
 void BM_Engine_RandomGoTo(benchmark::State& state) {
     UseStoredDateForm();
     const std::string& path = EngineTable();
@@ -253,6 +310,91 @@ void BM_Shapelib_Random(benchmark::State& state) {
 }
 #endif
 
+// Compound index over the engine's table: a tag built on CODE and one on PRICE; seeks of
+// codes taken from the fixed random records; a walk of the whole table in CODE order
+// reading every field of every record.
+void CdxBuild(benchmark::State& state, const char* field) {
+    const std::string& path = EngineTable();
+    const std::string index = Path("build.cdx");
+    for (auto _ : state) {
+        state.PauseTiming();
+        std::filesystem::remove(index);
+        state.ResumeTiming();
+        xbase::DbfHandler table(path, false, true);
+        xbase::cdx::CdxFile cdx(table, index, true);
+        const xbase::cdx::CdxTag& tag = cdx.AddTag({field, field, "", false, false});
+        benchmark::DoNotOptimize(tag.Header().root);
+    }
+    std::filesystem::remove(index);
+}
+
+void BM_Cdx_BuildCode(benchmark::State& state) { CdxBuild(state, "CODE"); }
+void BM_Cdx_BuildPrice(benchmark::State& state) { CdxBuild(state, "PRICE"); }
+
+// The engine's table with a CODE tag, built once.
+const std::string& CodeIndex() {
+    static const std::string index = [] {
+        const std::string p = Path("code.cdx");
+        std::filesystem::remove(p);
+        xbase::DbfHandler table(EngineTable(), false, true);
+        xbase::cdx::CdxFile cdx(table, p, true);
+        cdx.AddTag({"CODE", "CODE", "", false, false});
+        return p;
+    }();
+    return index;
+}
+
+void BM_Cdx_SeekRandomCodes(benchmark::State& state) {
+    const std::string& path = EngineTable();
+    const std::string& index = CodeIndex();
+    std::vector<long> records(kRandomReads);
+    bench::RandomRecords(TableRecords(), kRandomReads, records.data());
+    std::vector<std::string> codes;
+    for (long r : records) {
+        gen_rec_t rec;
+        gen_record(GEN_DEFAULT_SEED, static_cast<std::uint64_t>(r), &rec);
+        codes.emplace_back(rec.code, 10);
+    }
+    for (auto _ : state) {
+        xbase::DbfHandler table(path, true, false);
+        xbase::cdx::CdxFile cdx(table, index, false);
+        xbase::cdx::CdxTag& tag = *cdx.FindTag("CODE");
+        long found = 0;
+        for (const std::string& code : codes) {
+            const auto hit = tag.Seek(reinterpret_cast<const std::uint8_t*>(code.data()), code.size(), false, false);
+            table.GoTo(static_cast<std::int32_t>(hit.record));
+            found += hit.found && table.GetFieldTextView(2) == code;
+        }
+        if (found != kRandomReads) state.SkipWithError("a seek missed the record holding its code");
+    }
+}
+
+void BM_Cdx_WalkCodeOrder(benchmark::State& state) {
+    UseStoredDateForm();
+    const std::string& path = EngineTable();
+    const std::string& index = CodeIndex();
+    std::vector<long> order;
+    order.reserve(static_cast<std::size_t>(TableRecords()));
+    std::string text;
+    for (auto _ : state) {
+        order.clear();
+        xbase::DbfHandler table(path, true, false);
+        xbase::cdx::CdxFile cdx(table, index, false);
+        xbase::cdx::CdxTag& tag = *cdx.FindTag("CODE");
+        std::uint64_t ck = CK_INIT;
+        for (std::uint32_t r = tag.First(); r != 0; r = tag.Next()) {
+            table.GoTo(static_cast<std::int32_t>(r));
+            ck = FoldCurrent<TextRead::View>(table, ck, text);
+            order.push_back(static_cast<long>(r) - 1);
+        }
+        state.PauseTiming();
+        if (static_cast<long>(order.size()) != TableRecords() ||
+            ck != bench::ExpectedChecksum(order.data(), static_cast<long>(order.size())))
+            state.SkipWithError("the walk in CODE order missed records or read them wrongly");
+        state.ResumeTiming();
+    }
+}
+
 void Configure(benchmark::internal::Benchmark* b) {
     b->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(3)->ReportAggregatesOnly(true)
         ->UseRealTime();
@@ -263,9 +405,15 @@ void Configure(benchmark::internal::Benchmark* b) {
 BENCHMARK(BM_Floor_PreadScan)->Apply(Configure);
 BENCHMARK(BM_Engine_Scan)->Apply(Configure);
 BENCHMARK(BM_Engine_ScanCopy)->Apply(Configure);
+BENCHMARK(BM_Expr_Filter)->Apply(Configure);
+BENCHMARK(BM_Expr_Key)->Apply(Configure);
 BENCHMARK(BM_Engine_RandomGoTo)->Apply(Configure);
 BENCHMARK(BM_Engine_AppendExclusive)->Apply(Configure);
 BENCHMARK(BM_Engine_AppendShared)->Apply(Configure);
+BENCHMARK(BM_Cdx_BuildCode)->Apply(Configure);
+BENCHMARK(BM_Cdx_BuildPrice)->Apply(Configure);
+BENCHMARK(BM_Cdx_SeekRandomCodes)->Apply(Configure);
+BENCHMARK(BM_Cdx_WalkCodeOrder)->Apply(Configure);
 #ifdef TAXBRIDGE_HAVE_SHAPELIB
 BENCHMARK(BM_Shapelib_Scan)->Apply(Configure);
 BENCHMARK(BM_Shapelib_Random)->Apply(Configure);

@@ -101,8 +101,7 @@ std::uint32_t CdxTree::Descend(const std::uint8_t* key, std::size_t keyBytes,
 CdxPosition CdxTree::LowerBound(const std::uint8_t* key, std::size_t keyBytes,
                                 std::uint32_t record) {
     TrimCache();
-    std::vector<Step> path;
-    const std::uint32_t leaf = Descend(key, keyBytes, record, false, path);
+    const std::uint32_t leaf = Descend(key, keyBytes, record, false, searchPath_);
     if (leaf == kNoPage) return {};
     const CdxNode& n = Node(leaf);
     const std::size_t i = LowerIndex(n, key, keyBytes, record);

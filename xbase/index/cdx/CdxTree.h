@@ -98,6 +98,7 @@ private:
     std::uint8_t pad_;
     std::unordered_map<std::uint32_t, std::unique_ptr<CdxNode>> cache_;
     std::vector<std::uint32_t> dirty_;
+    std::vector<Step> searchPath_;  // kept between searches so a seek allocates nothing
     std::vector<std::uint8_t> page_;
 };
 
