@@ -14,8 +14,8 @@
 namespace {
 
 using nlohmann::json;
-using tabletest::FieldSpec;
-using tabletest::TableSpec;
+using tabletest::FieldShape;
+using tabletest::TableShape;
 
 using clitest::Le32;
 
@@ -34,9 +34,9 @@ std::string Upper(std::string text) {
 
 class HostileTable : public ::testing::Test {
 protected:
-    std::string Write(const std::string& name, const TableSpec& spec) {
+    std::string Write(const std::string& name, const TableShape& shape) {
         std::string path = dir_.file(name);
-        tabletest::WriteFile(path, tabletest::BuildTable(spec));
+        tabletest::WriteFile(path, tabletest::BuildTable(shape));
         return path;
     }
 
@@ -61,13 +61,13 @@ protected:
 };
 
 TEST_F(HostileTable, VisualFoxProBinaryColumnsReadAsValues) {
-    TableSpec spec;
-    spec.version = 0x30;
-    spec.fields = {{"NAME", 'C', 4}, {"STAMP", 'T', 8}, {"AMOUNT", 'B', 8, 2}, {"PRICE", 'Y', 8, 4}};
+    TableShape shape;
+    shape.version = 0x30;
+    shape.fields = {{"NAME", 'C', 4}, {"STAMP", 'T', 8}, {"AMOUNT", 'B', 8, 2}, {"PRICE", 'Y', 8, 4}};
     // A blank date-time is eight zero bytes; 2013-12-12 is Julian day 2456639.
-    spec.records = {"one " + std::string(8, '\0') + DoubleBytes(2500.55) + Le64(12345678),
+    shape.records = {"one " + std::string(8, '\0') + DoubleBytes(2500.55) + Le64(12345678),
                     "two " + Le32(2456639) + Le32(8 * 3600000 + 30 * 60000) + DoubleBytes(-0.5) + Le64(-25000)};
-    std::string path = Write("vfp.dbf", spec);
+    std::string path = Write("vfp.dbf", shape);
     EXPECT_EQ(Column(path, "STAMP"), (std::vector<std::string>{"", "2013-12-12 08:30:00"}));
     EXPECT_EQ(Column(path, "AMOUNT"), (std::vector<std::string>{"2500.55", "-0.5"}));
     EXPECT_EQ(Column(path, "PRICE"), (std::vector<std::string>{"1234.5678", "-2.5"}));
@@ -81,11 +81,11 @@ TEST_F(HostileTable, VisualFoxProBinaryColumnsReadAsValues) {
 }
 
 TEST_F(HostileTable, FieldNamesAreConvertedWithTheTablesCodePage) {
-    TableSpec spec;
+    TableShape shape;
     // 名称 and 数量 in GBK.
-    spec.fields = {{"\xC3\xFB\xB3\xC6", 'C', 6}, {"\xCA\xFD\xC1\xBF", 'N', 4}};
-    spec.records = {"\xBE\xED\xD1\xCC    12"};
-    std::string path = Write("names.dbf", spec);
+    shape.fields = {{"\xC3\xFB\xB3\xC6", 'C', 6}, {"\xCA\xFD\xC1\xBF", 'N', 4}};
+    shape.records = {"\xBE\xED\xD1\xCC    12"};
+    std::string path = Write("names.dbf", shape);
     json dump = clitest::DumpJson({"--codepage", "CP936", path});
     EXPECT_EQ(dump, json::parse(R"([{"_recno":1,"_deleted":false,"名称":"卷烟","数量":"12"}])"));
     clitest::RunResult csv = Table({"dump", "--format", "csv", "--codepage", "CP936", path});
@@ -97,11 +97,11 @@ TEST_F(HostileTable, FieldNamesAreConvertedWithTheTablesCodePage) {
 }
 
 TEST_F(HostileTable, TheTerminatorEndsTheFieldList) {
-    TableSpec spec = tabletest::SimpleSpec({"a", "b"});
+    TableShape shape = tabletest::SimpleShape({"a", "b"});
     // Room for a database-container link after the terminator, as some writers leave in
     // every table: 263 bytes that are no descriptors.
-    spec.headerLengthOverride = 32 + 3 * 32 + 1 + 263;
-    std::string path = Write("long.dbf", spec);
+    shape.headerLengthOverride = 32 + 3 * 32 + 1 + 263;
+    std::string path = Write("long.dbf", shape);
     clitest::RunResult info = Table({"info", path});
     EXPECT_NE(info.out.find("Fields:        3\n"), std::string::npos) << info.out;
     EXPECT_EQ(Column(path, "NAME"), (std::vector<std::string>{"a", "b"}));
@@ -124,18 +124,18 @@ TEST_F(HostileTable, OnlyRecordsCountAfterTheHeadersCount) {
         {"appends then junk", record4 + record5 + std::string(30, 'x'), 3, {"a", "b", "c", "four", "five"}},
     };
     for (const Case& c : cases) {
-        TableSpec spec = tabletest::SimpleSpec({"a", "b", "c"});
-        spec.headerCountOverride = c.headerCount;
-        spec.eofMark = c.tail.empty();
-        std::string path = Write("t.dbf", spec);
+        TableShape shape = tabletest::SimpleShape({"a", "b", "c"});
+        shape.headerCountOverride = c.headerCount;
+        shape.eofMark = c.tail.empty();
+        std::string path = Write("t.dbf", shape);
         // Appended records stand right after the third one; anything else after the end mark.
         if (!c.tail.empty()) AppendBytes(path, (c.tail[0] == ' ' ? "" : "\x1A") + c.tail);
         EXPECT_EQ(Column(path, "NAME", {"--deleted"}), c.names) << c.what;
     }
 
     // An append overwrites the junk: other readers see it as the fourth record.
-    TableSpec spec = tabletest::SimpleSpec({"a", "b", "c"});
-    std::string path = Write("j.dbf", spec);
+    TableShape shape = tabletest::SimpleShape({"a", "b", "c"});
+    std::string path = Write("j.dbf", shape);
     AppendBytes(path, std::string(40, 'J'));
     clitest::RunResult appended = Table({"append", path, "NAME=d"});
     EXPECT_EQ(appended.out, "4\n") << appended.err;
@@ -147,8 +147,8 @@ TEST_F(HostileTable, OnlyRecordsCountAfterTheHeadersCount) {
 }
 
 TEST_F(HostileTable, ANameMatchingExactlyWinsOverOneMatchingInAnotherCase) {
-    std::string lower = Write("t.dbf", tabletest::SimpleSpec({"lower"}));
-    std::string upper = Write("T.DBF", tabletest::SimpleSpec({"upper"}));
+    std::string lower = Write("t.dbf", tabletest::SimpleShape({"lower"}));
+    std::string upper = Write("T.DBF", tabletest::SimpleShape({"upper"}));
     EXPECT_EQ(Column(lower, "NAME"), std::vector<std::string>{"lower"});
     EXPECT_EQ(Column(upper, "NAME"), std::vector<std::string>{"upper"});
     auto before = tabletest::ReadFile(upper);
@@ -156,18 +156,18 @@ TEST_F(HostileTable, ANameMatchingExactlyWinsOverOneMatchingInAnotherCase) {
     EXPECT_EQ(Column(lower, "NAME"), std::vector<std::string>{"changed"});
     EXPECT_EQ(tabletest::ReadFile(upper), before);
     // Without an exact match the name is found in any case.
-    Write("solo.dbf", tabletest::SimpleSpec({"solo"}));
+    Write("solo.dbf", tabletest::SimpleShape({"solo"}));
     EXPECT_EQ(Column(dir_.file("SOLO.DBF"), "NAME"), std::vector<std::string>{"solo"});
 }
 
 TEST_F(HostileTable, WhatIsNoRegularFileIsRefusedWithoutWaiting) {
     ASSERT_EQ(mkfifo(dir_.file("pipe.dbf").c_str(), 0600), 0);
     ASSERT_EQ(mkdir(dir_.file("folder.dbf").c_str(), 0700), 0);
-    TableSpec spec;
-    spec.version = 0x83;
-    spec.fields = {{"NAME", 'C', 4}, {"NOTE", 'M', 10}};
-    spec.records = {"one          1"};
-    std::string withPipeMemo = Write("memo.dbf", spec);
+    TableShape shape;
+    shape.version = 0x83;
+    shape.fields = {{"NAME", 'C', 4}, {"NOTE", 'M', 10}};
+    shape.records = {"one          1"};
+    std::string withPipeMemo = Write("memo.dbf", shape);
     ASSERT_EQ(mkfifo(dir_.file("memo.dbt").c_str(), 0600), 0);
 
     for (const std::string& path : {dir_.file("pipe.dbf"), withPipeMemo}) {
@@ -181,10 +181,10 @@ TEST_F(HostileTable, WhatIsNoRegularFileIsRefusedWithoutWaiting) {
 }
 
 TEST_F(HostileTable, UnconvertibleValuesAreShownAsStoredAndWarnedAbout) {
-    TableSpec spec;
-    spec.fields = {{"NAME", 'C', 4}, {"QTY", 'N', 5}, {"DAY", 'D', 8}};
-    spec.records = {"one     120240102", "two *****20240102", "thr   abc20241350"};
-    std::string path = Write("values.dbf", spec);
+    TableShape shape;
+    shape.fields = {{"NAME", 'C', 4}, {"QTY", 'N', 5}, {"DAY", 'D', 8}};
+    shape.records = {"one     120240102", "two *****20240102", "thr   abc20241350"};
+    std::string path = Write("values.dbf", shape);
     clitest::RunResult dump = Table({"dump", path});
     ASSERT_EQ(dump.status, 0) << dump.err;
     json rows = json::parse(dump.out);
@@ -203,24 +203,24 @@ TEST_F(HostileTable, UnconvertibleValuesAreShownAsStoredAndWarnedAbout) {
 TEST_F(HostileTable, MessagesNamePathsAsWrittenAndShowTextAsUtf8) {
     std::string folder = dir_.path() + "/Mixed";
     ASSERT_EQ(mkdir(folder.c_str(), 0700), 0);
-    TableSpec spec;
-    spec.version = 0x83;
-    spec.fields = {{"NAME", 'C', 4}, {"NOTE", 'M', 10}};
-    spec.records = {"one          1"};
+    TableShape shape;
+    shape.version = 0x83;
+    shape.fields = {{"NAME", 'C', 4}, {"NOTE", 'M', 10}};
+    shape.records = {"one          1"};
     std::string path = folder + "/memo.dbf";
-    tabletest::WriteFile(path, tabletest::BuildTable(spec));
+    tabletest::WriteFile(path, tabletest::BuildTable(shape));
     clitest::RunResult missingMemo = Table({"dump", path});
     EXPECT_NE(missingMemo.err.find(folder + "/memo."), std::string::npos) << missingMemo.err;
     EXPECT_EQ(missingMemo.err.find(Upper(folder)), std::string::npos) << missingMemo.err;
 
-    auto bytes = tabletest::BuildTable(tabletest::SimpleSpec({"a"}));
+    auto bytes = tabletest::BuildTable(tabletest::SimpleShape({"a"}));
     bytes.resize(100);  // the header promises descriptors and a record beyond this
     tabletest::WriteFile(folder + "/short.dbf", bytes);
     clitest::RunResult shortFile = Table({"dump", folder + "/short.dbf"});
     EXPECT_NE(shortFile.err.find("File is shorter than its header says"), std::string::npos) << shortFile.err;
     EXPECT_NE(shortFile.err.find(folder + "/short.dbf"), std::string::npos) << shortFile.err;
 
-    TableSpec gbk;
+    TableShape gbk;
     gbk.fields = {{"QTY", 'N', 4}};
     gbk.records = {"\xCA\xFD\xC1\xBF"};  // 数量 where digits belong
     std::string numbers = Write("gbk.dbf", gbk);
@@ -229,11 +229,11 @@ TEST_F(HostileTable, MessagesNamePathsAsWrittenAndShowTextAsUtf8) {
 }
 
 TEST_F(HostileTable, AMemoWhoseBlockNumberCannotBeStoredIsNotWritten) {
-    TableSpec spec;
-    spec.version = 0x83;
-    spec.fields = {{"NAME", 'C', 4}, {"NOTE", 'M', 1}};  // room for block numbers 1 to 9
-    spec.records = {"one  "};
-    std::string path = Write("narrow.dbf", spec);
+    TableShape shape;
+    shape.version = 0x83;
+    shape.fields = {{"NAME", 'C', 4}, {"NOTE", 'M', 1}};  // room for block numbers 1 to 9
+    shape.records = {"one  "};
+    std::string path = Write("narrow.dbf", shape);
     std::vector<std::uint8_t> memo(10 * 512, 0);
     memo[0] = 10;  // the next memo would start at block 10
     tabletest::WriteFile(dir_.file("narrow.dbt"), memo);
@@ -248,10 +248,10 @@ TEST_F(HostileTable, AMemoWhoseBlockNumberCannotBeStoredIsNotWritten) {
 }
 
 TEST_F(HostileTable, DatesAreTakenInTheTablesOwnForms) {
-    TableSpec spec;
-    spec.fields = {{"NAME", 'C', 4}, {"DAY", 'D', 8}};
-    spec.records = {"one         "};
-    std::string path = Write("days.dbf", spec);
+    TableShape shape;
+    shape.fields = {{"NAME", 'C', 4}, {"DAY", 'D', 8}};
+    shape.records = {"one         "};
+    std::string path = Write("days.dbf", shape);
     for (const char* text : {"20240101", "2024-01-01"}) {
         clitest::RunResult set = Table({"set", path, "1", std::string("DAY=") + text});
         EXPECT_EQ(set.status, 0) << text << ": " << set.err;

@@ -20,12 +20,12 @@ print(json.dumps([[r['NAME'], r['NOTE']] for r in dbfread.DBF(sys.argv[1])]))
 class TablePack : public ::testing::Test {
 protected:
     void SetUp() override {
-        tabletest::TableSpec spec;
-        spec.version = 0x83;
-        spec.fields = {{"NAME", 'C', 6}, {"NOTE", 'M', 10}};
+        tabletest::TableShape shape;
+        shape.version = 0x83;
+        shape.fields = {{"NAME", 'C', 6}, {"NOTE", 'M', 10}};
         path_ = dir_.file("goods.dbf");
         memo_ = dir_.file("goods.dbt");
-        tabletest::WriteFile(path_, tabletest::BuildTable(spec));
+        tabletest::WriteFile(path_, tabletest::BuildTable(shape));
         std::vector<std::uint8_t> header(512, 0);
         header[0] = 1;  // next free block
         tabletest::WriteFile(memo_, header);

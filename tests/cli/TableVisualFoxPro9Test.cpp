@@ -9,7 +9,7 @@
 namespace {
 
 using nlohmann::json;
-using tabletest::TableSpec;
+using tabletest::TableShape;
 
 using clitest::Le32;
 
@@ -36,11 +36,11 @@ protected:
 };
 
 TEST_F(VisualFoxPro9, AppendsTakeTheNextAutoincrementValue) {
-    TableSpec spec;
-    spec.version = 0x31;
-    spec.fields = {{"ID", 'I', 4}, {"NAME", 'C', 5}, {"_NullFlags", '0', 1}};
-    spec.records = {Le32(1) + "one  " + '\0', Le32(2) + "two  " + '\0'};
-    auto bytes = tabletest::BuildTable(spec);
+    TableShape shape;
+    shape.version = 0x31;
+    shape.fields = {{"ID", 'I', 4}, {"NAME", 'C', 5}, {"_NullFlags", '0', 1}};
+    shape.records = {Le32(1) + "one  " + '\0', Le32(2) + "two  " + '\0'};
+    auto bytes = tabletest::BuildTable(shape);
     SetDescriptor(bytes, 0, kAutoIncrement, 7, 5);
     SetDescriptor(bytes, 2, kSystem);
     const std::string path = dir_.file("auto.dbf");
@@ -62,14 +62,14 @@ TEST_F(VisualFoxPro9, AppendsTakeTheNextAutoincrementValue) {
 }
 
 TEST_F(VisualFoxPro9, VarcharVarbinaryAndNullsReadAsStored) {
-    TableSpec spec;
-    spec.version = 0x32;
-    spec.fields = {{"NAME", 'V', 10}, {"DATA", 'Q', 6}, {"QTY", 'N', 4}, {"_NullFlags", '0', 1}};
+    TableShape shape;
+    shape.version = 0x32;
+    shape.fields = {{"NAME", 'V', 10}, {"DATA", 'Q', 6}, {"QTY", 'N', 4}, {"_NullFlags", '0', 1}};
     // Bit 0: NAME shorter than its width (length in its last byte); bit 1 the same for
     // DATA; bit 2: QTY is null.
-    spec.records = {std::string("abc      \x03") + "\x01\x02\x03\x04\x05\x06" + "  12" + '\x01',
+    shape.records = {std::string("abc      \x03") + "\x01\x02\x03\x04\x05\x06" + "  12" + '\x01',
                     std::string("0123456789") + std::string("\xFF\0\0\0\0\x02", 6) + "    " + '\x06'};
-    auto bytes = tabletest::BuildTable(spec);
+    auto bytes = tabletest::BuildTable(shape);
     SetDescriptor(bytes, 2, kNullable);
     SetDescriptor(bytes, 3, kSystem);
     const std::string path = dir_.file("var.dbf");
@@ -87,7 +87,7 @@ TEST_F(VisualFoxPro9, VarcharVarbinaryAndNullsReadAsStored) {
       {"_recno":2,"_deleted":false,"NAME":"xy","DATA":"/wA=","QTY":"5"}
     ])"));
     auto after = tabletest::ReadFile(path);
-    const std::size_t second = static_cast<std::size_t>(tabletest::HeaderLengthOf(spec)) + 22;
+    const std::size_t second = static_cast<std::size_t>(tabletest::HeaderLengthOf(shape)) + 22;
     EXPECT_EQ(after[second + 1 + 9], 2);            // NAME's length
     EXPECT_EQ(after[second + 21], 0x01 | 0x02);     // NAME and DATA short, QTY not null
     EXPECT_EQ(after[second - 22 + 21], 0x01 | 0x04);  // record 1: QTY null
