@@ -17,5 +17,6 @@ constexpr int LockViolation = 33;
 constexpr int InvalidParameter = 87;
 constexpr int DiskFull = 112;
 constexpr int AlreadyExists = 183;
+constexpr int CantAccessFile = 1920;  // a file that is no regular file (pipe, device)
 
 }  // namespace platform::errc

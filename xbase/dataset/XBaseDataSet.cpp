@@ -231,10 +231,11 @@ void XBaseDataSet::InternalInitFieldDefs() {
     }
     for (int n = 1; n <= table->FieldCount(); ++n) {
         const FieldDescriptor* field = table->FieldAt(n);
-        data::FieldType type = DataSetFieldType(*field);
+        data::FieldType type = DataSetFieldType(*field, table->Version());
         if (type == data::ftUnknown) continue;
-        data::FieldDef& def = FieldDefs().Add(field->name, type, DataSetFieldSize(*field));
-        def.precision = field->decimals;
+        // Names are stored in the table's code page like its text.
+        data::FieldDef& def = FieldDefs().Add(Translation().FromOem(field->name), type, DataSetFieldSize(*field));
+        def.precision = DataSetFieldPrecision(*field);
         tableFieldNo_.push_back(n);
     }
 }
@@ -574,6 +575,8 @@ bool XBaseDataSet::GetFieldData(const data::Field& field, data::FieldValue& valu
     int n = TableFieldNo(field);
     if (record == nullptr || n == 0) return false;
     EngineRecordScope scope(*handler_, record);
+    if (handler_->FieldIsNull(n)) return false;
+    if (handler_->FieldType(n) == 'Q') return !handler_->GetFieldRaw(n).empty();
     switch (field.DataType()) {
         case data::ftString: {
             std::string text = Translation().FromOem(handler_->GetFieldTextView(n));
@@ -622,6 +625,18 @@ void XBaseDataSet::SetFieldData(data::Field& field, const data::FieldValue& valu
     if (record == nullptr || n == 0) data::DatabaseError(data::msg::NotEditing);
     {
         EngineRecordScope scope(*handler_, record);
+        // A Visual FoxPro column that can hold null takes it; any value clears the flag.
+        if (handler_->SetFieldNull(n, data::IsNullValue(value)) && data::IsNullValue(value)) {
+            SignalFieldChange(field);
+            return;
+        }
+        if (handler_->FieldType(n) == 'Q') {
+            const auto* blob = std::get_if<data::BlobBytes>(&value);
+            const auto* text = std::get_if<std::string>(&value);
+            handler_->PutFieldRaw(n, blob ? blob->bytes : text ? *text : std::string());
+            SignalFieldChange(field);
+            return;
+        }
         switch (field.DataType()) {
             case data::ftString: {
                 const auto* text = std::get_if<std::string>(&value);
@@ -669,6 +684,10 @@ void XBaseDataSet::SetFieldData(data::Field& field, const data::FieldValue& valu
             default: data::DatabaseErrorFmt(data::msg::FieldReadOnly, {field.DisplayLabel()});
         }
     }
+    SignalFieldChange(field);
+}
+
+void XBaseDataSet::SignalFieldChange(data::Field& field) {
     switch (State()) {
         case data::dsCalcFields:
         case data::dsFilter:
@@ -701,7 +720,8 @@ std::string XBaseDataSet::ReadMemoField(const data::Field& field) {
         stored = *pending;
     } else {
         EngineRecordScope scope(*handler_, record);
-        stored = handler_->GetMemo(n);
+        // Varbinary values stand in the record itself.
+        stored = handler_->FieldType(n) == 'Q' ? handler_->GetFieldRaw(n) : handler_->GetMemo(n);
     }
     return field.DataType() == data::ftMemo ? Translation().FromOem(stored) : stored;
 }

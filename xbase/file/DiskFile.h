@@ -27,9 +27,11 @@ public:
     // that RETURN give a result and leave the system's code in LastError() without any
     // report. Either way LastError() holds the last failure's code (0 after success).
 
-    // `name` is a Windows-style or host path; it is expanded once, here, to the full path
-    // in upper case, and the host file is found from it. The file is not opened; the
-    // object owns the handle from DiskOpen to DiskClose.
+    // `name` is a Windows-style or host path; it is expanded once, here, to a full path,
+    // kept in upper case for comparisons (FullPath) and in the case given for finding the
+    // file and for messages (DisplayPath): a file whose name matches exactly wins over one
+    // that matches only without regard to case. The file is not opened; the object owns
+    // the handle from DiskOpen to DiskClose.
     DiskFile(const std::string& name, bool shared, bool readWrite);
     // Closes the file (held locks are given back); never reports.
     virtual ~DiskFile();
@@ -39,8 +41,10 @@ public:
     // Gives back a held lock region and closes the handle; RETURNS true, never reports.
     virtual bool DiskClose();
     // Records `code` as the last error (here and for the thread) and REPORTS it with
-    // `subcode` and the file's full path as text: the one error route of every disk file.
+    // `subcode` and the file's path, as given, as text: the one error route of every disk file.
     virtual void ReportError(int code, int subcode);
+    // The same with `detail` after the path.
+    void ReportError(int code, int subcode, const std::string& detail);
     // The file's size now (others may have grown it); REPORTS (subcode 1105), then 0.
     virtual std::uint64_t DiskSize();
     // Asks the system to write the file's data to the disk; REPORTS (1111). Closed: no-op.
@@ -77,6 +81,8 @@ public:
     virtual void DiskWrite(std::uint64_t offset, const void* buffer, std::size_t count);
 
     const std::string& FullPath() const { return fullPath_; }
+    // The full path in the case the caller gave it.
+    const std::string& DisplayPath() const { return displayPath_; }
     const std::string& HostPath() const { return hostPath_; }
     bool IsClosed() const { return closed_; }
     bool Existed() const { return exists_; }
@@ -110,6 +116,7 @@ protected:
 
 private:
     std::string fullPath_;
+    std::string displayPath_;
     std::string hostPath_;
     platform::OsFile os_;
     bool closed_ = true;

@@ -19,6 +19,8 @@ MemoKind MemoKindFor(std::uint8_t version, std::uint8_t tableFlags, bool hasMemo
         case version::FoxProMemo:
             return MemoKind::FoxPro;
         case version::VisualFox:
+        case version::VisualFoxAutoIncrement:
+        case version::VisualFoxVarchar:
             return (tableFlags & dbf::kFlagHasMemo) != 0 || hasMemoFields ? MemoKind::FoxPro : MemoKind::None;
         default:
             return MemoKind::None;
@@ -27,7 +29,7 @@ MemoKind MemoKindFor(std::uint8_t version, std::uint8_t tableFlags, bool hasMemo
 
 bool IsMemoFieldType(char type, std::uint8_t version) {
     if (type == 'M' || type == 'G') return true;
-    return type == 'B' && version != version::VisualFox;
+    return type == 'B' && !IsVisualFoxVersion(version);
 }
 
 std::unique_ptr<MemoFile> OpenMemoFile(MemoKind kind, const MemoOptions& options) {

@@ -14,10 +14,17 @@ namespace xbase {
 namespace version {
 constexpr std::uint8_t DBase3 = 0x03;
 constexpr std::uint8_t VisualFox = 0x30;
+constexpr std::uint8_t VisualFoxAutoIncrement = 0x31;  // Visual FoxPro 8 and later
+constexpr std::uint8_t VisualFoxVarchar = 0x32;        // Visual FoxPro 9 with varchar/varbinary
 constexpr std::uint8_t DBase3Memo = 0x83;
 constexpr std::uint8_t DBase4Memo = 0x8B;
 constexpr std::uint8_t FoxProMemo = 0xF5;
 }  // namespace version
+
+// The Visual FoxPro family (binary B, G, I, M, T, Y; a container link after the fields).
+constexpr bool IsVisualFoxVersion(std::uint8_t v) {
+    return v == version::VisualFox || v == version::VisualFoxAutoIncrement || v == version::VisualFoxVarchar;
+}
 
 namespace dbf {
 
@@ -53,7 +60,13 @@ constexpr int kFieldLength = 16;     // 1 byte; low byte of the length for C fie
 constexpr int kFieldDecimals = 17;   // 1 byte; high byte of the length for C fields
 constexpr int kFieldFlags = 18;      // 1 byte, Visual FoxPro field flags
 constexpr int kFieldNumber = 26;     // 2 bytes; the engine's copy holds the field number
-constexpr std::uint8_t kFieldFlagBinary = 0x04;  // Visual FoxPro: binary character or memo
+constexpr int kFieldAutoIncrementNext = 19;  // 4 bytes, Visual FoxPro 8+: next value
+constexpr int kFieldAutoIncrementStep = 23;  // 1 byte, Visual FoxPro 8+: step
+// Visual FoxPro field flag bits (descriptor offset 18).
+constexpr std::uint8_t kFieldFlagSystem = 0x01;    // hidden system column (_NullFlags)
+constexpr std::uint8_t kFieldFlagNullable = 0x02;  // has a bit in _NullFlags
+constexpr std::uint8_t kFieldFlagBinary = 0x04;    // binary character or memo
+constexpr std::uint8_t kFieldFlagAutoIncrement = 0x0C;
 constexpr std::uint8_t kDescriptorEnd = 0x0D;
 constexpr int kBacklinkSize = 263;
 // Header bytes that are not descriptors: 32 + terminator, plus the back-link for 0x30.
@@ -69,7 +82,7 @@ constexpr std::uint8_t kEofMark = 0x1A;
 
 // Header bytes that are not descriptors in a table of this version.
 constexpr int HeaderTail(std::uint8_t tableVersion) {
-    return tableVersion == version::VisualFox ? kFoxHeaderTail : kPlainHeaderTail;
+    return IsVisualFoxVersion(tableVersion) ? kFoxHeaderTail : kPlainHeaderTail;
 }
 
 // File offset of record n (counted from 1).

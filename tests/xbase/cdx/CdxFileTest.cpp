@@ -52,7 +52,7 @@ std::vector<std::vector<std::uint32_t>> NonUniqueWalks(CdxFile& cdx, const std::
 TEST(CdxFile, ANewFileIsTheEmptyDirectoryOf1536Bytes) {
     TempDir dir;
     const std::string table = dir.path() + "/T.DBF";
-    tabletest::WriteFile(table, tabletest::BuildTable(tabletest::SimpleSpec({"A"})));
+    tabletest::WriteFile(table, tabletest::BuildTable(tabletest::SimpleShape({"A"})));
     xbase::DbfHandler handler(table, false, true);
     { CdxFile cdx(handler, dir.path() + "/T.CDX", true); }
     const std::vector<std::uint8_t> bytes = tabletest::ReadFile(dir.path() + "/T.CDX");
@@ -143,25 +143,25 @@ TEST(CdxFile, EditsOnThePeersFilesKeepEveryTagSoundAndEqualToARebuild) {
     EXPECT_EQ(NonUniqueWalks(cdx, "ITEMU"), edited);
 }
 
-tabletest::TableSpec CodePriceSpec(int records) {
-    tabletest::TableSpec spec;
-    spec.fields = {{"CODE", 'C', 10, 0}, {"PRICE", 'N', 12, 2}, {"DAY", 'D', 8, 0}};
+tabletest::TableShape CodePriceShape(int records) {
+    tabletest::TableShape shape;
+    shape.fields = {{"CODE", 'C', 10, 0}, {"PRICE", 'N', 12, 2}, {"DAY", 'D', 8, 0}};
     std::mt19937 rng(records);
     for (int i = 0; i < records; ++i) {
         char price[16];
         std::snprintf(price, sizeof price, "%12.2f", (static_cast<double>(rng() % 2000000) - 1000000) / 100.0);
         char day[16];
         std::snprintf(day, sizeof day, "2024%02u%02u", static_cast<unsigned>(1 + rng() % 12), static_cast<unsigned>(1 + rng() % 28));
-        spec.records.push_back(tabletest::Pad("C" + std::to_string(rng() % 700), 10) + price +
+        shape.records.push_back(tabletest::Pad("C" + std::to_string(rng() % 700), 10) + price +
                                (i % 9 == 0 ? std::string(8, ' ') : std::string(day)));
     }
-    return spec;
+    return shape;
 }
 
 TEST(CdxFile, TenThousandRandomEditsLeaveEveryNodeSound) {
     TempDir dir;
     const std::string path = dir.path() + "/EDITS.DBF";
-    tabletest::WriteFile(path, tabletest::BuildTable(CodePriceSpec(1500)));
+    tabletest::WriteFile(path, tabletest::BuildTable(CodePriceShape(1500)));
     xbase::DbfHandler t(path, false, true);
     CdxFile cdx(t, dir.path() + "/EDITS.CDX", true);
     cdx.AddTag({"CODE", "CODE", "", false, false});
@@ -258,7 +258,7 @@ TEST(CdxFile, AWriterKilledMidAppendLeavesAnIndexThatChecksOrRebuilds) {
     TempDir dir;
     const std::string path = dir.path() + "/CRASH.DBF";
     const std::string index = dir.path() + "/CRASH.CDX";
-    tabletest::WriteFile(path, tabletest::BuildTable(CodePriceSpec(300)));
+    tabletest::WriteFile(path, tabletest::BuildTable(CodePriceShape(300)));
     {
         xbase::DbfHandler t(path, true, true);
         CdxFile cdx(t, index, true);

@@ -306,7 +306,7 @@ CdxTag& CdxFile::AddTag(const CdxTagDefinition& definition) {
     Slot slot;
     slot.definition = definition;
     slot.definition.name = TagName(definition.name);
-    const std::string& name = slot.definition.name;
+    const std::string name = slot.definition.name;  // a copy: the slot is moved into tags_ below
     if (name.empty() || name.size() > kMaxTagName || !std::isalpha(static_cast<unsigned char>(name[0])))
         throw XBaseError("Invalid tag name " + definition.name);
     if (definition.keyExpression.size() + definition.forExpression.size() + 2 > hdr::ExprArea)
