@@ -12,6 +12,9 @@ namespace cli {
 // taxbridge table info|dump|append|set|delete|recall (TableCommands.cpp)
 void addTableCommands(CLI::App& app);
 
+// taxbridge index list|walk|seek|create|reindex|check (IndexCommands.cpp)
+void addIndexCommands(CLI::App& app);
+
 // taxbridge customers|products|invoices (JobCommands.cpp)
 void addJobCommands(CLI::App& app);
 

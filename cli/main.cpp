@@ -14,6 +14,7 @@ int main(int argc, char** argv) {
     app.fallthrough();
     cli::addGlobalOptions(app);
     cli::addTableCommands(app);
+    cli::addIndexCommands(app);
     cli::addJobCommands(app);
     cli::addDemoCommands(app);
     cli::addServerCommands(app);

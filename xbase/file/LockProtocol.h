@@ -36,6 +36,27 @@ constexpr LockNumbers LockNumbersFor(int protocol, LockNumbers current) {
     }
 }
 
+// The region an index file locks for a write, by protocol ordinal (ordinals 4 and above
+// lock as Default):
+//   Default (0), FoxLock (3): 1 byte at 0x7FFFFFFD
+//   DB4Lock (1):              2 bytes at 0xEFFFFFFE
+//   ClipLock (2):             1 byte at 1,000,000,000
+struct IndexLockRange {
+    std::uint64_t offset;
+    std::uint64_t length;
+};
+
+constexpr IndexLockRange IndexLockRangeFor(int protocol) {
+    switch (protocol) {
+        case 1:
+            return {0xEFFFFFFEu, 2};
+        case 2:
+            return {1000000000u, 1};
+        default:
+            return {0x7FFFFFFDu, 1};
+    }
+}
+
 // Region of the lock over the whole file.
 constexpr std::uint64_t kWholeFileLockLength = 0x7FFFFFFFu;
 

@@ -1,0 +1,85 @@
+#include "xbase/index/ndx/NdxFile.h"
+
+#include "xbase/file/EngineError.h"
+#include "xbase/index/IndexFormats.h"
+#include "xbase/index/ndx/NdxFormat.h"
+#include "xbase/index/ndx/NdxTag.h"
+
+namespace xbase {
+
+namespace {
+const IndexFormatRegistration kNdx{".NDX", &MakeIndexFile<NdxFile>};
+}  // namespace
+
+NdxFile::NdxFile(DbfFile& table, const std::string& path) : IndexFile(table, path) {}
+
+NdxTag* NdxFile::Tag() const {
+    return Tags().empty() ? nullptr : static_cast<NdxTag*>(Tags().front().get());
+}
+
+void NdxFile::Open() {
+    OpenDisk();
+    if (Disk().IsClosed()) return;
+    if (FileSize() < 2 * ndx::kPageSize) {
+        SetWrongKind(true);
+        return;
+    }
+    auto tag = std::make_unique<NdxTag>(*this, BaseName());
+    tag->ReadHeader();
+    MutableTags().clear();
+    MutableTags().push_back(std::move(tag));
+    SetOpened(true);
+}
+
+void NdxFile::Create() {
+    CreateDisk();
+    MutableTags().clear();
+    nextFree_ = 1;
+    SetOpened(true);
+}
+
+IndexTag& NdxFile::AddTag(const TagDefinition& definition) {
+    Lock();
+    try {
+        MutableTags().clear();
+        auto tag = std::make_unique<NdxTag>(*this, BaseName());
+        Truncate(0);
+        nextFree_ = 1;
+        tag->CreateTag(definition);
+        MutableTags().push_back(std::move(tag));
+    } catch (...) {
+        Unlock();
+        throw;
+    }
+    Unlock();
+    return *Tags().front();
+}
+
+void NdxFile::DeleteTag(const std::string& /*name*/) {
+    throw XBaseError("The one tag of a dBase index (.NDX) cannot be deleted: " + FullPath());
+}
+
+std::int64_t NdxFile::AllocateNode() {
+    if (nextFree_ < 1) nextFree_ = std::max<std::int64_t>(1, static_cast<std::int64_t>(FileSize() / ndx::kPageSize));
+    return nextFree_++;
+}
+
+void NdxFile::ResetAllocator() { nextFree_ = static_cast<std::int64_t>(FileSize() / ndx::kPageSize); }
+
+void NdxFile::Reindex() {
+    NdxTag* tag = Tag();
+    if (tag == nullptr) return;
+    Lock();
+    try {
+        tag->Discard();
+        Truncate(ndx::kPageSize);
+        nextFree_ = 1;
+        tag->Build();
+    } catch (...) {
+        Unlock();
+        throw;
+    }
+    Unlock();
+}
+
+}  // namespace xbase

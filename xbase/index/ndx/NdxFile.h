@@ -1,0 +1,35 @@
+// A dBase single index file (.NDX): one tag named after the file's base name, a B-tree of
+// 512-byte pages. The kind the engine assumes for an index name without extension.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "xbase/index/IndexFile.h"
+
+namespace xbase {
+
+class NdxTag;
+
+class NdxFile : public IndexFile {
+public:
+    NdxFile(DbfFile& table, const std::string& path);
+
+    void Open() override;
+    void Create() override;
+    IndexTag& AddTag(const TagDefinition& definition) override;
+    void DeleteTag(const std::string& name) override;
+    std::int64_t AllocateNode() override;
+    void ResetAllocator() override;
+    void Reindex() override;
+
+    NdxTag* Tag() const;
+    // Pages in use: the next page the allocator gives.
+    std::int64_t NextFreePage() const { return nextFree_; }
+    void SetNextFreePage(std::int64_t page) { nextFree_ = page; }
+
+private:
+    std::int64_t nextFree_ = -1;
+};
+
+}  // namespace xbase

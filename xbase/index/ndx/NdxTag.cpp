@@ -1,0 +1,256 @@
+#include "xbase/index/ndx/NdxTag.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+
+#include "xbase/file/EngineError.h"
+#include "xbase/index/ndx/NdxFile.h"
+#include "xbase/index/ndx/NdxFormat.h"
+#include "xbase/table/DbfFile.h"
+
+namespace xbase {
+
+namespace {
+
+std::uint32_t Get32(const std::uint8_t* p) {
+    return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
+           static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
+}
+std::uint16_t Get16(const std::uint8_t* p) {
+    return static_cast<std::uint16_t>(p[0] | p[1] << 8);
+}
+void Put32(std::uint8_t* p, std::uint32_t v) {
+    for (int i = 0; i < 4; ++i) p[i] = static_cast<std::uint8_t>(v >> (8 * i));
+}
+void Put16(std::uint8_t* p, std::uint32_t v) {
+    p[0] = static_cast<std::uint8_t>(v);
+    p[1] = static_cast<std::uint8_t>(v >> 8);
+}
+double GetDouble(const std::uint8_t* p) {
+    double d;
+    std::memcpy(&d, p, sizeof d);
+    return d;
+}
+void PutDouble(std::uint8_t* p, double d) { std::memcpy(p, &d, sizeof d); }
+
+using Page = std::array<std::uint8_t, ndx::kPageSize>;
+
+}  // namespace
+
+NdxTag::NdxTag(NdxFile& file, std::string name) : IndexTag(file, std::move(name)) {}
+
+NdxFile& NdxTag::ndx() { return static_cast<NdxFile&>(File()); }
+
+IndexKey NdxTag::ConvertKey(const KeyValue& value) const {
+    switch (value.type) {
+        case 'N': return IndexKey::Number(value.number);
+        case 'D': return IndexKey::Date(value.number < 0.1 || value.IsEmptyDate() ? ndx::kEmptyDateKey : value.number);
+        case 'L': return IndexKey::Text(value.logical ? "T" : "F");
+        default: {
+            std::string text = value.text;
+            while (!text.empty() && text.back() == ' ') text.pop_back();
+            if (static_cast<int>(text.size()) > KeyLength() && KeyLength() > 0) text.resize(static_cast<std::size_t>(KeyLength()));
+            return IndexKey::Text(text);
+        }
+    }
+}
+
+void NdxTag::ReadHeader() {
+    Page page{};
+    File().ReadBytes(0, page.data(), page.size());
+    const std::uint32_t root = Get32(page.data() + ndx::header::RootPage);
+    const int keyLength = Get16(page.data() + ndx::header::KeyLength);
+    const int maxKeys = Get16(page.data() + ndx::header::MaxKeys);
+    const int keyType = Get16(page.data() + ndx::header::KeyType);
+    const int entrySize = Get16(page.data() + ndx::header::EntrySize);
+    const bool unique = page[ndx::header::Unique] != 0;
+    const char* text = reinterpret_cast<const char*>(page.data() + ndx::header::Expression);
+    std::string expression(text, strnlen(text, ndx::kPageSize - ndx::header::Expression));
+    const std::int64_t pages = static_cast<std::int64_t>(File().FileSize() / ndx::kPageSize);
+    if (root == 0 || root >= pages || keyLength < 1 || keyLength > 488 || entrySize < keyLength + 8 ||
+        entrySize > static_cast<int>(ndx::kEntryArea) / 2 || maxKeys < 2 ||
+        maxKeys * entrySize > static_cast<int>(ndx::kEntryArea) + entrySize || keyType > 1 ||
+        expression.find_first_not_of(' ') == std::string::npos) {
+        CorruptNode("the header is not one of a dBase index");
+    }
+    entrySize_ = entrySize;
+    maxKeys_ = maxKeys;
+    storedKeyLength_ = keyLength;
+    SetExpressions(expression, {});
+    SetRootOffset(root);
+    ndx().SetNextFreePage(pages);
+    // The key type comes from the expression's result.
+    CompileKey();
+    char type = 'C';
+    if (keyType == 1) type = KeyExpression()->ResultType() == 'D' ? 'D' : 'N';
+    SetFacts(type, type == 'C' ? keyLength : ndx::kNumberKeyLength, unique, false);
+}
+
+void NdxTag::WriteHeader() {
+    Page page{};
+    Put32(page.data() + ndx::header::RootPage, static_cast<std::uint32_t>(RootOffset()));
+    Put32(page.data() + ndx::header::NextFreePage, static_cast<std::uint32_t>(ndx().NextFreePage()));
+    Put16(page.data() + ndx::header::KeyLength, static_cast<std::uint32_t>(storedKeyLength_));
+    Put16(page.data() + ndx::header::MaxKeys, static_cast<std::uint32_t>(maxKeys_));
+    Put16(page.data() + ndx::header::KeyType, KeyType() == 'C' ? 0u : 1u);
+    Put16(page.data() + ndx::header::EntrySize, static_cast<std::uint32_t>(entrySize_));
+    page[ndx::header::Unique] = Unique() ? 1 : 0;
+    const std::string& text = KeyExpressionText();
+    std::memcpy(page.data() + ndx::header::Expression, text.data(),
+                std::min(text.size(), ndx::kPageSize - ndx::header::Expression - 1));
+    File().WriteBytes(0, page.data(), page.size());
+}
+
+std::int64_t NdxTag::ReadRootOffset() {
+    std::array<std::uint8_t, 4> bytes{};
+    File().ReadBytes(ndx::header::RootPage, bytes.data(), bytes.size());
+    return Get32(bytes.data());
+}
+
+void NdxTag::ReadNode(std::int64_t place, IndexNode& node) {
+    const std::int64_t pages = std::max<std::int64_t>(ndx().NextFreePage(),
+                                                      static_cast<std::int64_t>(File().FileSize() / ndx::kPageSize));
+    if (place <= 0 || place >= pages) {
+        CorruptNode("a node of tag " + Name() + " points at page " + std::to_string(place) +
+                    ", outside the file");
+    }
+    Page page{};
+    File().ReadBytes(static_cast<std::uint64_t>(place) * ndx::kPageSize, page.data(), page.size());
+    const std::uint32_t count = Get32(page.data() + ndx::node::KeyCount);
+    const std::uint8_t* entries = page.data() + ndx::node::Entries;
+    const auto size = static_cast<std::size_t>(entrySize_);
+    const bool interior = Get32(entries + ndx::node::ChildPage) != 0;
+    const std::size_t slots = count + (interior ? 1u : 0u);
+    if (count > static_cast<std::uint32_t>(maxKeys_) + 1 || ndx::node::Entries + slots * size > ndx::kPageSize) {
+        CorruptNode("a node of tag " + Name() + " holds " + std::to_string(count) +
+                    " keys, more than its page can");
+    }
+    node.entries.clear();
+    node.entries.reserve(slots);
+    node.levelKind = interior ? IndexNode::kInteriorLevel : IndexNode::kLeafLevel;
+    node.left = node.right = -1;
+    for (std::size_t i = 0; i < slots; ++i) {
+        const std::uint8_t* e = entries + i * size;
+        IndexEntry entry;
+        entry.child = Get32(e + ndx::node::ChildPage);
+        entry.recNo = Get32(e + ndx::node::RecordNumber);
+        if (interior && i == count) {
+            entry.key = IndexKey::BeyondAll();
+        } else if (KeyType() == 'C') {
+            const char* k = reinterpret_cast<const char*>(e + ndx::node::Key);
+            std::size_t n = static_cast<std::size_t>(storedKeyLength_);
+            while (n > 0 && (k[n - 1] == ' ' || k[n - 1] == '\0')) --n;
+            entry.key = IndexKey::Text(std::string_view(k, n));
+        } else {
+            double d = GetDouble(e + ndx::node::Key);
+            entry.key = KeyType() == 'D' ? IndexKey::Date(d) : IndexKey::Number(d);
+        }
+        if (interior && entry.child == 0) CorruptNode("an interior node of tag " + Name() + " lacks a child");
+        if (!interior) entry.child = entry.recNo;
+        node.entries.push_back(std::move(entry));
+    }
+}
+
+void NdxTag::LayOut(const IndexNode& node, std::size_t first, std::size_t count, bool interior,
+                    std::uint8_t* page) const {
+    std::memset(page, 0, ndx::kPageSize);
+    Put32(page + ndx::node::KeyCount, static_cast<std::uint32_t>(interior && count > 0 ? count - 1 : count));
+    const auto size = static_cast<std::size_t>(entrySize_);
+    for (std::size_t i = 0; i < count; ++i) {
+        const IndexEntry& entry = node.entries[first + i];
+        std::uint8_t* e = page + ndx::node::Entries + i * size;
+        if (interior) {
+            Put32(e + ndx::node::ChildPage, entry.child);
+            if (i + 1 == count) continue;  // the child-only entry: its key belongs to the parent
+        } else {
+            Put32(e + ndx::node::RecordNumber, entry.recNo);
+        }
+        if (KeyType() == 'C') {
+            std::memset(e + ndx::node::Key, ' ', static_cast<std::size_t>(storedKeyLength_));
+            const std::string& text = entry.key.text;
+            std::memcpy(e + ndx::node::Key, text.data(), std::min(text.size(), static_cast<std::size_t>(storedKeyLength_)));
+        } else {
+            PutDouble(e + ndx::node::Key, entry.key.IsBeyond() ? 1.7976931348623157e308 : entry.key.number);
+        }
+    }
+}
+
+void NdxTag::WritePage(std::int64_t page, const IndexNode& node, std::size_t first, std::size_t count) {
+    Page bytes{};
+    LayOut(node, first, count, !node.IsLeaf(), bytes.data());
+    File().WriteBytes(static_cast<std::uint64_t>(page) * ndx::kPageSize, bytes.data(), bytes.size());
+}
+
+void NdxTag::WriteNode(IndexNode& node) {
+    // A leaf holds MaxKeys keys; an interior node MaxKeys keys and one more child.
+    const std::size_t capacity = static_cast<std::size_t>(maxKeys_) + (node.IsLeaf() ? 0u : 1u);
+    std::size_t remaining = node.entries.size();
+    if (remaining > capacity) {
+        if (node.parent == nullptr) GrowRoot(node, File().AllocateNode());
+        std::size_t first = 0;
+        while (remaining > capacity) {
+            const std::size_t chunk = std::min(capacity, (remaining + 1) / 2);
+            const std::int64_t place = File().AllocateNode();
+            WritePage(place, node, first, chunk);
+            AnnounceSplit(node, node.entries[first + chunk - 1], place);
+            first += chunk;
+            remaining -= chunk;
+        }
+        node.entries.erase(node.entries.begin(), node.entries.begin() + static_cast<std::ptrdiff_t>(first));
+        node.position = -1;
+        MarkHeaderChanged();
+    }
+    WritePage(node.place, node, 0, node.entries.size());
+}
+
+void NdxTag::WriteSortedKeys(IndexSorter& sorter) {
+    BulkLoad(
+        sorter, maxKeys_, maxKeys_ + 1, [this] { return File().AllocateNode(); },
+        [this](IndexNode& node, bool) { WritePage(node.place, node, 0, node.entries.size()); });
+    MarkHeaderChanged();
+    WriteHeader();
+    MarkHeaderChanged(false);
+}
+
+void NdxTag::CreateTag(const TagDefinition& definition) {
+    if (!definition.forExpression.empty()) {
+        throw XBaseError("A dBase index (.NDX) keeps no FOR condition: " + File().FullPath());
+    }
+    if (definition.descending) {
+        throw XBaseError("A dBase index (.NDX) keeps no descending order: " + File().FullPath());
+    }
+    SetExpressions(definition.keyExpression, {});
+    CompileKey();
+    // Key type and length from the key's value on a blank record.
+    DbfFile& table = File().Table();
+    std::vector<std::uint8_t> blank(static_cast<std::size_t>(table.RecordLength()) + 1, ' ');
+    KeyValue value;
+    {
+        std::uint8_t* previous = table.RecordBuffer();
+        table.UseRecordBuffer(blank.data());
+        try {
+            value = KeyExpression()->Evaluate();
+        } catch (...) {
+            table.UseRecordBuffer(previous);
+            throw;
+        }
+        table.UseRecordBuffer(previous);
+    }
+    char type = value.type == 'N' ? 'N' : value.type == 'D' ? 'D' : 'C';
+    int memoryLength = type == 'C' ? KeyValueWidth(value) : type == 'N' ? ndx::kNumericReserved : ndx::kNumberKeyLength;
+    if (type == 'C' && (memoryLength < 1 || memoryLength > 100)) {
+        throw XBaseError("Key of " + File().FullPath() + " is " + std::to_string(memoryLength) +
+                         " bytes long; a dBase index takes 1 to 100");
+    }
+    storedKeyLength_ = type == 'C' ? memoryLength : ndx::kNumberKeyLength;
+    entrySize_ = ndx::EntrySizeFor(memoryLength);
+    maxKeys_ = ndx::MaxKeysFor(entrySize_);
+    SetFacts(type, storedKeyLength_, definition.unique, false);
+    Page zero{};
+    File().WriteBytes(0, zero.data(), zero.size());
+    ndx().SetNextFreePage(1);
+    Build();
+}
+
+}  // namespace xbase
