@@ -320,7 +320,7 @@ void loadDemo(Backend& db) {
 }
 
 void initDemo(const std::string& serverName) {
-    std::unique_ptr<Backend> db = openServer(serverName);
+    std::unique_ptr<Backend> db = createServer(serverName);
     loadDemo(*db);
 }
 

@@ -105,7 +105,7 @@ double roundCents(double value);
 // Replaces the sales data of a session with the demo data set (one transaction).
 void loadDemo(Backend& db);
 // The same for the server a computer name stands for (the empty name: the embedded
-// default database, created on first use).
+// default database), creating the database and its schema when missing.
 void initDemo(const std::string& serverName);
 
 }  // namespace appserver

@@ -47,6 +47,8 @@ bool compatFunctionsPresent(Backend& db) {
 
 }  // namespace
 
+bool hasSalesSchema(Backend& db) { return db.hasTable("TB_PROVIDER"); }
+
 void ensureSalesSchema(Backend& db) {
     if (db.dialect() == SqlTarget::Postgres) {
         if (compatFunctionsPresent(db) && db.hasTable("TB_PROVIDER")) return;

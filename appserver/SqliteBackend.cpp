@@ -39,11 +39,12 @@ SqlValue columnValue(sqlite3_stmt* stmt, int col) {
 
 }  // namespace
 
-SqliteBackend::SqliteBackend(const std::string& path) : path_(path) {
+SqliteBackend::SqliteBackend(const std::string& path, bool create) : path_(path) {
     std::filesystem::path file(path);
     std::error_code ec;
-    if (file.has_parent_path()) std::filesystem::create_directories(file.parent_path(), ec);
-    int rc = sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    if (create && file.has_parent_path()) std::filesystem::create_directories(file.parent_path(), ec);
+    const int flags = SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0);
+    int rc = sqlite3_open_v2(path.c_str(), &db_, flags, nullptr);
     if (rc != SQLITE_OK) {
         std::string message = db_ ? sqlite3_errmsg(db_) : sqlite3_errstr(rc);
         sqlite3_close(db_);
@@ -53,7 +54,8 @@ SqliteBackend::SqliteBackend(const std::string& path) : path_(path) {
     sqlite3_busy_timeout(db_, 10000);
     try {
         registerOracleFunctions(db_);
-        runNative("PRAGMA journal_mode=WAL");
+        // The mode is stored in the file: a database made here keeps it on every open.
+        if (create) runNative("PRAGMA journal_mode=WAL");
     } catch (...) {
         sqlite3_close(db_);
         db_ = nullptr;

@@ -12,8 +12,10 @@ namespace appserver {
 
 class SqliteBackend : public Backend {
 public:
-    // Opens the file, creating it and its directory when missing.
-    explicit SqliteBackend(const std::string& path);
+    // With `create`, opens the file, creating it and its directory when missing, in
+    // write-ahead-log mode. Without, opens an existing file as it is and changes nothing
+    // in it (a missing file is an error).
+    explicit SqliteBackend(const std::string& path, bool create = true);
     ~SqliteBackend() override;
 
     SqlTarget dialect() const override { return SqlTarget::Sqlite; }

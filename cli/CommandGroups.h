@@ -21,7 +21,7 @@ void addJobCommands(CLI::App& app);
 // taxbridge demo init (DemoCommands.cpp)
 void addDemoCommands(CLI::App& app);
 
-// taxbridge server init-demo (ServerCommands.cpp)
+// taxbridge server init|init-demo (ServerCommands.cpp)
 void addServerCommands(CLI::App& app);
 
 }  // namespace cli

@@ -81,6 +81,11 @@ void ConsoleReporter::Error(const std::string& message) {
     std::cerr << "taxbridge: " << message << '\n';
 }
 
+void ConsoleReporter::Notice(const std::string& text) {
+    ProgressStop(false);
+    std::cerr << "taxbridge: " << text << '\n';
+}
+
 void ConsoleReporter::Finish(std::ostream& out) const {
     if (format_ == OutputFormat::Json) out << document_.dump(2) << '\n';
 }

@@ -1,6 +1,6 @@
 // How the jobs talk to a person on the command line: a progress line on stderr while a
 // job runs (only when stderr is a terminal), result grids printed as aligned tables or
-// gathered as JSON, message boxes as "caption: text" lines, errors on stderr.
+// gathered as JSON, message boxes as "caption: text" lines, errors and notices on stderr.
 #pragma once
 
 #include <atomic>
@@ -25,6 +25,8 @@ class ConsoleReporter : public jobs::JobReporter {
     void ShowResult(const jobs::ResultView& view) override;
     void MessageBox(const std::string& text, const std::string& caption) override;
     void Error(const std::string& message) override;
+    // On stderr, whatever the output format.
+    void Notice(const std::string& text) override;
 
     // Prints a grid (table format) or adds it to the JSON document: as the document itself
     // (empty key), under `key`, or appended to the list under `key` (asList).

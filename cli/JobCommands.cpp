@@ -4,6 +4,7 @@
 #include <CLI/CLI.hpp>
 #include <ctime>
 #include <iostream>
+#include <stdexcept>
 #include <string>
 
 #include "cli/CommandGroups.h"
@@ -17,6 +18,7 @@
 #include "jobs/MainContext.h"
 #include "jobs/ProductRefresh.h"
 #include "jobs/ReadInDate.h"
+#include "jobs/TableRefill.h"
 #include "platform/DateText.h"
 
 namespace cli {
@@ -28,6 +30,7 @@ struct JobArgs {
     std::string format = "table";
     std::string date;
     bool lines = false;
+    bool allowEmpty = false;
 };
 
 OutputFormat formatOf(const JobArgs& args) {
@@ -55,8 +58,21 @@ void runRefresh(const JobArgs& args, const char* title, Job job) {
     ConsoleReporter reporter(formatOf(args), title);
     jobs::MainContext main;
     if (!main.FormShow(reporter)) failReported();
-    job(main, reporter);
+    jobs::RefreshOptions options;
+    options.allowEmpty = args.allowEmpty;
+    try {
+        job(main, reporter, options);
+    } catch (const jobs::EmptyRefreshError& e) {
+        throw std::runtime_error(std::string(e.what()) + " Run with --allow-empty to empty it on purpose.");
+    }
     reporter.Finish(std::cout);
+}
+
+CLI::App* addRefreshCommand(CLI::App& app, const char* name, const char* description, JobArgs& args) {
+    CLI::App* command = addJobCommand(app, name, description, args);
+    command->add_flag("--allow-empty", args.allowEmpty,
+                      "Empty the machine's table when the sales system returns no rows for it");
+    return command;
 }
 
 platform::CivilDate today() {
@@ -119,12 +135,12 @@ void runInvoices(const JobArgs& args) {
 
 void addJobCommands(CLI::App& app) {
     static JobArgs customers, products, invoices;
-    addJobCommand(app, "customers",
+    addRefreshCommand(app, "customers",
                   "Customer refresh: upload ke_hu.dbf and BANK.dbf, then write the sales "
                   "system's customers and bank accounts into them",
                   customers)
         ->callback([] { runRefresh(customers, "客户刷新", jobs::CustomerRefresh); });
-    addJobCommand(app, "products",
+    addRefreshCommand(app, "products",
                   "Product refresh: upload detail.dbf, then write the sales system's "
                   "cigarettes at their current prices into it",
                   products)

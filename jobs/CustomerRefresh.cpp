@@ -42,7 +42,7 @@ TextRows JoinLastTwo(TextRows rows) {
 
 }  // namespace
 
-void CustomerRefresh(MainContext& m, JobReporter& reporter) {
+void CustomerRefresh(MainContext& m, JobReporter& reporter, const RefreshOptions& options) {
     ProgressScope progress(reporter);
 
     ExecuteText(m.cds_temp, kTruncateKeHu);
@@ -60,19 +60,15 @@ void CustomerRefresh(MainContext& m, JobReporter& reporter) {
     m.CDS_KHSQ.Close();
     m.CDS_KHSQ.Open();
 
-    // Every new record of both tables is built before either table loses a record.
-    TextRows customers = JoinLastTwo(
-        FetchText(m.cds_temp, kCustomerQuery, {"swdjh0", "DWMC00", "DZ0000", "DH0000"}));
-    TextRows banks = JoinLastTwo(FetchText(m.cds_temp, kBankQuery, {"swdjh0", "KHYH00", "YHZH00"}));
-    const std::vector<std::string> customerFields = {"nsr_no", "dw_name", "ADDRE_PHON"};
-    const std::vector<std::string> bankFields = {"nsr_no", "BANK_ZHANG"};
-    CheckRecords(m.HDS_SKKH, customerFields, customers, NewRecord::Insert);
-    CheckRecords(m.HDS_BANK, bankFields, banks, NewRecord::Insert);
-
-    DeleteAllRecords(m.HDS_SKKH);
-    WriteRecords(m.HDS_SKKH, customerFields, customers, NewRecord::Insert);
-    DeleteAllRecords(m.HDS_BANK);
-    WriteRecords(m.HDS_BANK, bankFields, banks, NewRecord::Insert);
+    std::vector<TableRefill> refills(2);
+    refills[0] = {&m.HDS_SKKH, kCustomerTable, "customers", {"nsr_no", "dw_name", "ADDRE_PHON"},
+                  "nsr_no", NewRecord::Insert,
+                  JoinLastTwo(FetchText(m.cds_temp, kCustomerQuery,
+                                        {"swdjh0", "DWMC00", "DZ0000", "DH0000"}))};
+    refills[1] = {&m.HDS_BANK, kBankTable, "bank accounts", {"nsr_no", "BANK_ZHANG"}, "nsr_no",
+                  NewRecord::Insert,
+                  JoinLastTwo(FetchText(m.cds_temp, kBankQuery, {"swdjh0", "KHYH00", "YHZH00"}))};
+    ReplaceTables(refills, options, reporter);
 
     ResultView view{kCustomerHeading, CustomerResultColumns(), &m.CDS_KHSQ};
     progress.Stop(false);

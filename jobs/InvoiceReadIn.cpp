@@ -37,11 +37,17 @@ void CopyInTransaction(DateContext& w, const std::string& day, ReadInOutcome& ou
     const auto invoiceFields = FieldsOf(w.hds_sk, kInvoiceFields);
     std::array<std::string, kInvoiceFieldCount> invoice;
     while (!w.hds_sk.Eof()) {
-        w.hds_sk.Edit();
+        // Only the chosen day's invoices are locked: an invoice of another day open in the
+        // machine's program does not stop the read-in. The lock rereads the record, so the
+        // date is compared again on what the file holds now.
         if (fpDate.AsString() == day) {
-            ReadTexts(invoiceFields, invoice);
-            ExecuteText(w.cds_temp, InvoiceInsert(invoice));
-            ++outcome.invoices;
+            w.hds_sk.Edit();
+            if (fpDate.AsString() == day) {
+                ReadTexts(invoiceFields, invoice);
+                ExecuteText(w.cds_temp, InvoiceInsert(invoice));
+                ++outcome.invoices;
+            }
+            w.hds_sk.Cancel();
         }
         w.hds_sk.Next();
     }

@@ -49,7 +49,7 @@ void ApplyUpload(appserver::ClientDataSet& upload) {
 
 }  // namespace
 
-void ProductRefresh(MainContext& m, JobReporter& reporter) {
+void ProductRefresh(MainContext& m, JobReporter& reporter, const RefreshOptions& options) {
     ProgressScope progress(reporter);
 
     ExecuteText(m.cds_temp, kTruncateDetail);
@@ -67,12 +67,11 @@ void ProductRefresh(MainContext& m, JobReporter& reporter) {
     m.CDS_SPSQ.Close();
     m.CDS_SPSQ.Open();
 
-    const std::vector<std::string> fields = {"xyz", "name", "unit", "type", "PRICE"};
-    TextRows products =
-        FetchText(m.cds_temp, kPriceQuery, {"spdm00", "spmc00", "jydw00", "spgg00", "PRICE"});
-    CheckRecords(m.HDS_SKSP, fields, products, NewRecord::Append);
-    DeleteAllRecords(m.HDS_SKSP);
-    WriteRecords(m.HDS_SKSP, fields, products, NewRecord::Append);
+    std::vector<TableRefill> refills(1);
+    refills[0] = {&m.HDS_SKSP, kProductTable, "products", {"xyz", "name", "unit", "type", "PRICE"},
+                  "xyz", NewRecord::Append,
+                  FetchText(m.cds_temp, kPriceQuery, {"spdm00", "spmc00", "jydw00", "spgg00", "PRICE"})};
+    ReplaceTables(refills, options, reporter);
 
     ResultView view{kProductHeading, ProductResultColumns(), &m.CDS_SPSQ};
     progress.Stop(true);

@@ -85,9 +85,9 @@ void TFm_sk::closeEvent(QCloseEvent* event) {
     Form::closeEvent(event);
 }
 
-void TFm_sk::RunRefresh(void (*job)(jobs::MainContext&, jobs::JobReporter&)) {
+void TFm_sk::RunRefresh(void (*job)(jobs::MainContext&, jobs::JobReporter&, const jobs::RefreshOptions&)) {
     // A job that fails part-way stops its ticker here too: no ticker outlives its job.
-    if (!jobs::RunReported(reporter_, [&] { job(context_, reporter_); })) StopTicker();
+    if (!jobs::RunReported(reporter_, [&] { job(context_, reporter_, {}); })) StopTicker();
 }
 
 void TFm_sk::btn_khsxClick() { RunRefresh(&jobs::CustomerRefresh); }

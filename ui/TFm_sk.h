@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "jobs/MainContext.h"
+#include "jobs/RefreshOptions.h"
 #include "ui/Form.h"
 #include "ui/WindowReporter.h"
 
@@ -70,7 +71,7 @@ private:
         TFm_sk* main_;
     };
 
-    void RunRefresh(void (*job)(jobs::MainContext&, jobs::JobReporter&));
+    void RunRefresh(void (*job)(jobs::MainContext&, jobs::JobReporter&, const jobs::RefreshOptions&));
     void StartTicker();
     void StopTicker();
 

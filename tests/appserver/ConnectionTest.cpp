@@ -25,6 +25,7 @@ protected:
     void SetUp() override {
         ServerTest::SetUp();
         if (IsSkipped() || HasFatalFailure()) return;
+        session();  // the server's database with its schema: connections never make one
         conn.SetComputerName(kComputer);
         bind(temp, "dsp_temp");
     }

@@ -211,6 +211,21 @@ TEST_P(InvoiceReadInTest, ARecordLockedElsewhereRollsTheCopyBackAndIsReported) {
     EXPECT_EQ(FileBytes(TablePath("fpadd.dbf")), linesBefore);
 }
 
+TEST_P(InvoiceReadInTest, AnInvoiceOfAnotherDayHeldElsewhereDoesNotStopTheReadIn) {
+    ASSERT_EQ(ad::machineInvoices()[0].dayOffset, -1);
+    const std::string path = TablePath("FA_PIAO.dbf");
+    platform_test::HoldingChild other([&] {
+        auto* table = new xbase::DbfHandler(path, true, true);  // held until released
+        table->GoTo(1);
+        return table->RecordLock() ? 0 : 1;
+    });
+    ASSERT_EQ(other.ready(), 0);
+    const ReadInOutcome outcome = ReadIn(0);
+    EXPECT_TRUE(outcome.committed);
+    EXPECT_TRUE(reporter_.errors.empty());
+    EXPECT_EQ(ServerInvoices(), Sorted(InvoicesOn(0)));
+}
+
 TEST_P(InvoiceReadInTest, AMissingTableEndsTheReadInBeforeAnythingIsSent) {
     ASSERT_TRUE(ReadIn(0).committed);
     std::remove(TablePath("fpadd.dbf").c_str());

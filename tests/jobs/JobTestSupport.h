@@ -36,8 +36,13 @@ class RecordingReporter : public JobReporter {
         events.push_back("error");
         errors.push_back(message);
     }
+    void Notice(const std::string& text) override {
+        events.push_back("notice");
+        notices.push_back(text);
+    }
 
     std::vector<std::string> events;
+    std::vector<std::string> notices;
     std::vector<ShownResult> results;
     std::vector<std::string> errors;
 };

@@ -194,21 +194,3 @@ TEST(FileExists, SeesFilesAndDirectories) {
     EXPECT_TRUE(platform::fileExists(dir.path()));
     EXPECT_FALSE(platform::fileExists(dir.file("b.dbf")));
 }
-
-TEST(WindowsErrors, ErrnoValuesMapToTheEngineCodes) {
-    using platform::windowsErrorFromErrno;
-    EXPECT_EQ(windowsErrorFromErrno(0), 0);
-    EXPECT_EQ(windowsErrorFromErrno(ENOENT), 2);
-    EXPECT_EQ(windowsErrorFromErrno(ENOTDIR), 3);
-    EXPECT_EQ(windowsErrorFromErrno(EMFILE), 4);
-    EXPECT_EQ(windowsErrorFromErrno(ENFILE), 4);
-    EXPECT_EQ(windowsErrorFromErrno(EACCES), 5);
-    EXPECT_EQ(windowsErrorFromErrno(EPERM), 5);
-    EXPECT_EQ(windowsErrorFromErrno(EROFS), 5);
-    EXPECT_EQ(windowsErrorFromErrno(EBUSY), 32);
-    EXPECT_EQ(windowsErrorFromErrno(EAGAIN), 33);
-    EXPECT_EQ(windowsErrorFromErrno(EIO), 23);
-    EXPECT_EQ(windowsErrorFromErrno(ENOSPC), 112);
-    EXPECT_EQ(windowsErrorFromErrno(EEXIST), 183);
-    EXPECT_EQ(windowsErrorFromErrno(EPROTO), 31);
-}

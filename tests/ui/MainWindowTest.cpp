@@ -11,10 +11,10 @@
 #include <filesystem>
 
 #include "UiTestSupport.h"
+#include "appserver/ServerDirectory.h"
 #include "jobs/HostParameters.h"
 #include "ui/DataGrid.h"
 #include "ui/DataSetModel.h"
-#include "ui/MemoTexts.h"
 #include "ui/TFM_KHSQ.h"
 #include "ui/TFm_sk.h"
 #include "ui/synthread1.h"
@@ -68,15 +68,6 @@ private Q_SLOTS:
         QCOMPARE(window.FlatMemo2->parentWidget()->geometry(), QRect(170, 72, 121, 185));
         QCOMPARE(window.FlatMemo3->parentWidget()->geometry(), QRect(312, 72, 123, 185));
 
-        // Every line of the three texts, the empty trailing ones included.
-        QCOMPARE(window.FlatMemo1->toPlainText().split(QLatin1Char('\n')), ui::CustomerRefreshText());
-        QCOMPARE(window.FlatMemo2->toPlainText().split(QLatin1Char('\n')), ui::InvoiceReadInText());
-        QCOMPARE(window.FlatMemo3->toPlainText().split(QLatin1Char('\n')), ui::ProductRefreshText());
-        QCOMPARE(ui::CustomerRefreshText().size(), 9);
-        QCOMPARE(ui::InvoiceReadInText().size(), 7);
-        QCOMPARE(ui::ProductRefreshText().size(), 11);
-        QCOMPARE(ui::CustomerRefreshText().first(), QStringLiteral("将销售管理系统中的专"));
-        QCOMPARE(ui::ProductRefreshText().at(8), QStringLiteral("中的信息为准。"));
         for (QPlainTextEdit* memo : {window.FlatMemo1, window.FlatMemo2, window.FlatMemo3}) {
             QVERIFY(memo->isReadOnly());
             QVERIFY(!memo->parentWidget()->isEnabled());  // the panel: no focus for the memo
@@ -100,6 +91,34 @@ private Q_SLOTS:
         const QFontMetrics metrics(window.font());
         for (QChar c : QStringLiteral("税控读入客户刷新")) QVERIFY(metrics.inFont(c));
         QCOMPARE(window.palette().color(QPalette::Window), QColor(197, 217, 220));
+    }
+
+    // Every line of the three help texts under the job buttons, the empty trailing ones
+    // included.
+    void helpTextsReadLineByLine_data() {
+        QTest::addColumn<int>("memo");
+        QTest::addColumn<QStringList>("lines");
+        QTest::newRow("客户刷新") << 1
+                              << QStringList{"将销售管理系统中的专", "卖客户信息写入税控机", "中。",
+                                             "注：若销售管理系统中", "的客户名称和税控机客",
+                                             "户表中客户名称相同，", "但其他属性不同，以销",
+                                             "售管理系统中的信息为", "准。"};
+        QTest::newRow("发票读入") << 2
+                              << QStringList{"读入税控机发票信息", "。", "注：如销售管理系统",
+                                             "客户信息或卷烟信息", "有变动，请先刷新客",
+                                             "户信息或卷烟信息。", ""};
+        QTest::newRow("商品刷新") << 3
+                              << QStringList{"将销售管理系统中的", "卷烟信息写入税控机", "中。",
+                                             "注：若销售管理系统", "中的卷烟名称和税控",
+                                             "机卷烟表中卷烟名称", "相同，但其他属性不",
+                                             "同，以销售管理系统", "中的信息为准。", "", ""};
+    }
+    void helpTextsReadLineByLine() {
+        QFETCH(int, memo);
+        QFETCH(QStringList, lines);
+        ui::TFm_sk window;
+        QPlainTextEdit* memos[] = {window.FlatMemo1, window.FlatMemo2, window.FlatMemo3};
+        QCOMPARE(memos[memo - 1]->toPlainText().split(QLatin1Char('\n')), lines);
     }
 
     void showConnectsToTheEmbeddedDefault() {
@@ -190,6 +209,31 @@ private Q_SLOTS:
         QVERIFY(rows > 0);
         QVERIFY(window.ProgressBar1->isHidden());
         QVERIFY(window.Ticker() == nullptr);
+    }
+
+    void refreshTellsOfValuesStoredChangedBeforeItsResult() {
+        // A product name of 31 bytes for the 30 of the machine's NAME field.
+        const auto sales = appserver::createServer("");
+        for (const char* table : {"GSTJYGL0", "GSTJYGL1"}) {
+            sales->run(std::string("UPDATE ") + table +
+                       " SET SPMC00='ABCDEFGHIJKLMNOPQRSTUVWXYZ12345' WHERE SPDM00=(SELECT "
+                       "MIN(SPDM00) FROM GSTJYGL1)");
+        }
+        ModalScript script;
+        ui::TFm_sk window;
+        ui::test::ShowAsModal(window);
+        QString told;
+        script.Expect<QMessageBox>([&](QMessageBox& box) { told = box.text(); });
+        script.Expect<ui::TFM_KHSQ>([](ui::TFM_KHSQ& result) { result.close(); });
+        window.FlatButton1->click();
+        QVERIFY2(script.failures.isEmpty(), qPrintable(script.failures.join("; ")));
+        QCOMPARE(script.Remaining(), 0);
+        QVERIFY2(told.startsWith(QStringLiteral(
+                     "1 value did not fit the machine's field and was stored changed:\ndetail.dbf record ")),
+                 qPrintable(told));
+        QVERIFY2(told.endsWith(QStringLiteral(
+                     ", NAME: \"ABCDEFGHIJKLMNOPQRSTUVWXYZ12345\" stored as \"ABCDEFGHIJKLMNOPQRSTUVWXYZ1234\"")),
+                 qPrintable(told));
     }
 
     void twoRefreshesInARowEachStartAFreshTickerAtOne() {

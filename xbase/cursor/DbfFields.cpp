@@ -331,18 +331,20 @@ void DbfFields::ChangeDeletionFlag(std::uint8_t flag) {
     }
     std::uint64_t offset = 0;
     const bool held = FileLocked() || (RecordLockOffset(n, offset) && HoldsRegion(offset, 1));
-    if (!held) {
+    const bool heldInSet = !held && HoldsRecordLock(n);
+    if (!held && !heldInSet) {
         if (!RecordLock()) {
             // Writing without the lock could overwrite another program's edit.
             ReportError(err::LockViolation, sub::DiskWrite);
             return;
         }
     }
+    const bool lockedHere = !held && !heldInSet;
     try {
         if (!held) {
             // Another program may have changed the record since it was read.
             if (!ReadRecord(n, true)) {
-                Unlock();
+                if (lockedHere) Unlock();
                 return;
             }
             ClearChangedMarks();
@@ -353,10 +355,10 @@ void DbfFields::ChangeDeletionFlag(std::uint8_t flag) {
             ReplaceRecord(n);
         }
     } catch (...) {
-        if (!held) Unlock();
+        if (lockedHere) Unlock();
         throw;
     }
-    if (!held) Unlock();
+    if (lockedHere) Unlock();
 }
 
 void DbfFields::BuildRecordImage(std::uint8_t* buffer, std::string_view fieldList,

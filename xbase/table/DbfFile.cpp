@@ -266,6 +266,7 @@ void DbfFile::DiskFlush() {
 
 bool DbfFile::DiskClose() {
     if (!pending_.empty()) FlushPendingAppends();
+    UnlockRecords();
     return DiskFile::DiskClose();
 }
 
@@ -540,6 +541,38 @@ bool DbfFile::RecordLock() {
         return false;
     }
     return LockRegion(offset, 1);
+}
+
+std::int32_t DbfFile::LockRecords(const std::vector<std::int32_t>& records) {
+    const std::size_t before = recordLocks_.size();
+    for (std::int32_t r : records) {
+        if (HoldsRecordLock(r)) continue;
+        std::uint64_t offset = 0;
+        const bool locked = RecordLockOffset(r, offset) && (!IsShared() || Os().lock(offset, 1) == 0);
+        if (!locked) {
+            while (recordLocks_.size() > before) {
+                if (IsShared()) Os().unlock(recordLocks_.back().second, 1);
+                recordLocks_.pop_back();
+            }
+            SetLastError(err::LockViolation);
+            SetLastEngineFileError(err::LockViolation);
+            return r;
+        }
+        recordLocks_.emplace_back(r, offset);
+    }
+    return 0;
+}
+
+void DbfFile::UnlockRecords() {
+    if (IsShared() && !IsClosed()) {
+        for (const auto& held : recordLocks_) Os().unlock(held.second, 1);
+    }
+    recordLocks_.clear();
+}
+
+bool DbfFile::HoldsRecordLock(std::int32_t r) const {
+    return std::any_of(recordLocks_.begin(), recordLocks_.end(),
+                       [r](const auto& held) { return held.first == r; });
 }
 
 bool DbfFile::Unlock() {

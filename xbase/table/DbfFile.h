@@ -13,6 +13,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "xbase/file/DiskFile.h"
@@ -85,6 +86,16 @@ public:
     // Offset of record r's lock byte under the current protocol; false when the protocol
     // has no record lock or r is not a record number.
     bool RecordLockOffset(std::int32_t r, std::uint64_t& offset) const;
+
+    // Holds the record locks of many records at once, beside the one region the table
+    // otherwise holds (a job about to rewrite a whole table). Takes them in order; when
+    // one is refused, gives back those it took and returns the refused record's number;
+    // 0 when all are held. Not while the table holds a record of its own in an edit.
+    // Deleting or recalling a held record takes no further lock (the record is reread
+    // from the disk first). UnlockRecords gives them all back, and so does closing.
+    std::int32_t LockRecords(const std::vector<std::int32_t>& records);
+    void UnlockRecords();
+    bool HoldsRecordLock(std::int32_t r) const;
 
     // Header facts.
     std::uint8_t Version() const { return version_; }
@@ -207,6 +218,9 @@ private:
     std::int32_t userId_ = 0;
     int protocol_ = 0;
     LockNumbers numbers_{};
+
+    // Records held by LockRecords with their lock offsets.
+    std::vector<std::pair<std::int32_t, std::uint64_t>> recordLocks_;
 
     // Appended records not yet written (exclusive mode), starting at pendingOffset_.
     std::vector<std::uint8_t> pending_;

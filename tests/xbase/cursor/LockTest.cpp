@@ -227,3 +227,35 @@ TEST_F(LockTest, ExclusiveAndSharedOpensExcludeEachOther) {
 }
 
 }  // namespace
+
+TEST(RecordLockSet, IsHeldWholeOrNotAtAllAndItsRecordsDeleteWithoutAnotherLock) {
+    TempDir dir;
+    const std::string path = dir.file("t.dbf");
+    WriteFile(path, BuildTable(SimpleSpec({"A", "B", "C"})));
+    const std::uint64_t first = 0x40000000u + 129, record = 20;
+    const std::vector<std::uint64_t> bytes = {first, first + record, first + 2 * record};
+    DbfHandler table(path, true, true);
+    DbfHandler other(path, true, true);  // another open file: its locks conflict
+    other.GoTo(3);
+    ASSERT_TRUE(other.RecordLock());
+    EXPECT_EQ(table.LockRecords({1, 2, 3}), 3);
+    EXPECT_EQ(table.LastError(), 33);
+    EXPECT_EQ(LockedBytesSeenByAnotherProcess(path, bytes), 0b100);  // 1 and 2 given back
+    other.Unlock();
+
+    EXPECT_EQ(table.LockRecords({1, 2, 3}), 0);
+    EXPECT_EQ(LockedBytesSeenByAnotherProcess(path, bytes), 0b111);
+    other.GoTo(2);
+    EXPECT_FALSE(other.RecordLock());
+    table.GoTo(2);
+    table.DeleteRecord();
+    EXPECT_TRUE(table.AppendRecord());  // the append lock is another byte
+    EXPECT_EQ(table.LockNesting(), 0);
+    EXPECT_EQ(LockedBytesSeenByAnotherProcess(path, bytes), 0b111);
+    table.UnlockRecords();
+    EXPECT_EQ(LockedBytesSeenByAnotherProcess(path, bytes), 0);
+    DbfHandler after(path, true, false);
+    after.GoTo(2);
+    EXPECT_TRUE(after.RecordDeleted());
+    EXPECT_EQ(after.RecordCount(), 4);
+}

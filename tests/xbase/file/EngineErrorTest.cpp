@@ -7,17 +7,54 @@
 namespace xbase {
 namespace {
 
-TEST(EngineErrorList, HoldsTheTwentyNineCodesInSearchOrder) {
-    const int expected[] = {2,   3,   4,   5,   12,  15,  32,   33,   100,  101,
-                            102, 103, 104, 105, 106, 150, 152,  162,  183,  1001,
-                            1002, 1003, 1004, 1005, 1006, 1011, 1269, 1270, 1271};
-    auto list = EngineErrorList();
-    ASSERT_EQ(list.size(), std::size(expected));
-    for (std::size_t i = 0; i < list.size(); ++i) EXPECT_EQ(list[i].code, expected[i]) << i;
-    EXPECT_EQ(list[0].text, "File not found");
-    EXPECT_EQ(list[25].text, "Number too large to fit in field");
-    for (int code : {1269, 1270, 1271})
-        EXPECT_NE(EngineErrorText(code)->find("%s"), std::string_view::npos) << code;
+// Every text of the message list as a person reads it, in search order: a typo in any
+// of them fails here.
+TEST(EngineErrorList, EveryListedCodeReadsAsWrittenInSearchOrder) {
+    const std::string path = "C:\\TAX\\KE_HU.DBF";
+    const struct {
+        int code;
+        const char* message;  // with the path as the report's text
+    } cases[] = {
+        {2, "File not found - C:\\TAX\\KE_HU.DBF"},
+        {3, "Path not found - C:\\TAX\\KE_HU.DBF"},
+        {4, "Too many open files - C:\\TAX\\KE_HU.DBF"},
+        {5, "File access denied - C:\\TAX\\KE_HU.DBF"},
+        {12, "Invalid file access code - C:\\TAX\\KE_HU.DBF"},
+        {15, "Invalid drive number - C:\\TAX\\KE_HU.DBF"},
+        {32, "File access denied - C:\\TAX\\KE_HU.DBF"},
+        {33, "Record locked by another user - C:\\TAX\\KE_HU.DBF"},
+        {100, "Disk read error - C:\\TAX\\KE_HU.DBF"},
+        {101, "Disk write error - C:\\TAX\\KE_HU.DBF"},
+        {102, "File not assigned - C:\\TAX\\KE_HU.DBF"},
+        {103, "File not open - C:\\TAX\\KE_HU.DBF"},
+        {104, "File not open for input - C:\\TAX\\KE_HU.DBF"},
+        {105, "File not open for output - C:\\TAX\\KE_HU.DBF"},
+        {106, "Invalid numeric format - C:\\TAX\\KE_HU.DBF"},
+        {150, "Disk is write-protected - C:\\TAX\\KE_HU.DBF"},
+        {152, "Drive not ready - C:\\TAX\\KE_HU.DBF"},
+        {162, "Hardware failure - C:\\TAX\\KE_HU.DBF"},
+        {183, "File already exists - C:\\TAX\\KE_HU.DBF"},
+        {1001, "dBase DBF file header invalid - C:\\TAX\\KE_HU.DBF"},
+        {1002, "dBase record request beyond EOF - C:\\TAX\\KE_HU.DBF"},
+        {1003, "dBase field name is invalid - C:\\TAX\\KE_HU.DBF"},
+        {1004, "dBase field is of incorrect type - C:\\TAX\\KE_HU.DBF"},
+        {1005, "dBase memo record has format error - C:\\TAX\\KE_HU.DBF"},
+        {1006, "Formula expression cannot be translated - C:\\TAX\\KE_HU.DBF"},
+        {1011, "Number too large to fit in field - C:\\TAX\\KE_HU.DBF"},
+        // The password messages put the path in the text itself.
+        {1269, "A Password is included for unencrypted file C:\\TAX\\KE_HU.DBF"},
+        {1270, "No Password for encrypted file C:\\TAX\\KE_HU.DBF"},
+        {1271, "Invalid Password for encrypted file C:\\TAX\\KE_HU.DBF"},
+    };
+    const auto list = EngineErrorList();
+    ASSERT_EQ(list.size(), std::size(cases));
+    for (std::size_t i = 0; i < list.size(); ++i) {
+        const auto& c = cases[i];
+        EXPECT_EQ(list[i].code, c.code) << i;
+        const std::string message =
+            c.code >= 1269 ? EncryptionMessage(c.code, path) : ComposeEngineMessage(c.code, 1101, path);
+        EXPECT_EQ(message, c.message) << c.code;
+    }
     EXPECT_EQ(EngineErrorText(221), nullptr);
 }
 
@@ -60,9 +97,6 @@ TEST(EngineErrorHook, EveryReportPassesTheReplaceableHook) {
 
 TEST(EncryptionMessage, FillsTheFullPathIntoThePasswordTexts) {
     const std::string path = "C:\\TAX\\FA_PIAO.DBF";
-    EXPECT_EQ(EncryptionMessage(1269, path), "A Password is included for unencrypted file C:\\TAX\\FA_PIAO.DBF");
-    EXPECT_EQ(EncryptionMessage(1270, path), "No Password for encrypted file C:\\TAX\\FA_PIAO.DBF");
-    EXPECT_EQ(EncryptionMessage(1271, path), "Invalid Password for encrypted file C:\\TAX\\FA_PIAO.DBF");
     try {
         RaiseEncryptionError(1270, path);
         FAIL() << "no exception";
