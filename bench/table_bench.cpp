@@ -1,4 +1,5 @@
-// Table engine benchmarks, side by side with shapelib and the I/O floor on one workload:
+// Table engine benchmarks, side by side with shapelib and the I/O floor on one workload,
+// and the compound index over the same table (tag builds, seeks, a walk in tag order):
 // a 1,000,000-record dBase III table (152-byte records) from peers/gen.h.
 //
 //   table_bench                       everything, medians of 3 runs
@@ -20,6 +21,7 @@
 #include "xbase/cursor/DbfHandler.h"
 #include "xbase/expr/ExprHandler.h"
 #include "xbase/expr/TableExprLink.h"
+#include "xbase/index/cdx/CdxFile.h"
 
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wformat-truncation"
@@ -308,6 +310,91 @@ void BM_Shapelib_Random(benchmark::State& state) {
 }
 #endif
 
+// Compound index over the engine's table: a tag built on CODE and one on PRICE; seeks of
+// codes taken from the fixed random records; a walk of the whole table in CODE order
+// reading every field of every record.
+void CdxBuild(benchmark::State& state, const char* field) {
+    const std::string& path = EngineTable();
+    const std::string index = Path("build.cdx");
+    for (auto _ : state) {
+        state.PauseTiming();
+        std::filesystem::remove(index);
+        state.ResumeTiming();
+        xbase::DbfHandler table(path, false, true);
+        xbase::cdx::CdxFile cdx(table, index, true);
+        const xbase::cdx::CdxTag& tag = cdx.AddTag({field, field, "", false, false});
+        benchmark::DoNotOptimize(tag.Header().root);
+    }
+    std::filesystem::remove(index);
+}
+
+void BM_Cdx_BuildCode(benchmark::State& state) { CdxBuild(state, "CODE"); }
+void BM_Cdx_BuildPrice(benchmark::State& state) { CdxBuild(state, "PRICE"); }
+
+// The engine's table with a CODE tag, built once.
+const std::string& CodeIndex() {
+    static const std::string index = [] {
+        const std::string p = Path("code.cdx");
+        std::filesystem::remove(p);
+        xbase::DbfHandler table(EngineTable(), false, true);
+        xbase::cdx::CdxFile cdx(table, p, true);
+        cdx.AddTag({"CODE", "CODE", "", false, false});
+        return p;
+    }();
+    return index;
+}
+
+void BM_Cdx_SeekRandomCodes(benchmark::State& state) {
+    const std::string& path = EngineTable();
+    const std::string& index = CodeIndex();
+    std::vector<long> records(kRandomReads);
+    bench::RandomRecords(TableRecords(), kRandomReads, records.data());
+    std::vector<std::string> codes;
+    for (long r : records) {
+        gen_rec_t rec;
+        gen_record(GEN_DEFAULT_SEED, static_cast<std::uint64_t>(r), &rec);
+        codes.emplace_back(rec.code, 10);
+    }
+    for (auto _ : state) {
+        xbase::DbfHandler table(path, true, false);
+        xbase::cdx::CdxFile cdx(table, index, false);
+        xbase::cdx::CdxTag& tag = *cdx.FindTag("CODE");
+        long found = 0;
+        for (const std::string& code : codes) {
+            const auto hit = tag.Seek(reinterpret_cast<const std::uint8_t*>(code.data()), code.size(), false, false);
+            table.GoTo(static_cast<std::int32_t>(hit.record));
+            found += hit.found && table.GetFieldTextView(2) == code;
+        }
+        if (found != kRandomReads) state.SkipWithError("a seek missed the record holding its code");
+    }
+}
+
+void BM_Cdx_WalkCodeOrder(benchmark::State& state) {
+    UseStoredDateForm();
+    const std::string& path = EngineTable();
+    const std::string& index = CodeIndex();
+    std::vector<long> order;
+    order.reserve(static_cast<std::size_t>(TableRecords()));
+    std::string text;
+    for (auto _ : state) {
+        order.clear();
+        xbase::DbfHandler table(path, true, false);
+        xbase::cdx::CdxFile cdx(table, index, false);
+        xbase::cdx::CdxTag& tag = *cdx.FindTag("CODE");
+        std::uint64_t ck = CK_INIT;
+        for (std::uint32_t r = tag.First(); r != 0; r = tag.Next()) {
+            table.GoTo(static_cast<std::int32_t>(r));
+            ck = FoldCurrent<TextRead::View>(table, ck, text);
+            order.push_back(static_cast<long>(r) - 1);
+        }
+        state.PauseTiming();
+        if (static_cast<long>(order.size()) != TableRecords() ||
+            ck != bench::ExpectedChecksum(order.data(), static_cast<long>(order.size())))
+            state.SkipWithError("the walk in CODE order missed records or read them wrongly");
+        state.ResumeTiming();
+    }
+}
+
 void Configure(benchmark::internal::Benchmark* b) {
     b->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(3)->ReportAggregatesOnly(true)
         ->UseRealTime();
@@ -323,6 +410,10 @@ BENCHMARK(BM_Expr_Key)->Apply(Configure);
 BENCHMARK(BM_Engine_RandomGoTo)->Apply(Configure);
 BENCHMARK(BM_Engine_AppendExclusive)->Apply(Configure);
 BENCHMARK(BM_Engine_AppendShared)->Apply(Configure);
+BENCHMARK(BM_Cdx_BuildCode)->Apply(Configure);
+BENCHMARK(BM_Cdx_BuildPrice)->Apply(Configure);
+BENCHMARK(BM_Cdx_SeekRandomCodes)->Apply(Configure);
+BENCHMARK(BM_Cdx_WalkCodeOrder)->Apply(Configure);
 #ifdef TAXBRIDGE_HAVE_SHAPELIB
 BENCHMARK(BM_Shapelib_Scan)->Apply(Configure);
 BENCHMARK(BM_Shapelib_Random)->Apply(Configure);

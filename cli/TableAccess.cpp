@@ -3,6 +3,8 @@
 #include <stdexcept>
 
 #include "cli/Base64.h"
+#include "platform/DateText.h"
+#include "xbase/table/DbfDate.h"
 
 namespace cli {
 
@@ -38,12 +40,44 @@ std::pair<std::string, std::string> splitAssignment(const std::string& assignmen
     return {assignment.substr(0, eq), assignment.substr(eq + 1)};
 }
 
+namespace {
+
+// A date as the table layer reads one: eight digits YYYYMMDD or the short date form;
+// empty for no date.
+void assignDate(data::Field& field, const std::string& text) {
+    std::size_t end = text.find_last_not_of(' ');
+    std::string trimmed = end == std::string::npos ? std::string() : text.substr(0, end + 1);
+    if (trimmed.empty()) {
+        field.Clear();
+        return;
+    }
+    std::int32_t julian = 0;
+    platform::CivilDate date;
+    if (xbase::DbfDate::ReadStorageDigits(trimmed, date)) {
+        julian = xbase::DbfDate::JulianFromDate(date);  // 0 for no real date
+    } else {
+        try {
+            julian = xbase::DbfDate::JulianFromText(trimmed);
+        } catch (const xbase::DateConversionError&) {
+            julian = 0;
+        }
+    }
+    if (julian <= 0) throw std::runtime_error("'" + text + "' is not a valid date");
+    field.SetAsDateTime(static_cast<double>(julian - xbase::DbfDate::kJulianOffset));
+}
+
+}  // namespace
+
 void assignFields(xbase::XBaseDataSet& table, const std::vector<std::string>& assignments) {
     for (const std::string& assignment : assignments) {
         auto [name, value] = splitAssignment(assignment);
         data::Field& field = table.FieldByName(name);
-        // Binary and general fields take their bytes in base64, as dumps show them.
-        field.SetAsString(field.DataType() == data::ftBlob ? base64Decode(value) : value);
+        if (field.DataType() == data::ftDate) {
+            assignDate(field, value);
+        } else {
+            // Binary and general fields take their bytes in base64, as dumps show them.
+            field.SetAsString(field.DataType() == data::ftBlob ? base64Decode(value) : value);
+        }
     }
 }
 

@@ -1,9 +1,11 @@
-// taxbridge table info|dump|append|set|delete|recall: looking into and fixing one table
-// by hand or from scripts, always through the dataset (locks, code pages, text forms).
+// taxbridge table info|dump|append|set|delete|recall|pack: looking into and fixing one
+// table by hand or from scripts, always through the dataset (locks, code pages, text
+// forms); pack works on the table alone, opened exclusively.
 #include <CLI/CLI.hpp>
 #include <cstdint>
 #include <iostream>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -12,6 +14,7 @@
 #include "cli/TableDump.h"
 #include "cli/TableEval.h"
 #include "cli/TableInfo.h"
+#include "cli/TablePack.h"
 #include "platform/FormatSettings.h"
 
 namespace cli {
@@ -26,6 +29,7 @@ struct TableArgs {
     std::string format = "json";
     bool deleted = false;
     bool raw = false;
+    bool strict = false;
     std::string expression;  // eval's expression, dump's --filter
     std::string evalFormat = "text";
 };
@@ -62,19 +66,31 @@ TableOptions openOptions(const TableArgs& args, bool useDeleted, bool readOnly) 
     return options;
 }
 
-void runDump(const TableArgs& args) {
-    // Dumps read the same on every machine.
+// Dumps read, and values are given, the same on every machine.
+void useMachineIndependentFormats() {
     platform::FormatSettings& settings = platform::formatSettings();
     settings.shortDateFormat = "yyyy-mm-dd";
     settings.dateSeparator = '-';
     settings.decimalSeparator = '.';
+}
+
+void runDump(const TableArgs& args) {
+    useMachineIndependentFormats();
     auto table = openTable(args.file, openOptions(args, args.deleted, true));
     DumpOptions options;
     options.format = args.format == "csv" ? DumpFormat::Csv : DumpFormat::Json;
     options.raw = args.raw;
+    options.strict = args.strict;
     std::unique_ptr<ExpressionFilter> filter;
     if (!args.expression.empty()) filter = std::make_unique<ExpressionFilter>(*table, args.expression, args.codePage);
-    dumpTable(*table, options, std::cout);
+    if (args.strict) {
+        // Nothing reaches the output unless every value converts.
+        std::ostringstream text;
+        dumpTable(*table, options, text, std::cerr);
+        std::cout << text.str();
+    } else {
+        dumpTable(*table, options, std::cout, std::cerr);
+    }
     if (filter) filter->CheckFailure();
     table->Close();
 }
@@ -93,6 +109,7 @@ void runEval(const TableArgs& args) {
 }
 
 void runAppend(const TableArgs& args) {
+    useMachineIndependentFormats();
     auto table = openTable(args.file, openOptions(args, false, false));
     table->Append();
     assignFields(*table, args.assignments);
@@ -102,6 +119,7 @@ void runAppend(const TableArgs& args) {
 }
 
 void runSet(const TableArgs& args) {
+    useMachineIndependentFormats();
     auto table = openTable(args.file, openOptions(args, true, false));
     goToRecord(*table, args.recNo);
     table->Edit();
@@ -142,6 +160,8 @@ void addTableCommands(CLI::App& app) {
         ->check(CLI::IsMember({"json", "csv"}));
     dump->add_flag("--deleted", args->deleted, "Include deleted records");
     dump->add_flag("--raw", args->raw, "Stored text of each field, trailing blanks kept");
+    dump->add_flag("--strict", args->strict,
+                   "Fail on the first value that cannot be converted instead of showing it as stored");
     dump->add_option("--filter", args->expression, "Only the records for which this expression is true")
         ->type_name("EXPR");
     dump->callback([args] { runDump(*args); });
@@ -172,6 +192,12 @@ void addTableCommands(CLI::App& app) {
                                       *args);
     addRecNo(*recall, *args);
     recall->callback([args] { runDeletionFlag(*args, false); });
+
+    CLI::App* pack = addFileCommand(*group, "pack",
+                                    "Remove deleted records and compact the memo file (needs the "
+                                    "table to itself)",
+                                    *args);
+    pack->callback([args] { packTable(args->file, std::cout); });
 }
 
 }  // namespace cli

@@ -14,6 +14,7 @@ const char* versionName(std::uint8_t version) {
         case 0x04: return "dBase IV, no memo";
         case 0x30: return "Visual FoxPro";
         case 0x31: return "Visual FoxPro, autoincrement";
+        case 0x32: return "Visual FoxPro, varchar/varbinary";
         case 0x83: return "dBase III with DBT memo";
         case 0x8B: return "dBase IV with DBT memo";
         case 0xF5: return "FoxPro with FPT memo";
@@ -31,7 +32,7 @@ std::string hexByte(std::uint8_t value) {
 
 void printTableInfo(xbase::XBaseDataSet& table, std::ostream& out) {
     xbase::DBFObject& handler = *table.Handler();
-    out << "File:          " << handler.FullPath() << '\n'
+    out << "File:          " << handler.DisplayPath() << '\n'
         << "Version:       " << hexByte(handler.Version()) << " (" << versionName(handler.Version())
         << ")\n"
         << "Records:       " << table.RecordCount() << '\n'
@@ -41,10 +42,19 @@ void printTableInfo(xbase::XBaseDataSet& table, std::ostream& out) {
     char line[64];
     std::snprintf(line, sizeof line, "  %-10s  %-4s  %6s  %3s\n", "NAME", "TYPE", "LENGTH", "DEC");
     out << line;
+    const xbase::TextTranslation text = table.Translation();
     for (const xbase::FieldDescriptor& field : handler.Fields()) {
-        std::snprintf(line, sizeof line, "  %-10s  %-4c  %6d  %3d\n", field.name.c_str(),
-                      field.type, field.length, field.decimals);
-        out << line;
+        // Names are in the table's code page; padded by characters, not bytes.
+        std::string name = text.FromOem(field.name);
+        std::size_t characters = 0;
+        for (unsigned char c : name) characters += (c & 0xC0) != 0x80;
+        name.append(characters < 10 ? 10 - characters : 0, ' ');
+        std::snprintf(line, sizeof line, "  %-4c  %6d  %3d", field.type, field.length, field.decimals);
+        out << "  " << name << line;
+        if (field.AutoIncrement()) {
+            out << "  autoincrement: next " << field.AutoIncrementNext() << ", step " << field.AutoIncrementStep();
+        }
+        out << '\n';
     }
 }
 

@@ -41,6 +41,7 @@ void ReadEveryField(xbase::DbfHandler& table) {
         Guarded([&] { table.GetFieldNumber(n); });
         Guarded([&] { table.GetFieldDate(n); });
         Guarded([&] { table.GetFieldLogical(n); });
+        Guarded([&] { table.FieldIsNull(n); });
     }
 }
 

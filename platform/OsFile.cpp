@@ -24,6 +24,7 @@ constexpr int kErrorLockViolation = 33;
 constexpr int kErrorInvalidParameter = 87;
 constexpr int kErrorDiskFull = 112;
 constexpr int kErrorAlreadyExists = 183;
+constexpr int kErrorCantAccessFile = 1920;
 
 constexpr std::uint64_t kMaxOffset = static_cast<std::uint64_t>(INT64_MAX);
 
@@ -93,17 +94,21 @@ OsFile& OsFile::operator=(OsFile&& other) noexcept {
 int OsFile::open(const std::string& hostPath, bool readWrite, bool shared) {
     close();
     int fd;
+    // Non-blocking, so that opening a named pipe or a device never waits for a partner;
+    // anything but a regular file is then refused before it is read.
     do {
-        fd = ::open(hostPath.c_str(), (readWrite ? O_RDWR : O_RDONLY) | O_CLOEXEC);
+        fd = ::open(hostPath.c_str(), (readWrite ? O_RDWR : O_RDONLY) | O_CLOEXEC | O_NONBLOCK);
     } while (fd < 0 && errno == EINTR);
     if (fd < 0) return openError(errno, hostPath);
 
-    // Windows opens no directory as a file: access denied.
     struct stat st {};
-    if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        const bool directory = S_ISDIR(st.st_mode);
         closeFd(fd);
-        return kErrorAccessDenied;
+        // Windows opens no directory as a file: access denied.
+        return directory ? kErrorAccessDenied : kErrorCantAccessFile;
     }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     if (!takeShareLock(fd, shared)) {
         const int err = errno;
         closeFd(fd);
@@ -274,12 +279,24 @@ int renameFile(const std::string& fromHostPath, const std::string& toHostPath) {
     return windowsErrorFromErrno(err);
 }
 
+int replaceFile(const std::string& fromHostPath, const std::string& toHostPath) {
+    if (::rename(fromHostPath.c_str(), toHostPath.c_str()) == 0) return 0;
+    return windowsErrorFromErrno(errno);
+}
+
+int removeFile(const std::string& hostPath) {
+    if (::unlink(hostPath.c_str()) == 0) return 0;
+    return windowsErrorFromErrno(errno);
+}
+
 int windowsErrorFromErrno(int err) {
     switch (err) {
         case 0:
             return 0;
         case ENOENT:
             return kErrorFileNotFound;
+        case ENXIO:  // a pipe or device without a partner
+            return kErrorCantAccessFile;
         case ENOTDIR:
             return kErrorPathNotFound;
         case EMFILE:

@@ -64,6 +64,11 @@ bool fileExists(const std::string& hostPath);
 // Renames a file like MoveFile: an existing target is never replaced (183); 0 or a
 // Windows error code.
 int renameFile(const std::string& fromHostPath, const std::string& toHostPath);
+// Puts a file in place of another in one step (MoveFileEx with replace-existing): the
+// target, when it exists, is replaced whole; 0 or a Windows error code.
+int replaceFile(const std::string& fromHostPath, const std::string& toHostPath);
+// Removes a file (DeleteFile); 0, or a Windows error code (2 when there is none).
+int removeFile(const std::string& hostPath);
 // Maps an errno value to the nearest Windows error code.
 int windowsErrorFromErrno(int err);
 

@@ -8,6 +8,7 @@
 # end. When no server can be had the script fails: no test is ever skipped.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+root=$PWD
 scripts/install-deps.sh
 
 build=build/release
@@ -22,9 +23,9 @@ cmake -S . -B "$build" -DTAXBRIDGE_WERROR=ON "${flags[@]}"
 cmake --build "$build" -j2
 
 if [ -z "${TAXBRIDGE_TEST_PG:-}" ]; then
-  pgenv="$PWD/$build/pg.env"
-  trap 'scripts/start-postgres.sh --stop "$pgenv" >/dev/null || true' EXIT
-  if ! scripts/start-postgres.sh "$pgenv"; then
+  pgenv="$root/$build/pg.env"
+  trap '"$root/scripts/start-postgres.sh" --stop "$pgenv" >/dev/null || true' EXIT
+  if ! "$root/scripts/start-postgres.sh" "$pgenv"; then
     echo "test.sh: cannot start a PostgreSQL server for the PostgreSQL backend's tests" >&2
     exit 1
   fi

@@ -67,6 +67,18 @@ RunResult Python(const std::string& script, const std::vector<std::string>& args
     return Run(argv);
 }
 
+RunResult TableCommand(const std::vector<std::string>& args) {
+    std::vector<std::string> all{"table"};
+    all.insert(all.end(), args.begin(), args.end());
+    return Taxbridge(all);
+}
+
+std::string Le32(std::uint32_t value) {
+    std::string bytes;
+    for (int i = 0; i < 4; ++i) bytes += static_cast<char>(value >> (8 * i));
+    return bytes;
+}
+
 bool PythonHas(const std::string& module) { return Python("import " + module).status == 0; }
 
 nlohmann::json DumpJson(const std::vector<std::string>& args) {

@@ -12,7 +12,7 @@ namespace {
 class TableErrors : public ::testing::Test {
 protected:
     void SetUp() override {
-        tabletest::TableSpec layout;
+        tabletest::TableShape layout;
         layout.fields = {{"NAME", 'C', 10, 0}, {"QTY", 'N', 4, 0}};
         layout.records = {"one          1", "two          2"};
         path_ = dir_.file("T.DBF");

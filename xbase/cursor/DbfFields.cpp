@@ -81,9 +81,20 @@ bool DbfFields::PutMemo(int n, std::string_view text) {
     }
     std::int32_t block = MemoBlock(n);
     if (block < 0) block = 0;  // an unreadable reference is replaced, never followed
+    // A block number the field cannot hold is refused before anything is written, so that
+    // no memo is left in the file without a record pointing at it.
+    if (!text.empty() && !FieldCodec::IsBinary(field->type, Version())) {
+        const double highest = static_cast<double>(std::max<std::uint64_t>(static_cast<std::uint64_t>(block), memo->HighestNewBlock()));
+        std::string formatted;
+        FieldCodec::FormatNumber(highest, 0, field->decimals, formatted);
+        if (formatted.size() > static_cast<std::size_t>(field->length)) {
+            ReportEngineError(err::NumberTooLarge, sub::NumberWrite, field->name + " - " + formatted);
+            return false;
+        }
+    }
     memo->WriteMemo(text, block);
     // No memo: blanks, as other programs write it, where the number is stored as text.
-    if (block == 0 && Version() != version::VisualFox) return PutFieldRaw(n, "");
+    if (block == 0 && !IsVisualFoxVersion(Version())) return PutFieldRaw(n, "");
     return PutFieldNumber(n, block);
 }
 
@@ -91,7 +102,7 @@ bool DbfFields::DiskRename(const std::string& newName) {
     // The memo file is found by the table's present name, so it is opened first.
     MemoFile* memo = Memo();
     if (!DbfFile::DiskRename(newName)) return false;
-    return memo == nullptr || memo->RenameWithTable(FullPath());
+    return memo == nullptr || memo->RenameWithTable(DisplayPath());
 }
 
 void DbfFields::FlushMemo() {
@@ -133,7 +144,7 @@ const FieldDescriptor* DbfFields::LookupField(std::string_view name) {
         }
     }
     ReportEngineError(err::FieldNameInvalid, sub::FieldName,
-                      FullPath() + "->" + std::string(name));
+                      DisplayPath() + "->" + std::string(name));
     return nullptr;
 }
 
@@ -228,6 +239,19 @@ bool DbfFields::PutFieldNumber(int n, double value) {
     if (f == nullptr || !FieldCodec::PutNumber(*f, RecordBuffer(), Context(), value)) {
         return false;
     }
+    MarkChanged(n);
+    return true;
+}
+
+bool DbfFields::FieldIsNull(int n) {
+    const FieldDescriptor* f = Field(n);
+    return f != nullptr && FieldCodec::IsNull(*f, RecordBuffer(), Context());
+}
+
+bool DbfFields::SetFieldNull(int n, bool null) {
+    const FieldDescriptor* f = Field(n);
+    if (f == nullptr || f->nullBit < 0) return false;
+    FieldCodec::SetNull(*f, RecordBuffer(), null);
     MarkChanged(n);
     return true;
 }

@@ -71,6 +71,10 @@ public:
     bool PutFieldDate(int n, std::int32_t julian);
     bool GetFieldLogical(int n);
     bool PutFieldLogical(int n, bool flag);
+    // Whether field n holds no value (a Visual FoxPro null flag, a blank date-time).
+    bool FieldIsNull(int n);
+    // Sets or clears field n's null flag; false when the field has none.
+    bool SetFieldNull(int n, bool null);
 
     // Values by field name; the number, date and logical forms check the field's type.
     std::string GetFieldRaw(std::string_view name);
@@ -116,7 +120,7 @@ public:
 protected:
     void FlushMemo() override;
     void PassLockProtocolToMemo(int protocol) override;
-    TableContext Context() const { return TableContext{Version(), FullPath()}; }
+    TableContext Context() const { return TableContext{Version(), DisplayPath()}; }
     void MarkChanged(int n) {
         marks_[static_cast<std::size_t>(n)] = 1;
         recordChanged_ = true;

@@ -278,8 +278,9 @@ void DbfHandler::EnsureProductionIndex() {
                            " is missing; the table is not written, so that the index other programs keep does not go stale";
         return;
     }
+    // A kind the framework does not know is kept by its own code, outside these slots.
+    if (IndexFormatFor(path) == nullptr) return;
     try {
-        if (IndexFormatFor(path) == nullptr) throw XBaseError("its kind cannot be maintained here");
         std::unique_ptr<IndexFile> file = xbase::OpenIndexFile(*this, path);
         if (!file) throw XBaseError("it cannot be opened");
         file->SetLockProtocol(LockProtocolValue());

@@ -159,7 +159,7 @@ std::unique_ptr<DBFObject> XBaseDataSet::OpenTableObject(bool shared, bool writa
     if (tableName_.empty()) data::DatabaseError(dsmsg::TableNameMissing);
     if (!HasExtension(tableName_)) tableName_ += ".DBF";
     std::string path = ResolvedDirectory() + tableName_;
-    if (!platform::fileExists(platform::resolveHostPath(platform::expandFullPath(path)))) {
+    if (!platform::fileExists(platform::resolveHostPath(platform::expandPath(path)))) {
         data::DatabaseErrorFmt(dsmsg::CannotFindFile, {platform::expandPath(path)});
     }
     return std::make_unique<DBFObject>(path, *this, shared, writable, encryptionKey_);
@@ -215,10 +215,11 @@ void XBaseDataSet::InternalInitFieldDefs() {
     }
     for (int n = 1; n <= table->FieldCount(); ++n) {
         const FieldDescriptor* field = table->FieldAt(n);
-        data::FieldType type = DataSetFieldType(*field);
+        data::FieldType type = DataSetFieldType(*field, table->Version());
         if (type == data::ftUnknown) continue;
-        data::FieldDef& def = FieldDefs().Add(field->name, type, DataSetFieldSize(*field));
-        def.precision = field->decimals;
+        // Names are stored in the table's code page like its text.
+        data::FieldDef& def = FieldDefs().Add(Translation().FromOem(field->name), type, DataSetFieldSize(*field));
+        def.precision = DataSetFieldPrecision(*field);
         tableFieldNo_.push_back(n);
     }
 }
@@ -546,6 +547,8 @@ bool XBaseDataSet::GetFieldData(const data::Field& field, data::FieldValue& valu
     int n = TableFieldNo(field);
     if (record == nullptr || n == 0) return false;
     EngineRecordScope scope(*handler_, record);
+    if (handler_->FieldIsNull(n)) return false;
+    if (handler_->FieldType(n) == 'Q') return !handler_->GetFieldRaw(n).empty();
     switch (field.DataType()) {
         case data::ftString: {
             std::string text = Translation().FromOem(handler_->GetFieldTextView(n));
@@ -594,6 +597,18 @@ void XBaseDataSet::SetFieldData(data::Field& field, const data::FieldValue& valu
     if (record == nullptr || n == 0) data::DatabaseError(data::msg::NotEditing);
     {
         EngineRecordScope scope(*handler_, record);
+        // A Visual FoxPro column that can hold null takes it; any value clears the flag.
+        if (handler_->SetFieldNull(n, data::IsNullValue(value)) && data::IsNullValue(value)) {
+            SignalFieldChange(field);
+            return;
+        }
+        if (handler_->FieldType(n) == 'Q') {
+            const auto* blob = std::get_if<data::BlobBytes>(&value);
+            const auto* text = std::get_if<std::string>(&value);
+            handler_->PutFieldRaw(n, blob ? blob->bytes : text ? *text : std::string());
+            SignalFieldChange(field);
+            return;
+        }
         switch (field.DataType()) {
             case data::ftString: {
                 const auto* text = std::get_if<std::string>(&value);
@@ -641,6 +656,10 @@ void XBaseDataSet::SetFieldData(data::Field& field, const data::FieldValue& valu
             default: data::DatabaseErrorFmt(data::msg::FieldReadOnly, {field.DisplayLabel()});
         }
     }
+    SignalFieldChange(field);
+}
+
+void XBaseDataSet::SignalFieldChange(data::Field& field) {
     switch (State()) {
         case data::dsCalcFields:
         case data::dsFilter:
@@ -673,7 +692,8 @@ std::string XBaseDataSet::ReadMemoField(const data::Field& field) {
         stored = *pending;
     } else {
         EngineRecordScope scope(*handler_, record);
-        stored = handler_->GetMemo(n);
+        // Varbinary values stand in the record itself.
+        stored = handler_->FieldType(n) == 'Q' ? handler_->GetFieldRaw(n) : handler_->GetMemo(n);
     }
     return field.DataType() == data::ftMemo ? Translation().FromOem(stored) : stored;
 }

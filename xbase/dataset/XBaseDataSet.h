@@ -115,6 +115,8 @@ public:
     // The stored text of a table field of the active record, translated, trailing blanks
     // kept (the field's bytes as they are in the file).
     std::string FieldRawText(const data::Field& field);
+    // The translation between the table's code page and program text in use.
+    TextTranslation Translation() const;
     // Tags of the open index files (none until index files are opened).
     int TagCount() const { return static_cast<int>(indexDefs_.size()); }
     std::string TagName(int ordinal) const;
@@ -182,7 +184,8 @@ private:
     XBaseRecordBuffer* ActiveRow() const;
     // The table's number of the field a dataset field is bound to; 0 for none.
     int TableFieldNo(const data::Field& field) const;
-    TextTranslation Translation() const;
+    // Tells the framework that a field changed (outside the states that take no notice).
+    void SignalFieldChange(data::Field& field);
     void MoveTo(std::int32_t code);
     void ChangeDeletionFlag(bool deleted);
     // Writes the memos assigned to the row in `record` and stores their block numbers.

@@ -17,7 +17,8 @@ void SetLastEngineFileError(int code) { t_lastFileError = code; }
 
 DiskFile::DiskFile(const std::string& name, bool shared, bool readWrite)
     : fullPath_(platform::expandFullPath(name)),
-      hostPath_(platform::resolveHostPath(fullPath_)),
+      displayPath_(platform::expandPath(name)),
+      hostPath_(platform::resolveHostPath(displayPath_)),
       shared_(shared),
       readWrite_(readWrite) {
     exists_ = platform::fileExists(hostPath_);
@@ -40,7 +41,13 @@ void DiskFile::Fail(int code, int subcode) {
 void DiskFile::ReportError(int code, int subcode) {
     lastError_ = code;
     SetLastEngineFileError(code);
-    ReportEngineError(code, subcode, fullPath_);
+    ReportEngineError(code, subcode, displayPath_);
+}
+
+void DiskFile::ReportError(int code, int subcode, const std::string& detail) {
+    lastError_ = code;
+    SetLastEngineFileError(code);
+    ReportEngineError(code, subcode, displayPath_ + detail);
 }
 
 void DiskFile::ReportStatus(int subcode) {
@@ -49,7 +56,7 @@ void DiskFile::ReportStatus(int subcode) {
 
 void DiskFile::DiskOpen() {
     // The drive mapping may have changed since construction: find the file again.
-    hostPath_ = platform::resolveHostPath(fullPath_);
+    hostPath_ = platform::resolveHostPath(displayPath_);
     int rc = os_.open(hostPath_, readWrite_, shared_);
     if (rc != 0) {
         Fail(rc, sub::DiskOpen);
@@ -63,7 +70,7 @@ void DiskFile::DiskOpen() {
 }
 
 void DiskFile::DiskCreate() {
-    hostPath_ = platform::resolveHostPath(fullPath_);
+    hostPath_ = platform::resolveHostPath(displayPath_);
     int rc = platform::OsFile::create(hostPath_);
     if (rc != 0) {
         Fail(rc, sub::DiskCreate);
@@ -151,13 +158,15 @@ void DiskFile::DiskFlush() {
 bool DiskFile::DiskRename(const std::string& newName) {
     DiskClose();
     std::string newFull = platform::expandFullPath(newName);
-    std::string newHost = platform::resolveHostPath(newFull);
+    std::string newDisplay = platform::expandPath(newName);
+    std::string newHost = platform::resolveHostPath(newDisplay);
     int rc = platform::renameFile(hostPath_, newHost);
     if (rc != 0) {
         Fail(rc, sub::DiskRename);
         return false;
     }
     fullPath_ = newFull;
+    displayPath_ = newDisplay;
     hostPath_ = newHost;
     DiskOpen();
     return true;

@@ -21,8 +21,10 @@ void SetLastEngineFileError(int code);
 
 class DiskFile {
 public:
-    // `name` is a Windows-style or host path; it is expanded to a full path in upper case.
-    // The file is not opened.
+    // `name` is a Windows-style or host path; it is expanded to a full path, kept in upper
+    // case for comparisons (FullPath) and in the case given for finding the file and for
+    // messages (DisplayPath): a file whose name matches exactly wins over one that matches
+    // only without regard to case. The file is not opened.
     DiskFile(const std::string& name, bool shared, bool readWrite);
     virtual ~DiskFile();
     DiskFile(const DiskFile&) = delete;
@@ -30,8 +32,10 @@ public:
 
     virtual bool DiskClose();
     // Records `code` as last error and passes the report to the engine's error routine
-    // with the file's full path as text.
+    // with the file's path, as given, as text.
     virtual void ReportError(int code, int subcode);
+    // The same with `detail` after the path.
+    void ReportError(int code, int subcode, const std::string& detail);
     virtual std::uint64_t DiskSize();
     virtual void DiskFlush();
     // Locks the whole file (offset 0, length 0x7FFFFFFF) when the file is shared.
@@ -50,6 +54,8 @@ public:
     virtual void DiskWrite(std::uint64_t offset, const void* buffer, std::size_t count);
 
     const std::string& FullPath() const { return fullPath_; }
+    // The full path in the case the caller gave it.
+    const std::string& DisplayPath() const { return displayPath_; }
     const std::string& HostPath() const { return hostPath_; }
     bool IsClosed() const { return closed_; }
     bool Existed() const { return exists_; }
@@ -82,6 +88,7 @@ private:
     void Fail(int code, int subcode);
 
     std::string fullPath_;
+    std::string displayPath_;
     std::string hostPath_;
     platform::OsFile os_;
     bool closed_ = true;

@@ -40,6 +40,7 @@ constexpr int AccessDenied = 5;
 constexpr int SharingViolation = 32;
 constexpr int LockViolation = 33;
 constexpr int ShortRead = 221;
+constexpr int NotRegularFile = 1920;  // a pipe, device or directory where a file should be
 constexpr int HeaderInvalid = 1001;
 constexpr int BeyondEof = 1002;
 constexpr int FieldNameInvalid = 1003;
@@ -91,8 +92,9 @@ const std::string_view* EngineErrorText(int code);
 std::string EncryptionMessage(int code, std::string_view fullPath);
 [[noreturn]] void RaiseEncryptionError(int code, std::string_view fullPath);
 
-// The message for a report: "<list text> - <text>" for listed codes, else
-// "XBase Error <code>[, SubCode <sub>].\r[ <text>><sub>]".
+// The message for a report: "<list text> - <text>" for listed codes; "File is shorter
+// than its header says - <text>" for 221 and "<text> is not a regular file" for 1920;
+// else "XBase Error <code>[, SubCode <sub>].\r[ <text>><sub>]".
 std::string ComposeEngineMessage(int code, int subcode, std::string_view text);
 
 // Builds the message and throws XBaseError; never returns.

@@ -15,6 +15,8 @@ MemoKind MemoKindFor(std::uint8_t version, std::uint8_t tableFlags, bool hasMemo
         case version::FoxProMemo:
             return MemoKind::FoxPro;
         case version::VisualFox:
+        case version::VisualFoxAutoIncrement:
+        case version::VisualFoxVarchar:
             return (tableFlags & 0x02) != 0 || hasMemoFields ? MemoKind::FoxPro : MemoKind::None;
         default:
             return MemoKind::None;
@@ -23,7 +25,7 @@ MemoKind MemoKindFor(std::uint8_t version, std::uint8_t tableFlags, bool hasMemo
 
 bool IsMemoFieldType(char type, std::uint8_t version) {
     if (type == 'M' || type == 'G') return true;
-    return type == 'B' && version != version::VisualFox;
+    return type == 'B' && !IsVisualFoxVersion(version);
 }
 
 std::unique_ptr<MemoFile> OpenMemoFile(MemoKind kind, const MemoOptions& options, DbfFile* owner) {
@@ -47,7 +49,7 @@ std::unique_ptr<MemoFile> OpenMemoFile(DbfFile& table) {
     }
     MemoKind kind = MemoKindFor(table.Version(), table.TableFlags(), hasMemoFields);
     MemoOptions options;
-    options.tableName = table.FullPath();
+    options.tableName = table.DisplayPath();
     options.tableVersion = table.Version();
     options.shared = table.IsShared();
     options.readWrite = table.IsReadWrite();

@@ -53,11 +53,18 @@ class WriteLockHold {
 }  // namespace
 
 std::string MemoFile::MemoFileName(const std::string& tableName, std::string_view extension) {
-    std::string name = platform::upperAscii(Trim(tableName));
+    std::string name = Trim(tableName);
     std::size_t base = BaseNameStart(name);
     std::size_t dot = name.find_last_of('.');
-    if (dot != std::string::npos && dot >= base) name.erase(dot);
-    name += extension;
+    // The extension follows the table's: "goods.dbf" has "goods.dbt", "GOODS.DBF"
+    // "GOODS.DBT"; a file in another case is still found.
+    bool lower = false;
+    if (dot != std::string::npos && dot >= base) {
+        for (std::size_t i = dot + 1; i < name.size(); ++i)
+            if (name[i] >= 'a' && name[i] <= 'z') lower = true;
+        name.erase(dot);
+    }
+    for (char c : extension) name += lower && c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
     return name;
 }
 
@@ -85,7 +92,7 @@ void MemoFile::ReportError(int code, int subcode) {
     SetLastError(code);
     SetLastEngineFileError(code);
     if (owner_ != nullptr) owner_->SetLastError(code);
-    ReportEngineError(code, subcode, FullPath());
+    ReportEngineError(code, subcode, DisplayPath());
 }
 
 bool MemoFile::Refuse(int subcode) {
@@ -105,6 +112,8 @@ bool MemoFile::TakeBlockSize(std::uint32_t size) {
 std::uint32_t MemoFile::FirstDataBlock() const {
     return static_cast<std::uint32_t>(CeilDiv(kHeaderArea, static_cast<std::uint64_t>(blockSize_)));
 }
+
+std::uint64_t MemoFile::HighestNewBlock() { return std::max<std::uint64_t>(BlocksInFile(), FirstDataBlock()); }
 
 std::uint64_t MemoFile::BlocksInFile() {
     return CeilDiv(DiskSize(), static_cast<std::uint64_t>(blockSize_));
@@ -175,7 +184,7 @@ bool MemoFile::CheckText(std::string_view text) {
 
 void MemoFile::RaiseTooLarge(const std::string& why) {
     SetLastError(err::MemoFormat);
-    throw XBaseError(why + " - " + FullPath(), err::MemoFormat, memoinfo::TooLarge);
+    throw XBaseError(why + " - " + DisplayPath(), err::MemoFormat, memoinfo::TooLarge);
 }
 
 // ---------------------------------------------------------------- lengths and reading

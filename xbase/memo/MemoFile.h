@@ -73,6 +73,9 @@ class MemoFile : public DiskFile {
     std::int32_t WriteMemo(std::string_view text, std::int32_t& block);
     // Text length of the memo that starts at `block` (0 for block 0).
     std::uint32_t MemoSize(std::int32_t block);
+    // The highest block number at which a memo written now can start (the end of the
+    // file, or the first block after the header): what the record must be able to hold.
+    std::uint64_t HighestNewBlock();
 
     // Takes the table's lock protocol (ordinals 4 and above keep the previous offsets).
     void SetLockProtocol(int protocol);
@@ -95,7 +98,8 @@ class MemoFile : public DiskFile {
     // How often and how far apart the write lock is asked for (100 times, 50 ms).
     void SetWriteLockRetries(int attempts, int pauseMs);
 
-    // The memo file name of a table: trimmed, upper case, extension replaced.
+    // The memo file name of a table: trimmed, extension replaced (in the case of the
+    // table's own extension).
     static std::string MemoFileName(const std::string& tableName, std::string_view extension);
 
   protected:

@@ -37,13 +37,13 @@ void PutLe32(std::uint8_t* p, std::uint32_t v) {
     p[3] = static_cast<std::uint8_t>(v >> 24);
 }
 
-// Trims the name, makes it upper case and gives it ".DBF" when it has no extension.
+// Trims the name and gives it ".DBF" when it has no extension; its case is kept, so that
+// the file whose name matches exactly is found first.
 std::string TableFileName(const std::string& name) {
     std::size_t first = name.find_first_not_of(" \t");
     std::size_t last = name.find_last_not_of(" \t");
     std::string trimmed =
         first == std::string::npos ? std::string() : name.substr(first, last - first + 1);
-    trimmed = platform::upperAscii(trimmed);
     std::size_t slash = trimmed.find_last_of("\\/:");
     std::size_t dot = trimmed.find_last_of('.');
     if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) {
@@ -53,9 +53,17 @@ std::string TableFileName(const std::string& name) {
 }
 
 bool KnownVersion(std::uint8_t v) {
-    return v == version::DBase3 || v == version::VisualFox || v == version::DBase3Memo ||
+    return v == version::DBase3 || IsVisualFoxVersion(v) || v == version::DBase3Memo ||
            v == version::DBase4Memo || v == version::FoxProMemo;
 }
+
+constexpr std::uint8_t kDescriptorEnd = 0x0D;
+constexpr int kDescriptorSize = 32;
+// Visual FoxPro descriptor bytes: column flags, autoincrement next value and step.
+constexpr int kColumnFlags = 18;
+constexpr int kAutoIncrementNext = 19;
+constexpr int kAutoIncrementStep = 23;
+constexpr char kNullFlagsType = '0';
 
 }  // namespace
 
@@ -91,7 +99,9 @@ void DbfFile::Open(const std::string& key) {
     }
     version_ = header_[0];
     if (!KnownVersion(version_)) {
-        ReportError(err::HeaderInvalid, sub::TableOpen);
+        char text[96];
+        std::snprintf(text, sizeof text, " (version byte 0x%02X is no table family this engine reads)", version_);
+        ReportError(err::HeaderInvalid, sub::TableOpen, text);
         return;
     }
     headerLength_ = Le16(header_.data() + 8);
@@ -99,32 +109,43 @@ void DbfFile::Open(const std::string& key) {
     tableFlags_ = header_[28] & 0x07;
     changeStamp_ = Le32(header_.data() + 16);
     encrypted_ = header_[15] != 0;
-    if (encrypted_ && key.empty()) RaiseEncryptionError(err::NoPasswordForEncrypted, FullPath());
-    if (!encrypted_ && !key.empty()) RaiseEncryptionError(err::PasswordForPlainFile, FullPath());
+    if (encrypted_ && key.empty()) RaiseEncryptionError(err::NoPasswordForEncrypted, DisplayPath());
+    if (!encrypted_ && !key.empty()) RaiseEncryptionError(err::PasswordForPlainFile, DisplayPath());
     // No cipher is offered: an enciphered table cannot be read with any password.
-    if (encrypted_) RaiseEncryptionError(err::InvalidPassword, FullPath());
+    if (encrypted_) RaiseEncryptionError(err::InvalidPassword, DisplayPath());
     hasMemo_ = version_ == version::DBase3Memo || version_ == version::DBase4Memo ||
                version_ == version::FoxProMemo ||
-               (version_ == version::VisualFox && (tableFlags_ & 0x02) != 0);
+               (IsVisualFoxVersion(version_) && (tableFlags_ & 0x02) != 0);
 
-    int tail = version_ == version::VisualFox ? kFoxBacklink : kPlainHeaderTail;
-    int areaBytes = headerLength_ - tail;
-    int fieldCount = areaBytes > 0 ? areaBytes / 32 : 0;
-    if (recordLength_ == 0 || fieldCount == 0 || fieldCount > kMaxFields) {
+    // The descriptors end at the terminator byte; the header length only bounds them (some
+    // writers leave room for a container link in every table). Without a terminator the
+    // header length alone counts them.
+    int tail = IsVisualFoxVersion(version_) ? kFoxBacklink : kPlainHeaderTail;
+    int maxCount = headerLength_ > kPlainHeaderTail ? (headerLength_ - kPlainHeaderTail) / kDescriptorSize : 0;
+    int fieldCount = headerLength_ > tail ? (headerLength_ - tail) / kDescriptorSize : 0;
+    if (recordLength_ == 0 || maxCount == 0 || maxCount > kMaxFields) {
         ReportError(err::HeaderInvalid, sub::TableOpen);
         return;
     }
     std::uint64_t size = DiskFile::DiskSize();
-    if (size < static_cast<std::uint64_t>(headerLength_)) {
-        ReportError(kShortRead, sub::TableOpen);
-        return;
-    }
-    std::vector<std::uint8_t> area(static_cast<std::size_t>(fieldCount) * 32);
-    got = DiskFile::DiskRead(32, area.data(), area.size());
+    std::vector<std::uint8_t> area(static_cast<std::size_t>(maxCount) * kDescriptorSize);
+    got = size < static_cast<std::uint64_t>(headerLength_) ? 0 : DiskFile::DiskRead(32, area.data(), area.size());
     if (got < area.size()) {
         ReportError(kShortRead, sub::TableOpen);
         return;
     }
+    if (fieldCount <= 0) fieldCount = maxCount;  // a Visual FoxPro table without the link
+    for (int i = 0; i < maxCount; ++i) {
+        if (area[static_cast<std::size_t>(i) * kDescriptorSize] == kDescriptorEnd) {
+            fieldCount = i;
+            break;
+        }
+    }
+    if (fieldCount == 0) {
+        ReportError(err::HeaderInvalid, sub::TableOpen);
+        return;
+    }
+    area.resize(static_cast<std::size_t>(fieldCount) * kDescriptorSize);
     ParseDescriptors(area);
     if (fields_.empty()) return;
 
@@ -134,8 +155,7 @@ void DbfFile::Open(const std::string& key) {
     oldRecord_.assign(recordLength_, kLiveFlag);
     scratch_.assign(static_cast<std::size_t>(recordLength_) + 1, kLiveFlag);
 
-    std::int64_t count = (static_cast<std::int64_t>(size) - headerLength_) / recordLength_;
-    count_ = static_cast<std::int32_t>(std::min(count, kMaxRecordCount));
+    count_ = CountRecords(Le32(header_.data() + 4), size);
     current_ = 0;
     eof_ = false;
     bof_ = true;
@@ -173,7 +193,51 @@ void DbfFile::ParseDescriptors(const std::vector<std::uint8_t>& area) {
         f.raw[27] = static_cast<std::uint8_t>(f.number >> 8);
         offset += f.length;
     }
+    if (IsVisualFoxVersion(version_)) AssignNullFlagBits(fields);
     fields_ = std::move(fields);
+}
+
+void DbfFile::AssignNullFlagBits(std::vector<FieldDescriptor>& fields) const {
+    // The _NullFlags column holds one bit per nullable column and one per varchar or
+    // varbinary column, in column order (a column that is both takes its null bit first).
+    const FieldDescriptor* nullFlags = nullptr;
+    for (const FieldDescriptor& f : fields)
+        if (f.type == kNullFlagsType) nullFlags = &f;
+    int bit = 0;
+    for (FieldDescriptor& f : fields) {
+        f.flags = f.raw[kColumnFlags];
+        if (nullFlags == nullptr || &f == nullFlags) continue;
+        f.nullFlagsOffset = nullFlags->offset;
+        if ((f.flags & 0x02) != 0) f.nullBit = bit++;
+        if (f.type == 'V' || f.type == 'Q') f.lengthBit = bit++;
+        // Bits beyond the column's width mean nothing.
+        if (f.nullBit >= nullFlags->length * 8) f.nullBit = -1;
+        if (f.lengthBit >= nullFlags->length * 8) f.lengthBit = -1;
+    }
+}
+
+std::int32_t DbfFile::CountRecords(std::uint32_t headerCount, std::uint64_t size) {
+    // Whole records in the file; the header's count is where they certainly end. Past it
+    // only what begins with a deletion flag counts: another program's appends whose header
+    // rewrite is still to come do, junk or padding after the end mark does not.
+    if (size <= static_cast<std::uint64_t>(headerLength_)) return 0;
+    const std::int64_t whole = std::min<std::int64_t>(
+        static_cast<std::int64_t>((size - headerLength_) / recordLength_), kMaxRecordCount);
+    std::int64_t count = std::min<std::int64_t>(headerCount, whole);
+    std::vector<std::uint8_t> chunk;
+    while (count < whole) {
+        const std::int64_t batch = std::min<std::int64_t>(whole - count, std::max<std::int64_t>(1, kPendingLimit / recordLength_));
+        chunk.resize(static_cast<std::size_t>(batch) * recordLength_);
+        const std::size_t got = DiskFile::DiskRead(RecordOffset(static_cast<std::int32_t>(count + 1)), chunk.data(), chunk.size());
+        std::int64_t i = 0;
+        for (; i < batch && static_cast<std::size_t>((i + 1) * recordLength_) <= got; ++i) {
+            const std::uint8_t flag = chunk[static_cast<std::size_t>(i * recordLength_)];
+            if (flag != kLiveFlag && flag != kDeletedFlag) break;
+        }
+        count += i;
+        if (i < batch) break;
+    }
+    return static_cast<std::int32_t>(count);
 }
 
 // ---------------------------------------------------------------- header
@@ -191,12 +255,7 @@ void DbfFile::RefreshHeader() {
         return;
     }
     header_ = image;
-    std::uint64_t size = DiskSize();
-    std::int64_t count = 0;
-    if (size > static_cast<std::uint64_t>(headerLength_)) {
-        count = static_cast<std::int64_t>((size - headerLength_) / recordLength_);
-    }
-    std::int32_t newCount = static_cast<std::int32_t>(std::min(count, kMaxRecordCount));
+    std::int32_t newCount = CountRecords(Le32(header_.data() + 4), DiskSize());
     std::uint32_t stamp = Le32(header_.data() + 16);
     changedByOthers_ = newCount != count_ || stamp != changeStamp_;
     count_ = newCount;
@@ -394,6 +453,26 @@ void DbfFile::WriteAppendedRecord() {
     }
 }
 
+void DbfFile::TakeAutoIncrementValues() {
+    if (!IsVisualFoxVersion(version_)) return;
+    for (FieldDescriptor& f : fields_) {
+        if (!f.AutoIncrement() || f.type != 'I' || f.length < 4) continue;
+        // Read from the file: another program may have appended since the table was opened.
+        const std::uint64_t at = 32 + static_cast<std::uint64_t>(f.number - 1) * kDescriptorSize + kAutoIncrementNext;
+        std::uint8_t counter[5];
+        if (DiskFile::DiskRead(at, counter, sizeof counter) < sizeof counter) {
+            ReportError(kShortRead, sub::DiskWrite);
+            return;
+        }
+        const std::uint32_t value = Le32(counter);
+        const std::uint8_t step = counter[kAutoIncrementStep - kAutoIncrementNext];
+        PutLe32(record_ + f.offset, value);
+        PutLe32(counter, value + step);
+        DiskFile::DiskWrite(at, counter, 4);
+        std::memcpy(f.raw.data() + kAutoIncrementNext, counter, 4);
+    }
+}
+
 bool DbfFile::AcquireAppendLock() {
     for (int attempt = 1;; ++attempt) {
         if (AppendLock()) return true;
@@ -428,6 +507,7 @@ bool DbfFile::AppendRecord() {
         ++count_;
         current_ = count_;
         counted = true;
+        TakeAutoIncrementValues();
         WriteAppendedRecord();
         if (!BatchesAppends()) WriteHeader();
     } catch (...) {

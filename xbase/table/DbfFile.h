@@ -180,6 +180,13 @@ protected:
 private:
     void Open(const std::string& key);
     void ParseDescriptors(const std::vector<std::uint8_t>& area);
+    // Visual FoxPro: which _NullFlags bit belongs to which column.
+    void AssignNullFlagBits(std::vector<FieldDescriptor>& fields) const;
+    // The records of a file of `size` bytes whose header counts `headerCount`.
+    std::int32_t CountRecords(std::uint32_t headerCount, std::uint64_t size);
+    // Gives the autoincrement columns of the record being appended their next values and
+    // moves the counters in the file's descriptors on (under the append lock).
+    void TakeAutoIncrementValues();
     void RewriteHeader();
     bool AcquireAppendLock();
     void WriteAppendedRecord();

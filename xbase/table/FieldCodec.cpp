@@ -34,7 +34,19 @@ std::size_t fieldLength(const FieldDescriptor& field) {
 }
 
 // The stored text up to the first NUL.
+bool isVariableLength(const FieldDescriptor& field) { return field.type == 'V' || field.type == 'Q'; }
+
+// A varchar or varbinary value: the whole field, or, when its _NullFlags bit says it is
+// shorter, as many bytes as its last byte gives.
+std::string_view variableView(const FieldDescriptor& field, const std::uint8_t* record) {
+    const char* p = fieldBytes(field, record);
+    const std::size_t length = fieldLength(field);
+    if (length == 0 || !field.IsShort(record)) return {p, length};
+    return {p, std::min<std::size_t>(static_cast<std::uint8_t>(p[length - 1]), length - 1)};
+}
+
 std::string_view rawView(const FieldDescriptor& field, const std::uint8_t* record) {
+    if (isVariableLength(field)) return variableView(field, record);
     const char* p = fieldBytes(field, record);
     const std::size_t length = fieldLength(field);
     const void* nul = std::memchr(p, 0, length);
@@ -251,7 +263,7 @@ std::size_t fixedText(double value, int decimals, char* buf) {
 [[gnu::noinline]] void memoMark(const FieldDescriptor& field, const std::uint8_t* record, const TableContext& table,
               std::string_view text, std::string& out) {
     bool present;
-    if (table.version == version::VisualFox)
+    if (IsVisualFoxVersion(table.version))
         present = GetNumber(field, record, table) > 0.1;
     else
         present = trimLeadingSpaces(text) > std::string_view("0");
@@ -332,12 +344,21 @@ double getBinaryNumber(const FieldDescriptor& field, const std::uint8_t* record)
 }  // namespace
 
 bool IsBinary(char type, std::uint8_t version) {
-    if (version != version::VisualFox) return false;
+    if (!IsVisualFoxVersion(version)) return false;
     switch (type) {
         case 'B': case 'G': case 'I': case 'M': case 'T': case 'Y': return true;
         default: return false;
     }
 }
+
+bool IsNull(const FieldDescriptor& field, const std::uint8_t* record, const TableContext& table) {
+    if (field.IsNull(record)) return true;
+    if (field.type != 'T' || !IsBinary(field.type, table.version)) return false;
+    const auto day = static_cast<std::uint32_t>(loadLE(record + field.offset, 4, fieldLength(field)));
+    return day == 0 || day == kFourSpaces;
+}
+
+void SetNull(const FieldDescriptor& field, std::uint8_t* record, bool null) { field.SetBit(record, field.nullBit, null); }
 
 void GetRaw(const FieldDescriptor& field, const std::uint8_t* record, std::string& out) {
     setText(out, rawView(field, record));
@@ -350,6 +371,16 @@ std::string GetRaw(const FieldDescriptor& field, const std::uint8_t* record) {
 bool PutRaw(const FieldDescriptor& field, std::uint8_t* record, std::string_view text) {
     std::uint8_t* p = record + field.offset;
     const std::size_t length = fieldLength(field);
+    if (isVariableLength(field) && field.lengthBit >= 0 && length > 0) {
+        // Shorter than the field: the length goes into the last byte and the bit says so.
+        const bool isShort = text.size() < length;
+        const std::size_t n = std::min(length, text.size());
+        std::memset(p, field.type == 'V' ? ' ' : 0, length);
+        if (n > 0) std::memcpy(p, text.data(), n);
+        if (isShort) p[length - 1] = static_cast<std::uint8_t>(n);
+        field.SetBit(record, field.lengthBit, isShort);
+        return true;
+    }
     std::memset(p, ' ', length);
     const std::size_t n = std::min(length, text.size());
     const bool leftAligned = field.type == 'C' || field.type == 'D' || field.type == 'L';
@@ -370,6 +401,8 @@ std::string_view TextView(const FieldDescriptor& field, const std::uint8_t* reco
             return scratch;
         }
         case 'L': return text.size() == 1 && isTrueLetter(text[0]) ? "T" : "F";
+        case 'V':
+        case 'Q': return variableView(field, record);
         case 'M':
         case 'B':
         case 'G': memoMark(field, record, table, text, scratch); return scratch;
@@ -443,7 +476,7 @@ bool PutNumber(const FieldDescriptor& field, std::uint8_t* record, const TableCo
     bool allowed;
     switch (field.type) {
         case 'B': case 'F': case 'G': case 'M': case 'N': allowed = true; break;
-        case 'I': case 'T': case 'Y': allowed = table.version == version::VisualFox; break;
+        case 'I': case 'T': case 'Y': allowed = IsVisualFoxVersion(table.version); break;
         default: allowed = false; break;
     }
     if (!allowed) {
@@ -521,9 +554,15 @@ bool CheckFieldType(const FieldDescriptor& field, char wanted, std::string_view 
 void BlankRecord(std::uint8_t* record, std::size_t recordLength,
                  std::span<const FieldDescriptor> fields, const TableContext& table) {
     std::memset(record, ' ', recordLength);
-    for (const FieldDescriptor& field : fields)
+    for (const FieldDescriptor& field : fields) {
         if (field.type == 'N' || field.type == 'F' || IsBinary(field.type, table.version))
             PutNumber(field, record, table, 0.0);
+        // Visual FoxPro's null flags start clear; varchar and varbinary values empty.
+        if (field.type == '0' && IsVisualFoxVersion(table.version))
+            std::memset(record + field.offset, 0, fieldLength(field));
+    }
+    for (const FieldDescriptor& field : fields)
+        if (isVariableLength(field)) PutRaw(field, record, std::string_view());
 }
 
 std::vector<std::string> SplitFieldList(std::string_view fieldList) {

@@ -38,6 +38,13 @@ namespace FieldCodec {
 // True for the fields stored in binary: types B, G, I, M, T and Y of version 0x30 tables.
 bool IsBinary(char type, std::uint8_t version);
 
+// Whether the field holds no value at all: its Visual FoxPro null flag is set, or it is a
+// binary date-time without a day (eight zero bytes, as FoxPro writes a blank one, or
+// spaces).
+bool IsNull(const FieldDescriptor& field, const std::uint8_t* record, const TableContext& table);
+// Sets or clears the field's null flag (nothing for a field that has none).
+void SetNull(const FieldDescriptor& field, std::uint8_t* record, bool null);
+
 // GetFieldRaw: the stored bytes, stopping early at the first NUL; no trimming.
 void GetRaw(const FieldDescriptor& field, const std::uint8_t* record, std::string& out);
 std::string GetRaw(const FieldDescriptor& field, const std::uint8_t* record);

@@ -64,7 +64,7 @@ int ScanUntilStopped(const std::string& path, const std::string& stopFile) {
 
 TEST(ConcurrencyTest, FourProcessesAppendingWhileOneReadsKeepEveryRecord) {
     TempDir dir;
-    TableSpec layout;
+    TableShape layout;
     layout.fields = {{"ID", 'C', 10, 0}, {"COPY", 'C', 10, 0}, {"N", 'N', 6, 0}};
     std::string path = dir.file("shared.dbf");
     WriteFile(path, BuildTable(layout));

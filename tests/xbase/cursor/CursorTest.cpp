@@ -16,7 +16,7 @@ class CursorTest : public ::testing::Test {
 protected:
     // Records A..E; the names starting with '*' are stored deleted.
     std::string Write(const std::vector<std::string>& names) {
-        TableSpec layout = SimpleSpec({});
+        TableShape layout = SimpleShape({});
         layout.recordsHaveFlag = true;
         for (const std::string& n : names) {
             bool deleted = !n.empty() && n[0] == '*';
@@ -162,7 +162,7 @@ TEST_F(CursorTest, ReadAheadScanSeesTheSameRecordsAndItsOwnWrites) {
 }
 
 TEST_F(CursorTest, ReadAheadWindowHoldsAtLeastOneRecord) {
-    TableSpec layout;
+    TableShape layout;
     layout.fields = {{"BIG", 'C', 40000, 0}};
     layout.records = {"x", "y"};
     WriteFile(dir.file("big.dbf"), BuildTable(layout));

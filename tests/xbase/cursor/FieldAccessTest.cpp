@@ -19,7 +19,7 @@ namespace {
 class FieldAccessTest : public ::testing::Test {
 protected:
     FieldAccessTest() {
-        WriteFile(dir.file("t.dbf"), BuildTable(SimpleSpec({"ALPHA", "BETA"})));
+        WriteFile(dir.file("t.dbf"), BuildTable(SimpleShape({"ALPHA", "BETA"})));
         table = std::make_unique<DbfHandler>(dir.file("t.dbf"), true, true);
         table->GoTo(1);
     }
@@ -43,7 +43,7 @@ TEST_F(FieldAccessTest, UnknownNameIsError1003WithPathAndName) {
         EXPECT_EQ(e.code(), 1003);
         EXPECT_EQ(e.subcode(), 1298);
         EXPECT_EQ(std::string(e.what()), "dBase field name is invalid - " +
-                                             platform::upperAscii(dir.file("t.dbf")) + "->nope");
+                                             dir.file("t.dbf") + "->nope");
     }
     EXPECT_THROW(table->LookupField("A_VERY_LONG_NAME"), XBaseError);
 }
@@ -116,7 +116,7 @@ TEST_F(FieldAccessTest, RecordImageIsBuiltInTheCallersBufferOnly) {
 // reused across fields of different types never keeps a former field's display.
 TEST(FieldTextViewTest, ViewsMatchTheCopyingReadForEveryType) {
     TempDir dir;
-    TableSpec layout;
+    TableShape layout;
     layout.fields = {{"NAME", 'C', 8}, {"AMT", 'N', 8, 2}, {"DAY", 'D', 8}, {"OK", 'L', 1}, {"NOTE", 'M', 10}};
     layout.records = {"AB      " + Pad("", 8) + "20070315" + "T" + "         1",
                       "        " + Pad("", 6) + "12" + "        " + "?" + "          "};

@@ -55,7 +55,7 @@ class LockTest : public ::testing::Test {
 protected:
     LockTest() {
         path = dir.file("t.dbf");
-        WriteFile(path, BuildTable(SimpleSpec({"A", "B", "C"})));
+        WriteFile(path, BuildTable(SimpleShape({"A", "B", "C"})));
     }
     TempDir dir;
     std::string path;
@@ -231,7 +231,7 @@ TEST_F(LockTest, ExclusiveAndSharedOpensExcludeEachOther) {
 TEST(RecordLockSet, IsHeldWholeOrNotAtAllAndItsRecordsDeleteWithoutAnotherLock) {
     TempDir dir;
     const std::string path = dir.file("t.dbf");
-    WriteFile(path, BuildTable(SimpleSpec({"A", "B", "C"})));
+    WriteFile(path, BuildTable(SimpleShape({"A", "B", "C"})));
     const std::uint64_t first = 0x40000000u + 129, record = 20;
     const std::vector<std::uint64_t> bytes = {first, first + record, first + 2 * record};
     DbfHandler table(path, true, true);

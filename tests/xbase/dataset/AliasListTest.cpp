@@ -11,7 +11,7 @@
 
 namespace {
 
-using datasettest::NamesSpec;
+using datasettest::NamesShape;
 using xbase::AliasList;
 using Lines = std::vector<std::string>;
 
@@ -65,7 +65,7 @@ TEST(AliasList, EmptyNameResolvesToNoDirectory) {
 
 TEST(AliasDataSet, TaxDirectorySpellingsOpenTheSameTable) {
     tabletest::WriteFile(datasettest::TaxDirectory() + "/FA_PIAO.dbf",
-                         tabletest::BuildTable(NamesSpec({"inv"})));
+                         tabletest::BuildTable(NamesShape({"inv"})));
     std::size_t before = AliasList::Global().Lines().size();
     for (const char* name : {"c:\\tax", "c:\\tax\\", "C:\\TAX"}) {
         xbase::XBaseDataSet dataSet;
@@ -84,7 +84,7 @@ TEST(AliasDataSet, TaxDirectorySpellingsOpenTheSameTable) {
 
 TEST(AliasDataSet, AliasFromTheConfigurationWorksInAnyCase) {
     tabletest::WriteFile(datasettest::TaxDirectory() + "/KE_HU.DBF",
-                         tabletest::BuildTable(NamesSpec({"cust"})));
+                         tabletest::BuildTable(NamesShape({"cust"})));
     for (const char* name : {"taxdata", "TaxData", "TAXDATA"}) {
         xbase::XBaseDataSet dataSet;
         dataSet.SetDatabaseName(name);
@@ -96,7 +96,7 @@ TEST(AliasDataSet, AliasFromTheConfigurationWorksInAnyCase) {
 }
 
 TEST(AliasDataSet, DatabaseNameOfAnOpenDataSetIsRefusedButTheNameIsRegistered) {
-    datasettest::TableDir table("T.DBF", NamesSpec({"a"}));
+    datasettest::TableDir table("T.DBF", NamesShape({"a"}));
     auto dataSet = table.Open();
     try {
         dataSet->SetDatabaseName("c:\\somewhere\\else");

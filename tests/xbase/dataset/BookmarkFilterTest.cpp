@@ -8,7 +8,7 @@
 
 namespace {
 
-using datasettest::NamesSpec;
+using datasettest::NamesShape;
 using datasettest::TableDir;
 using datasettest::VisibleNames;
 using Names = std::vector<std::string>;
@@ -21,7 +21,7 @@ TEST(Bookmarks, TextIsTheRightAlignedRecordNumberAndANul) {
 }
 
 TEST(Bookmarks, GotoBookmarkReturnsToTheRecord) {
-    TableDir table("T.DBF", NamesSpec({"a", "*b", "c", "d"}));
+    TableDir table("T.DBF", NamesShape({"a", "*b", "c", "d"}));
     auto dataSet = table.Open();
     dataSet->Next();
     data::Bookmark mark = dataSet->GetBookmark();
@@ -36,7 +36,7 @@ TEST(Bookmarks, GotoBookmarkReturnsToTheRecord) {
 }
 
 TEST(Bookmarks, BookmarkBeyondTheTableIsInvalid) {
-    TableDir table("T.DBF", NamesSpec({"a"}));
+    TableDir table("T.DBF", NamesShape({"a"}));
     auto dataSet = table.Open();
     data::Bookmark beyond = xbase::XBaseRecordBuffer::BookmarkFor(9);
     EXPECT_FALSE(dataSet->BookmarkValid(beyond));
@@ -49,7 +49,7 @@ TEST(Bookmarks, BookmarkBeyondTheTableIsInvalid) {
 }
 
 TEST(Filtering, OnFilterRecordHidesRecordsWhileFiltered) {
-    TableDir table("T.DBF", NamesSpec({"ann", "bob", "amy", "*al"}));
+    TableDir table("T.DBF", NamesShape({"ann", "bob", "amy", "*al"}));
     auto dataSet = table.Open();
     dataSet->OnFilterRecord = [](data::DataSet& ds, bool& accept) {
         accept = ds.FieldByName("NAME").AsString()[0] == 'a';
@@ -61,7 +61,7 @@ TEST(Filtering, OnFilterRecordHidesRecordsWhileFiltered) {
 }
 
 TEST(Filtering, FilterExpressionIsRefusedRatherThanIgnored) {
-    TableDir table("T.DBF", NamesSpec({"a"}));
+    TableDir table("T.DBF", NamesShape({"a"}));
     auto dataSet = table.DataSet();
     dataSet->SetFilter("NAME = 'a'");
     dataSet->SetFiltered(true);
@@ -70,7 +70,7 @@ TEST(Filtering, FilterExpressionIsRefusedRatherThanIgnored) {
 }
 
 TEST(Status, DBFObjectPassesProgressToOnStatus) {
-    TableDir table("T.DBF", NamesSpec({"a"}));
+    TableDir table("T.DBF", NamesShape({"a"}));
     auto dataSet = table.Open();
     std::vector<int> seen;
     dataSet->OnStatus = [&](int a, int b, int c) { seen = {a, b, c}; };

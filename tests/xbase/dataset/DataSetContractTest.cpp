@@ -9,7 +9,7 @@
 
 namespace {
 
-using datasettest::NamesSpec;
+using datasettest::NamesShape;
 using datasettest::TableDir;
 using datasettest::VisibleNames;
 using Names = std::vector<std::string>;
@@ -44,7 +44,7 @@ TEST(DataSetOpen, EmptyTableNameFails) {
 }
 
 TEST(DataSetOpen, NameWithoutExtensionGetsDbf) {
-    TableDir table("PEOPLE.DBF", NamesSpec({"ann"}));
+    TableDir table("PEOPLE.DBF", NamesShape({"ann"}));
     xbase::XBaseDataSet dataSet;
     dataSet.SetDatabaseName(table.Path());
     dataSet.SetTableName("people");
@@ -54,7 +54,7 @@ TEST(DataSetOpen, NameWithoutExtensionGetsDbf) {
 }
 
 TEST(DataSetOpen, PropertiesNeedAClosedDataSet) {
-    TableDir table("T.DBF", NamesSpec({"ann"}));
+    TableDir table("T.DBF", NamesShape({"ann"}));
     auto dataSet = table.Open();
     EXPECT_THROW(dataSet->SetTableName("OTHER.DBF"), data::DataError);
     EXPECT_THROW(dataSet->SetEncryptionKey("k"), data::DataError);
@@ -63,7 +63,7 @@ TEST(DataSetOpen, PropertiesNeedAClosedDataSet) {
 }
 
 TEST(DataSetNavigation, VisitsLiveRecordsInRecordOrderAndCountsAll) {
-    TableDir table("T.DBF", NamesSpec({"*gone", "ann", "*x", "*y", "bob", "cid", "*z"}));
+    TableDir table("T.DBF", NamesShape({"*gone", "ann", "*x", "*y", "bob", "cid", "*z"}));
     auto dataSet = table.Open();
     EXPECT_EQ(VisibleNames(*dataSet), (Names{"ann", "bob", "cid"}));
     EXPECT_EQ(dataSet->RecordCount(), 7);
@@ -79,7 +79,7 @@ TEST(DataSetNavigation, VisitsLiveRecordsInRecordOrderAndCountsAll) {
 }
 
 TEST(DataSetNavigation, UseDeletedShowsDeletedRecords) {
-    TableDir table("T.DBF", NamesSpec({"*gone", "ann"}));
+    TableDir table("T.DBF", NamesShape({"*gone", "ann"}));
     auto dataSet = table.DataSet();
     dataSet->SetUseDeleted(true);
     dataSet->Open();
@@ -89,7 +89,7 @@ TEST(DataSetNavigation, UseDeletedShowsDeletedRecords) {
 }
 
 TEST(DataSetNavigation, AllDeletedTableIsEmptyButCounted) {
-    TableDir table("T.DBF", NamesSpec({"*a", "*b"}));
+    TableDir table("T.DBF", NamesShape({"*a", "*b"}));
     auto dataSet = table.Open();
     EXPECT_EQ(dataSet->RecordCount(), 2);
     dataSet->First();
@@ -99,14 +99,14 @@ TEST(DataSetNavigation, AllDeletedTableIsEmptyButCounted) {
 }
 
 TEST(DataSetNavigation, ClosedDataSetRefusesCountAndRecNo) {
-    TableDir table("T.DBF", NamesSpec({"a"}));
+    TableDir table("T.DBF", NamesShape({"a"}));
     auto dataSet = table.DataSet();
     EXPECT_THROW(dataSet->RecordCount(), data::DataError);
     EXPECT_THROW(dataSet->RecNo(), data::DataError);
 }
 
 TEST(DataSetNavigation, ExactCountCountsVisibleRecords) {
-    TableDir table("T.DBF", NamesSpec({"a", "*b", "c"}));
+    TableDir table("T.DBF", NamesShape({"a", "*b", "c"}));
     auto dataSet = table.Open();
     dataSet->SetExactCount(true);
     dataSet->Last();
@@ -115,14 +115,14 @@ TEST(DataSetNavigation, ExactCountCountsVisibleRecords) {
 }
 
 TEST(DataSetNavigation, SetRecNoOnHiddenRecordWalksToNextLive) {
-    TableDir table("T.DBF", NamesSpec({"a", "*b", "c"}));
+    TableDir table("T.DBF", NamesShape({"a", "*b", "c"}));
     auto dataSet = table.Open();
     dataSet->SetRecNo(2);
     EXPECT_EQ(dataSet->RecNo(), 3);
 }
 
 TEST(DataSetFieldText, TrimsTrailingBlanksAndBlankIsNull) {
-    TableDir table("T.DBF", NamesSpec({" lead  ", ""}));
+    TableDir table("T.DBF", NamesShape({" lead  ", ""}));
     auto dataSet = table.Open();
     EXPECT_EQ(dataSet->FieldByName("NAME").AsString(), " lead");
     dataSet->Next();
@@ -131,7 +131,7 @@ TEST(DataSetFieldText, TrimsTrailingBlanksAndBlankIsNull) {
 }
 
 TEST(DataSetEditing, PostWritesTheRecordInPlace) {
-    TableDir table("T.DBF", NamesSpec({"ann", "bob"}));
+    TableDir table("T.DBF", NamesShape({"ann", "bob"}));
     auto dataSet = table.Open();
     dataSet->Next();
     dataSet->Edit();
@@ -141,15 +141,15 @@ TEST(DataSetEditing, PostWritesTheRecordInPlace) {
     EXPECT_EQ(dataSet->RecNo(), 2);
 
     auto bytes = table.Bytes();
-    std::string second(bytes.begin() + tabletest::HeaderLengthOf(NamesSpec({})) + 20,
-                       bytes.begin() + tabletest::HeaderLengthOf(NamesSpec({})) + 40);
+    std::string second(bytes.begin() + tabletest::HeaderLengthOf(NamesShape({})) + 20,
+                       bytes.begin() + tabletest::HeaderLengthOf(NamesShape({})) + 40);
     EXPECT_EQ(second, " robert        7.25T");
     auto again = table.Open();
     EXPECT_EQ(VisibleNames(*again), (Names{"ann", "robert"}));
 }
 
 TEST(DataSetEditing, CancelLeavesTheFileAlone) {
-    TableDir table("T.DBF", NamesSpec({"ann"}));
+    TableDir table("T.DBF", NamesShape({"ann"}));
     auto before = table.Bytes();
     auto dataSet = table.Open();
     dataSet->Edit();
@@ -161,7 +161,7 @@ TEST(DataSetEditing, CancelLeavesTheFileAlone) {
 }
 
 TEST(DataSetEditing, OldValueIsTheRecordBeforeTheEdit) {
-    TableDir table("T.DBF", NamesSpec({"ann"}));
+    TableDir table("T.DBF", NamesShape({"ann"}));
     auto dataSet = table.Open();
     dataSet->Edit();
     dataSet->FieldByName("NAME").SetAsString("zed");
@@ -171,7 +171,7 @@ TEST(DataSetEditing, OldValueIsTheRecordBeforeTheEdit) {
 }
 
 TEST(DataSetEditing, FieldsRefuseValuesOutsideEditOrInsert) {
-    TableDir table("T.DBF", NamesSpec({"ann"}));
+    TableDir table("T.DBF", NamesShape({"ann"}));
     auto dataSet = table.Open();
     try {
         dataSet->FieldByName("NAME").SetAsString("x");
@@ -182,7 +182,7 @@ TEST(DataSetEditing, FieldsRefuseValuesOutsideEditOrInsert) {
 }
 
 TEST(DataSetInsert, InsertInTheMiddlePostsAtTheEnd) {
-    TableDir table("T.DBF", NamesSpec({"ann", "bob", "cid"}));
+    TableDir table("T.DBF", NamesShape({"ann", "bob", "cid"}));
     auto dataSet = table.Open();
     dataSet->Next();
     dataSet->Insert();
@@ -194,20 +194,20 @@ TEST(DataSetInsert, InsertInTheMiddlePostsAtTheEnd) {
 }
 
 TEST(DataSetInsert, AppendWritesABlankRecordWithZeroNumbersAndTheEofMark) {
-    TableDir table("T.DBF", NamesSpec({"ann"}));
+    TableDir table("T.DBF", NamesShape({"ann"}));
     auto dataSet = table.Open();
     dataSet->Append();
     dataSet->FieldByName("NAME").SetAsString("new");
     dataSet->Post();
     auto bytes = table.Bytes();
-    int header = tabletest::HeaderLengthOf(NamesSpec({}));
+    int header = tabletest::HeaderLengthOf(NamesShape({}));
     ASSERT_EQ(bytes.size(), static_cast<std::size_t>(header + 2 * 20 + 1));
     EXPECT_EQ(std::string(bytes.begin() + header + 20, bytes.end()), " new           0.00 \x1a");
     EXPECT_EQ(bytes[4], 2);  // record count in the header
 }
 
 TEST(DataSetInsert, EditOnEmptyDataSetInserts) {
-    TableDir table("T.DBF", NamesSpec({"*x"}));
+    TableDir table("T.DBF", NamesShape({"*x"}));
     auto dataSet = table.Open();
     dataSet->Edit();
     EXPECT_EQ(dataSet->State(), data::dsInsert);
@@ -217,7 +217,7 @@ TEST(DataSetInsert, EditOnEmptyDataSetInserts) {
 }
 
 TEST(DataSetDelete, MovesToNextLiveRecordOrTheLastBeforeOrEmpties) {
-    TableDir table("T.DBF", NamesSpec({"a", "b", "*x", "c"}));
+    TableDir table("T.DBF", NamesShape({"a", "b", "*x", "c"}));
     auto dataSet = table.Open();
     dataSet->Next();  // b
     dataSet->Delete();
@@ -232,7 +232,7 @@ TEST(DataSetDelete, MovesToNextLiveRecordOrTheLastBeforeOrEmpties) {
 }
 
 TEST(DataSetDelete, DeletingFromFirstUntilEofFlagsEveryRecordAndKeepsTheFile) {
-    TableDir table("T.DBF", NamesSpec({"a", "b", "*c", "d", "e"}));
+    TableDir table("T.DBF", NamesShape({"a", "b", "*c", "d", "e"}));
     auto before = table.Bytes();
     auto dataSet = table.Open();
     dataSet->First();
@@ -247,7 +247,7 @@ TEST(DataSetDelete, DeletingFromFirstUntilEofFlagsEveryRecordAndKeepsTheFile) {
 
     auto after = table.Bytes();
     ASSERT_EQ(after.size(), before.size());
-    int header = tabletest::HeaderLengthOf(NamesSpec({}));
+    int header = tabletest::HeaderLengthOf(NamesShape({}));
     for (int r = 0; r < 5; ++r) {
         std::size_t at = static_cast<std::size_t>(header + r * 20);
         EXPECT_EQ(after[at], '*') << "record " << r + 1;
@@ -256,30 +256,30 @@ TEST(DataSetDelete, DeletingFromFirstUntilEofFlagsEveryRecordAndKeepsTheFile) {
 }
 
 TEST(DataSetDelete, RecallClearsTheFlag) {
-    TableDir table("T.DBF", NamesSpec({"*a", "b"}));
+    TableDir table("T.DBF", NamesShape({"*a", "b"}));
     auto dataSet = table.DataSet();
     dataSet->SetUseDeleted(true);
     dataSet->Open();
     dataSet->Recall();
     EXPECT_FALSE(dataSet->RecordDeleted());
     dataSet->Close();
-    EXPECT_EQ(table.Bytes()[tabletest::HeaderLengthOf(NamesSpec({}))], ' ');
+    EXPECT_EQ(table.Bytes()[tabletest::HeaderLengthOf(NamesShape({}))], ' ');
 }
 
 TEST(DataSetDelete, DeleteDuringEditDropsTheUnpostedChanges) {
-    TableDir table("T.DBF", NamesSpec({"a", "b"}));
+    TableDir table("T.DBF", NamesShape({"a", "b"}));
     auto dataSet = table.Open();
     dataSet->Edit();
     dataSet->FieldByName("NAME").SetAsString("changed");
     dataSet->Delete();
     dataSet->Close();
     auto bytes = table.Bytes();
-    int header = tabletest::HeaderLengthOf(NamesSpec({}));
+    int header = tabletest::HeaderLengthOf(NamesShape({}));
     EXPECT_EQ(std::string(bytes.begin() + header, bytes.begin() + header + 11), "*a         ");
 }
 
 TEST(DataSetReadOnly, ReadOnlyDataSetRefusesChanges) {
-    TableDir table("T.DBF", NamesSpec({"a"}));
+    TableDir table("T.DBF", NamesShape({"a"}));
     auto dataSet = table.DataSet();
     dataSet->SetReadOnly(true);
     dataSet->Open();

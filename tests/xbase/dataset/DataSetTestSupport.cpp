@@ -45,7 +45,7 @@ const std::string& DriveCRoot() { return DriveEnvironment::Root(); }
 
 std::string TaxDirectory() { return DriveCRoot() + "/tax"; }
 
-TableDir::TableDir(const std::string& tableName, const tabletest::TableSpec& layout)
+TableDir::TableDir(const std::string& tableName, const tabletest::TableShape& layout)
     : tableName_(tableName) {
     tabletest::WriteFile(TablePath(), tabletest::BuildTable(layout));
 }
@@ -63,8 +63,8 @@ std::unique_ptr<xbase::XBaseDataSet> TableDir::Open() const {
     return dataSet;
 }
 
-tabletest::TableSpec NamesSpec(const std::vector<std::string>& names) {
-    tabletest::TableSpec layout;
+tabletest::TableShape NamesShape(const std::vector<std::string>& names) {
+    tabletest::TableShape layout;
     layout.fields = {{"NAME", 'C', 10, 0}, {"QTY", 'N', 8, 2}, {"FLAG", 'L', 1, 0}};
     layout.recordsHaveFlag = true;
     int qty = 0;

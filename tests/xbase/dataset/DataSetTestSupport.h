@@ -20,7 +20,7 @@ std::string TaxDirectory();
 // A fresh directory with one table written from `layout` as `tableName`.
 class TableDir {
 public:
-    TableDir(const std::string& tableName, const tabletest::TableSpec& layout);
+    TableDir(const std::string& tableName, const tabletest::TableShape& layout);
     const std::string& Path() const { return dir_.path(); }
     std::string TablePath() const { return dir_.file(tableName_); }
     std::vector<std::uint8_t> Bytes() const { return tabletest::ReadFile(TablePath()); }
@@ -36,7 +36,7 @@ private:
 
 // NAME C(10), QTY N(8,2), FLAG L with one record per name; names starting with '*' are
 // written as deleted records (the '*' is not part of the name).
-tabletest::TableSpec NamesSpec(const std::vector<std::string>& names);
+tabletest::TableShape NamesShape(const std::vector<std::string>& names);
 
 // The NAME values the dataset shows from First to Eof.
 std::vector<std::string> VisibleNames(xbase::XBaseDataSet& dataSet);

@@ -23,8 +23,8 @@ protected:
     }
     void TearDown() override { platform::formatSettings() = saved_; }
 
-    static tabletest::TableSpec TypesSpec(const std::vector<std::string>& records) {
-        tabletest::TableSpec layout;
+    static tabletest::TableShape TypesShape(const std::vector<std::string>& records) {
+        tabletest::TableShape layout;
         layout.fields = {{"S4", 'N', 4, 0},  {"I5", 'N', 5, 0}, {"I9", 'N', 9, 0},
                        {"BIG", 'N', 10, 0}, {"PRICE", 'N', 8, 2}, {"F", 'F', 6, 1},
                        {"D", 'D', 8, 0},    {"OK", 'L', 1, 0},   {"NOTE", 'M', 10, 0},
@@ -37,7 +37,7 @@ protected:
     // left-aligned, missing fields blank.
     static std::string Row(const std::map<std::string, std::string>& values) {
         std::string record;
-        for (const auto& field : TypesSpec({}).fields) {
+        for (const auto& field : TypesShape({}).fields) {
             auto it = values.find(field.name);
             std::string text = it == values.end() ? std::string() : it->second;
             std::string pad(static_cast<std::size_t>(field.length) - text.size(), ' ');
@@ -51,7 +51,7 @@ protected:
 };
 
 TEST_F(FieldTypes, DefinitionsFollowTheTableTypes) {
-    TableDir table("T.DBF", TypesSpec({}));
+    TableDir table("T.DBF", TypesShape({}));
     auto dataSet = table.Open();
     const auto& defs = dataSet->FieldDefs();
     ASSERT_EQ(defs.Count(), 9);  // the unknown type has no definition
@@ -69,7 +69,7 @@ TEST_F(FieldTypes, DefinitionsFollowTheTableTypes) {
 }
 
 TEST_F(FieldTypes, TextFormsOfStoredValues) {
-    TableDir table("T.DBF", TypesSpec({Row({{"S4", "-7"}, {"I5", "123"}, {"I9", "12345"},
+    TableDir table("T.DBF", TypesShape({Row({{"S4", "-7"}, {"I5", "123"}, {"I9", "12345"},
                                             {"BIG", "9876543210"}, {"PRICE", "12.50"},
                                             {"F", "3.0"}, {"D", "20000229"}, {"OK", "T"},
                                             {"NOTE", "12"}, {"ODD", "XYZ"}})}));
@@ -85,7 +85,7 @@ TEST_F(FieldTypes, TextFormsOfStoredValues) {
 }
 
 TEST_F(FieldTypes, BlankAndZeroDatesAreNull) {
-    TableDir table("T.DBF", TypesSpec({Row({}), Row({{"D", "00000000"}}),
+    TableDir table("T.DBF", TypesShape({Row({}), Row({{"D", "00000000"}}),
                                        Row({{"D", "20001301"}})}));
     auto dataSet = table.Open();
     for (int row = 0; row < 3; ++row) {
@@ -98,7 +98,7 @@ TEST_F(FieldTypes, BlankAndZeroDatesAreNull) {
 }
 
 TEST_F(FieldTypes, AssignedTextIsStoredInTheFileForms) {
-    TableDir table("T.DBF", TypesSpec({""}));
+    TableDir table("T.DBF", TypesShape({""}));
     auto dataSet = table.Open();
     dataSet->Edit();
     dataSet->FieldByName("S4").SetAsString("42");
@@ -110,7 +110,7 @@ TEST_F(FieldTypes, AssignedTextIsStoredInTheFileForms) {
     dataSet->Close();
 
     auto bytes = table.Bytes();
-    int header = tabletest::HeaderLengthOf(TypesSpec({}));
+    int header = tabletest::HeaderLengthOf(TypesShape({}));
     std::string record(bytes.begin() + header + 1, bytes.begin() + header + 55);
     EXPECT_EQ(record.substr(0, 4), "  42");
     EXPECT_EQ(record.substr(18, 10), "4000000000");
@@ -120,19 +120,19 @@ TEST_F(FieldTypes, AssignedTextIsStoredInTheFileForms) {
 }
 
 TEST_F(FieldTypes, ClearingADateStoresBlanks) {
-    TableDir table("T.DBF", TypesSpec({Row({{"D", "20240301"}})}));
+    TableDir table("T.DBF", TypesShape({Row({{"D", "20240301"}})}));
     auto dataSet = table.Open();
     dataSet->Edit();
     dataSet->FieldByName("D").Clear();
     dataSet->Post();
     EXPECT_TRUE(dataSet->FieldByName("D").IsNull());
     auto bytes = table.Bytes();
-    int header = tabletest::HeaderLengthOf(TypesSpec({}));
+    int header = tabletest::HeaderLengthOf(TypesShape({}));
     EXPECT_EQ(std::string(bytes.begin() + header + 43, bytes.begin() + header + 51), "        ");
 }
 
 TEST_F(FieldTypes, NumberTooWideForTheFieldFailsWithTheEngineMessage) {
-    TableDir table("T.DBF", TypesSpec({""}));
+    TableDir table("T.DBF", TypesShape({""}));
     auto dataSet = table.Open();
     dataSet->Edit();
     try {
@@ -145,14 +145,14 @@ TEST_F(FieldTypes, NumberTooWideForTheFieldFailsWithTheEngineMessage) {
 }
 
 TEST_F(FieldTypes, DecimalSeparatorOfTheSettingsIsUsed) {
-    TableDir table("T.DBF", TypesSpec({Row({{"PRICE", "12.50"}})}));
+    TableDir table("T.DBF", TypesShape({Row({{"PRICE", "12.50"}})}));
     platform::formatSettings().decimalSeparator = ',';
     auto dataSet = table.Open();
     EXPECT_EQ(dataSet->FieldByName("PRICE").AsString(), "12,5");
 }
 
 TEST_F(FieldTypes, RawTextKeepsTheStoredForm) {
-    TableDir table("T.DBF", TypesSpec({Row({{"S4", "-7"}})}));
+    TableDir table("T.DBF", TypesShape({Row({{"S4", "-7"}})}));
     auto dataSet = table.Open();
     EXPECT_EQ(dataSet->FieldRawText(dataSet->FieldByName("S4")), "  -7");
     EXPECT_EQ(dataSet->FieldRawText(dataSet->FieldByName("PRICE")), "        ");

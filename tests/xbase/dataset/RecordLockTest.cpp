@@ -8,7 +8,7 @@
 
 namespace {
 
-using datasettest::NamesSpec;
+using datasettest::NamesShape;
 using datasettest::TableDir;
 
 // In a child process: opens the table, goes to record `recNo` and tries to edit it;
@@ -35,7 +35,7 @@ int TryEditInChild(const TableDir& table, int recNo) {
 }
 
 TEST(RecordLock, EditHoldsTheLockUntilPost) {
-    TableDir table("T.DBF", NamesSpec({"a", "b"}));
+    TableDir table("T.DBF", NamesShape({"a", "b"}));
     auto dataSet = table.Open();
     dataSet->Edit();
     EXPECT_EQ(TryEditInChild(table, 1), 1);
@@ -46,7 +46,7 @@ TEST(RecordLock, EditHoldsTheLockUntilPost) {
 }
 
 TEST(RecordLock, CancelReleasesTheLock) {
-    TableDir table("T.DBF", NamesSpec({"a"}));
+    TableDir table("T.DBF", NamesShape({"a"}));
     auto dataSet = table.Open();
     dataSet->Edit();
     dataSet->Cancel();
@@ -54,7 +54,7 @@ TEST(RecordLock, CancelReleasesTheLock) {
 }
 
 TEST(RecordLock, EditOfARecordAnotherProcessEditsIsRefusedAndStaysInBrowse) {
-    TableDir table("T.DBF", NamesSpec({"a", "b"}));
+    TableDir table("T.DBF", NamesShape({"a", "b"}));
     platform_test::HoldingChild holder([&] {
         static std::unique_ptr<xbase::XBaseDataSet> held;
         held = table.Open();
@@ -85,7 +85,7 @@ TEST(RecordLock, EditOfARecordAnotherProcessEditsIsRefusedAndStaysInBrowse) {
 }
 
 TEST(RecordLock, EditStartsFromTheRecordAsAnotherProcessLeftIt) {
-    TableDir table("T.DBF", NamesSpec({"a"}));
+    TableDir table("T.DBF", NamesShape({"a"}));
     auto dataSet = table.Open();
     EXPECT_EQ(platform_test::runInChild([&] {
                   auto other = table.Open();
@@ -102,7 +102,7 @@ TEST(RecordLock, EditStartsFromTheRecordAsAnotherProcessLeftIt) {
 }
 
 TEST(RecordLock, AppendsOfTwoProcessesBothLand) {
-    TableDir table("T.DBF", NamesSpec({"a"}));
+    TableDir table("T.DBF", NamesShape({"a"}));
     auto dataSet = table.Open();
     EXPECT_EQ(platform_test::runInChild([&] {
                   auto other = table.Open();

@@ -27,8 +27,8 @@ std::string Iconv(const std::string& text, const char* to) {
     return out;
 }
 
-tabletest::TableSpec TextSpec(int width) {
-    tabletest::TableSpec layout;
+tabletest::TableShape TextShape(int width) {
+    tabletest::TableShape layout;
     layout.fields = {{"TEXT", 'C', width, 0}};
     layout.records = {""};
     return layout;
@@ -36,7 +36,7 @@ tabletest::TableSpec TextSpec(int width) {
 
 std::string StoredText(const TableDir& table, int width) {
     auto bytes = table.Bytes();
-    int at = tabletest::HeaderLengthOf(TextSpec(width)) + 1;
+    int at = tabletest::HeaderLengthOf(TextShape(width)) + 1;
     return std::string(bytes.begin() + at, bytes.begin() + at + width);
 }
 
@@ -48,7 +48,7 @@ void WriteText(xbase::XBaseDataSet& dataSet, const std::string& text) {
 
 TEST(TextTranslation, ChineseIsStoredAsGbkAndReadsBackUnchanged) {
     const std::string text = "税控发票 No.1";
-    TableDir table("T.DBF", TextSpec(20));
+    TableDir table("T.DBF", TextShape(20));
     auto dataSet = table.Open();
     WriteText(*dataSet, text);
     std::string gbk = Iconv(text, "GBK");
@@ -60,7 +60,7 @@ TEST(TextTranslation, ChineseIsStoredAsGbkAndReadsBackUnchanged) {
 
 TEST(TextTranslation, ValueOneByteTooLongLosesTheWholeLastCharacter) {
     // "发票税" is six bytes in GBK; the field holds five.
-    TableDir table("T.DBF", TextSpec(5));
+    TableDir table("T.DBF", TextShape(5));
     auto dataSet = table.Open();
     WriteText(*dataSet, "发票税");
     EXPECT_EQ(StoredText(table, 5), Iconv("发票", "GBK") + " ");
@@ -68,14 +68,14 @@ TEST(TextTranslation, ValueOneByteTooLongLosesTheWholeLastCharacter) {
 }
 
 TEST(TextTranslation, MixedTextCutsAfterTheLastWholeCharacter) {
-    TableDir table("T.DBF", TextSpec(4));
+    TableDir table("T.DBF", TextShape(4));
     auto dataSet = table.Open();
     WriteText(*dataSet, "a发b票");
     EXPECT_EQ(dataSet->FieldByName("TEXT").AsString(), "a发b");
 }
 
 TEST(TextTranslation, CodePageCanBeChosenPerDataSet) {
-    TableDir table("T.DBF", TextSpec(10));
+    TableDir table("T.DBF", TextShape(10));
     auto dataSet = table.DataSet();
     dataSet->SetCodePage("CP437");
     dataSet->Open();
@@ -87,7 +87,7 @@ TEST(TextTranslation, CodePageCanBeChosenPerDataSet) {
 TEST(TextTranslation, ProcessWideCodePageAppliesWithoutAPerDataSetOne) {
     std::string saved = platform::oemCodePage();
     platform::setOemCodePage("CP437");
-    TableDir table("T.DBF", TextSpec(10));
+    TableDir table("T.DBF", TextShape(10));
     auto dataSet = table.Open();
     WriteText(*dataSet, "Ça");
     platform::setOemCodePage(saved);
@@ -95,7 +95,7 @@ TEST(TextTranslation, ProcessWideCodePageAppliesWithoutAPerDataSetOne) {
 }
 
 TEST(TextTranslation, TranslationOffStoresTheBytesAsGiven) {
-    TableDir table("T.DBF", TextSpec(10));
+    TableDir table("T.DBF", TextShape(10));
     auto dataSet = table.DataSet();
     dataSet->SetTranslateASCII(false);
     dataSet->Open();

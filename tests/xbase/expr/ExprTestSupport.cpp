@@ -10,10 +10,10 @@
 
 namespace exprtest {
 
-RecordLink::RecordLink(const std::vector<FieldSpec>& fields, std::uint8_t version) : version_(version) {
+RecordLink::RecordLink(const std::vector<FieldShape>& fields, std::uint8_t version) : version_(version) {
     int offset = 1;
     int number = 1;
-    for (const FieldSpec& s : fields) {
+    for (const FieldShape& s : fields) {
         xbase::FieldDescriptor f;
         f.name = s.name;
         f.type = s.type;

@@ -13,7 +13,7 @@
 
 namespace exprtest {
 
-struct FieldSpec {
+struct FieldShape {
     std::string name;
     char type = 'C';
     int length = 10;
@@ -22,7 +22,7 @@ struct FieldSpec {
 
 class RecordLink : public xbase::ExprLink {
 public:
-    explicit RecordLink(const std::vector<FieldSpec>& fields, std::uint8_t version = 0x03);
+    explicit RecordLink(const std::vector<FieldShape>& fields, std::uint8_t version = 0x03);
     // Stores the field's bytes as they would lie in the file (left-aligned, blank-padded).
     void Set(std::string_view name, std::string_view stored);
     void SetMemo(std::string_view name, std::string text) { memos_[std::string(name)] = std::move(text); }

@@ -202,4 +202,28 @@ TEST(ExprOperators, CaseFunctionsKeepDoubleByteCharactersWhole) {
     platform::setOemCodePage(saved);
 }
 
+// The user-function hook is asked with FIND when a name is no built-in or table function,
+// and with PARSE for each evaluation; this engine's own hook knows no names.
+class HookLink : public exprtest::RecordLink {
+public:
+    HookLink() : RecordLink({{"NAME", 'C', 4}}) {}
+    bool UserFunction(std::string_view request, std::string_view name, std::string_view call, char& type,
+                      std::string& value) override {
+        if (name != "TWICE") return false;
+        requests += std::string(request) + " " + std::string(call) + ";";
+        type = 'N';
+        value = "42";
+        return true;
+    }
+    std::string requests;
+};
+
+TEST(ExprOperators, UserFunctionHook) {
+    HookLink link;
+    EXPECT_EQ(Eval("TWICE(NAME) + 1", &link), "N:43");
+    EXPECT_EQ(link.requests, "FIND ;PARSE TWICE(NAME);");
+    EXPECT_EQ(Eval("THRICE(1)", &link), "!There is no function for THRICE");
+    EXPECT_EQ(Eval("TWICE(1)", &Sample()), "!There is no function for TWICE");
+}
+
 }  // namespace

@@ -8,6 +8,7 @@
 #include <nlohmann/json.hpp>
 #include <vector>
 
+#include "xbase/cursor/DbfHandler.h"
 #include "xbase/table/DbfDate.h"
 #include "xbase/table/DbfFile.h"
 #include "xbase/expr/ExprHandler.h"
@@ -95,6 +96,30 @@ TEST(ExprPeerKeys, UpperKeepsTheGbkCharacterHarbourChanges) {
     EXPECT_EQ(upper.Evaluate().text.substr(0, 4), "\x83\x72\xB8\xF1");
     table.GoTo(15);
     EXPECT_EQ(upper.Evaluate().text.substr(0, 4), "\xB0\x6C\xC6\xB1");
+}
+
+// Memo fields read as their whole text from the table's memo file (Harbour's FPT).
+TEST(ExprPeerKeys, MemoFieldsGiveTheirWholeText) {
+    xbase::DbfHandler table(kDir + "clip.dbf", true, false);
+    xbase::TableExprLink link(table, table.Memo());
+    xbase::ExprHandler memo(&link, false, "REMARK");
+    xbase::ExprHandler length(&link, false, "STR(LEN(REMARK), 4) + IIF(EMPTY(REMARK), ' empty', '')");
+    const struct {
+        int record;
+        const char* text;
+        const char* length;
+    } cases[] = {
+        {1, "Remark 1: Pack of 100, z", "  24"},
+        {2, "Remark 2: Pack of 100, zi", "  25"},
+        {4, "", "   0 empty"},
+    };
+    for (const auto& c : cases) {
+        table.GoTo(c.record);
+        EXPECT_EQ(memo.Evaluate().text, c.text);
+        EXPECT_EQ(length.Evaluate().text, c.length);
+    }
+    table.GoTo(3);
+    EXPECT_EQ(length.Evaluate().text, " 504");
 }
 
 }  // namespace

@@ -13,11 +13,11 @@ namespace {
 TEST(ExprTableBinding, FieldsFollowTheCursor) {
     tabletest::TempDir dir;
     const std::string path = dir.path() + "/T.DBF";
-    tabletest::TableSpec spec;
-    spec.fields = {{"NAME", 'C', 10}, {"PRICE", 'N', 8, 2}, {"DDATE", 'D', 8}};
-    spec.recordsHaveFlag = true;
-    spec.records = {" BEIJING      12.5020070315", "*Shanghai    300.00        ", " beihai       99.9919991231"};
-    tabletest::WriteFile(path, tabletest::BuildTable(spec));
+    tabletest::TableShape shape;
+    shape.fields = {{"NAME", 'C', 10}, {"PRICE", 'N', 8, 2}, {"DDATE", 'D', 8}};
+    shape.recordsHaveFlag = true;
+    shape.records = {" BEIJING      12.5020070315", "*Shanghai    300.00        ", " beihai       99.9919991231"};
+    tabletest::WriteFile(path, tabletest::BuildTable(shape));
 
     xbase::DbfFile table(path, true, false);
     xbase::TableExprLink link(table);
@@ -36,10 +36,10 @@ TEST(ExprTableBinding, FieldsFollowTheCursor) {
 TEST(ExprTableBinding, UnreadableNumberIsTheEnginesError) {
     tabletest::TempDir dir;
     const std::string path = dir.path() + "/BAD.DBF";
-    tabletest::TableSpec spec;
-    spec.fields = {{"QTY", 'N', 5}};
-    spec.records = {"1 2  "};
-    tabletest::WriteFile(path, tabletest::BuildTable(spec));
+    tabletest::TableShape shape;
+    shape.fields = {{"QTY", 'N', 5}};
+    shape.records = {"1 2  "};
+    tabletest::WriteFile(path, tabletest::BuildTable(shape));
     xbase::DbfFile table(path, true, false);
     table.GoTo(1);
     xbase::TableExprLink link(table);

@@ -68,7 +68,9 @@ TEST(ComposeEngineMessage, ListedCodeGivesListTextDashAndText) {
 
 TEST(ComposeEngineMessage, UnlistedCodeGivesCodeSubcodeAndCarriageReturn) {
     EXPECT_EQ(ComposeEngineMessage(9999, 1101, ""), "XBase Error 9999, SubCode 1101.\r");
-    EXPECT_EQ(ComposeEngineMessage(221, 1207, "C:\\T.DBF"), "XBase Error 221, SubCode 1207.\r C:\\T.DBF>1207");
+    // A short file and a file that is none are said in words.
+    EXPECT_EQ(ComposeEngineMessage(221, 1207, "C:\\T.DBF"), "File is shorter than its header says - C:\\T.DBF");
+    EXPECT_EQ(ComposeEngineMessage(1920, 1107, "/tmp/pipe.dbf"), "/tmp/pipe.dbf is not a regular file");
     // Subcode -7 means none: left out of the first part, yet written after the text.
     EXPECT_EQ(ComposeEngineMessage(2112, -7, "X"), "XBase Error 2112.\r X>-7");
     EXPECT_EQ(ComposeEngineMessage(2112, -3, ""), "XBase Error 2112, SubCode -3.\r");

@@ -4,14 +4,14 @@ namespace indextest {
 
 std::string WriteKeyTable(const tabletest::TempDir& dir, const std::string& file,
                           const std::vector<std::pair<std::string, int>>& rows) {
-    tabletest::TableSpec spec;
-    spec.fields = {{"NAME", 'C', 6, 0}, {"QTY", 'N', 5, 0}, {"FLAG", 'L', 1, 0}};
+    tabletest::TableShape shape;
+    shape.fields = {{"NAME", 'C', 6, 0}, {"QTY", 'N', 5, 0}, {"FLAG", 'L', 1, 0}};
     for (const auto& [name, qty] : rows) {
         std::string number = std::to_string(qty);
-        spec.records.push_back(tabletest::Pad(name, 6) + std::string(5 - number.size(), ' ') + number + "T");
+        shape.records.push_back(tabletest::Pad(name, 6) + std::string(5 - number.size(), ' ') + number + "T");
     }
     const std::string path = dir.file(file);
-    tabletest::WriteFile(path, tabletest::BuildTable(spec));
+    tabletest::WriteFile(path, tabletest::BuildTable(shape));
     return path;
 }
 

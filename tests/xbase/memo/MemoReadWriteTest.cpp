@@ -216,14 +216,14 @@ TEST(MemoOpen, MissingFileIsErrorTwoWithItsSubcode) {
     } catch (const xbase::XBaseError& e) {
         EXPECT_EQ(e.code(), 2);
         EXPECT_EQ(e.subcode(), xbase::memoinfo::Missing);
-        EXPECT_NE(std::string(e.what()).find("NONE.FPT"), std::string::npos);
+        EXPECT_NE(std::string(e.what()).find(dir.file("none.fpt")), std::string::npos);
     }
 }
 
-TEST(MemoOpen, NameIsTheTablesWithTheKindsExtension) {
-    EXPECT_EQ(xbase::MemoFile::MemoFileName("  c:\\tax\\fa_piao.dbf ", ".DBT"),
-              "C:\\TAX\\FA_PIAO.DBT");
-    EXPECT_EQ(xbase::MemoFile::MemoFileName("c:\\v1.2\\table", ".FPT"), "C:\\V1.2\\TABLE.FPT");
+TEST(MemoOpen, NameIsTheTablesWithTheKindsExtensionInTheCaseOfItsOwn) {
+    EXPECT_EQ(xbase::MemoFile::MemoFileName("  c:\\tax\\fa_piao.dbf ", ".DBT"), "c:\\tax\\fa_piao.dbt");
+    EXPECT_EQ(xbase::MemoFile::MemoFileName("C:\\TAX\\FA_PIAO.DBF", ".DBT"), "C:\\TAX\\FA_PIAO.DBT");
+    EXPECT_EQ(xbase::MemoFile::MemoFileName("c:\\v1.2\\table", ".FPT"), "c:\\v1.2\\table.FPT");
 }
 
 TEST(MemoOpen, KindFollowsTheTableVersion) {

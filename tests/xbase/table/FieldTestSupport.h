@@ -18,7 +18,7 @@
 
 namespace xbase::test {
 
-struct FieldSpec {
+struct FieldShape {
     const char* name;
     char type;
     int length;
@@ -29,12 +29,12 @@ struct FieldSpec {
 // the first field at offset 1, each field after the previous one.
 class TestRecord {
 public:
-    TestRecord(std::uint8_t version, std::initializer_list<FieldSpec> specs,
+    TestRecord(std::uint8_t version, std::initializer_list<FieldShape> specs,
                std::string_view fileName = "C:\\TAX\\FA_PIAO.DBF")
         : fileName_(fileName) {
         int offset = 1;
         int number = 1;
-        for (const FieldSpec& layout : specs) {
+        for (const FieldShape& layout : specs) {
             FieldDescriptor f;
             f.name = layout.name;
             f.type = layout.type;

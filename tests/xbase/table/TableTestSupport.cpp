@@ -11,20 +11,20 @@
 
 namespace tabletest {
 
-int RecordLengthOf(const TableSpec& layout) {
+int RecordLengthOf(const TableShape& layout) {
     if (layout.recordLengthOverride >= 0) return layout.recordLengthOverride;
     int length = 1;
-    for (const FieldSpec& f : layout.fields) length += f.length;
+    for (const FieldShape& f : layout.fields) length += f.length;
     return length;
 }
 
-int HeaderLengthOf(const TableSpec& layout) {
+int HeaderLengthOf(const TableShape& layout) {
     if (layout.headerLengthOverride >= 0) return layout.headerLengthOverride;
     int tail = layout.version == 0x30 ? 296 : 33;
     return 32 * static_cast<int>(layout.fields.size()) + tail;
 }
 
-std::vector<std::uint8_t> BuildTable(const TableSpec& layout) {
+std::vector<std::uint8_t> BuildTable(const TableShape& layout) {
     const int headerLength = HeaderLengthOf(layout);
     const int recordLength = RecordLengthOf(layout);
     std::vector<std::uint8_t> bytes(static_cast<std::size_t>(headerLength), 0);
@@ -46,7 +46,7 @@ std::vector<std::uint8_t> BuildTable(const TableSpec& layout) {
     put16(10, recordLength);
     bytes[28] = layout.flags;
     std::size_t at = 32;
-    for (const FieldSpec& f : layout.fields) {
+    for (const FieldShape& f : layout.fields) {
         if (at + 32 > bytes.size()) break;
         for (std::size_t i = 0; i < f.name.size() && i < 11; ++i) bytes[at + i] = f.name[i];
         bytes[at + 11] = static_cast<std::uint8_t>(f.type);
@@ -80,8 +80,8 @@ std::vector<std::uint8_t> ReadFile(const std::string& path) {
     return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), {});
 }
 
-TableSpec SimpleSpec(const std::vector<std::string>& names) {
-    TableSpec layout;
+TableShape SimpleShape(const std::vector<std::string>& names) {
+    TableShape layout;
     layout.fields = {{"NAME", 'C', 10, 0}, {"QTY", 'N', 8, 2}, {"FLAG", 'L', 1, 0}};
     for (const std::string& n : names) layout.records.push_back(Pad(n, 10) + "    1.50T");
     return layout;

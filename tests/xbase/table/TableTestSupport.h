@@ -13,16 +13,16 @@
 
 namespace tabletest {
 
-struct FieldSpec {
+struct FieldShape {
     std::string name;
     char type = 'C';
     int length = 10;
     int decimals = 0;
 };
 
-struct TableSpec {
+struct TableShape {
     std::uint8_t version = 0x03;
-    std::vector<FieldSpec> fields;
+    std::vector<FieldShape> fields;
     std::vector<std::string> records;  // each without deletion flag unless withFlag
     bool recordsHaveFlag = false;      // true: record strings start with the flag byte
     int headerCountOverride = -1;      // record count stored in the header (-1: real count)
@@ -33,9 +33,9 @@ struct TableSpec {
 };
 
 // Builds the bytes of a table; records are padded or cut to the record length.
-std::vector<std::uint8_t> BuildTable(const TableSpec& layout);
-int RecordLengthOf(const TableSpec& layout);
-int HeaderLengthOf(const TableSpec& layout);
+std::vector<std::uint8_t> BuildTable(const TableShape& layout);
+int RecordLengthOf(const TableShape& layout);
+int HeaderLengthOf(const TableShape& layout);
 
 void WriteFile(const std::string& path, const std::vector<std::uint8_t>& bytes);
 std::vector<std::uint8_t> ReadFile(const std::string& path);
@@ -44,7 +44,7 @@ std::vector<std::uint8_t> ReadFile(const std::string& path);
 using platform_test::TempDir;
 
 // The common three-field table: NAME C(10), QTY N(8,2), FLAG L.
-TableSpec SimpleSpec(const std::vector<std::string>& names);
+TableShape SimpleShape(const std::vector<std::string>& names);
 
 // Forks a process that runs `body` and leaves with its result (3 for an exception).
 pid_t Spawn(const std::function<int()>& body);

@@ -52,6 +52,10 @@ CdxSeekResult CdxTag::Seek(const std::uint8_t* key, std::size_t keyBytes, bool s
     // first key above it, before the key just before hi.
     const CdxPosition lo = tree_.LowerBound(key, keyBytes, CdxTree::kBeforeEqual);
     const bool match = lo.Valid() && std::memcmp(tree_.KeyAt(lo), key, keyBytes) == 0;
+    if (!last && !Descending()) {
+        at_ = match || soft ? lo : CdxPosition{};
+        return {match, Settle()};
+    }
     const CdxPosition hi = match ? tree_.LowerBound(key, keyBytes, CdxTree::kAfterEqual) : lo;
     CdxPosition before = hi;
     if (before.Valid()) {

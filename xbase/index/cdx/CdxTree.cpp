@@ -44,8 +44,12 @@ CdxTree::CdxTree(CdxPageStore& store, std::uint32_t root, std::uint16_t keyLengt
     : store_(store), root_(root), keyLength_(keyLength), pad_(pad), page_(kPageSize) {}
 
 const CdxNode& CdxTree::Node(std::uint32_t offset) {
+    if (last_ != nullptr && last_->offset == offset) return *last_;
     const auto found = cache_.find(offset);
-    if (found != cache_.end()) return *found->second;
+    if (found != cache_.end()) {
+        last_ = found->second.get();
+        return *last_;
+    }
     if (offset % kPageSize != 0 || offset < kPageSize ||
         std::uint64_t{offset} + kPageSize > store_.PageLimit())
         store_.Corrupt("node offset outside the file" + At(offset));
@@ -56,18 +60,22 @@ const CdxNode& CdxTree::Node(std::uint32_t offset) {
     n->pad = pad_;
     const std::string fault = DecodeNode(page_.data(), *n);
     if (!fault.empty()) store_.Corrupt(fault + At(offset));
-    const CdxNode& result = *n;
+    last_ = n.get();
     cache_.emplace(offset, std::move(n));
-    return result;
+    return *last_;
 }
 
 void CdxTree::Invalidate() {
+    last_ = nullptr;
     cache_.clear();
     dirty_.clear();
 }
 
 void CdxTree::TrimCache() {
-    if (cache_.size() > kCacheLimit) cache_.clear();
+    if (cache_.size() > kCacheLimit) {
+        last_ = nullptr;
+        cache_.clear();
+    }
     dirty_.clear();
 }
 
@@ -101,8 +109,7 @@ std::uint32_t CdxTree::Descend(const std::uint8_t* key, std::size_t keyBytes,
 CdxPosition CdxTree::LowerBound(const std::uint8_t* key, std::size_t keyBytes,
                                 std::uint32_t record) {
     TrimCache();
-    std::vector<Step> path;
-    const std::uint32_t leaf = Descend(key, keyBytes, record, false, path);
+    const std::uint32_t leaf = Descend(key, keyBytes, record, false, searchPath_);
     if (leaf == kNoPage) return {};
     const CdxNode& n = Node(leaf);
     const std::size_t i = LowerIndex(n, key, keyBytes, record);
@@ -348,6 +355,7 @@ void CdxTree::Unlink(std::vector<Step>& path, std::uint32_t node) {
             Write(r, 0);
         }
         dirty_.erase(std::remove(dirty_.begin(), dirty_.end(), current), dirty_.end());
+        last_ = nullptr;
         cache_.erase(current);  // the page is left unreachable; pages are never reused
         const Step& s = path[depth - 1];
         CdxNode& parent = Mutable(s.offset);

@@ -97,7 +97,9 @@ private:
     std::uint16_t keyLength_;
     std::uint8_t pad_;
     std::unordered_map<std::uint32_t, std::unique_ptr<CdxNode>> cache_;
+    CdxNode* last_ = nullptr;  // the node looked up last: most lookups ask for it again
     std::vector<std::uint32_t> dirty_;
+    std::vector<Step> searchPath_;  // kept between searches so a seek allocates nothing
     std::vector<std::uint8_t> page_;
 };
 

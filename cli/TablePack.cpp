@@ -1,0 +1,16 @@
+#include "cli/TablePack.h"
+
+#include "xbase/cursor/TablePack.h"
+
+namespace cli {
+
+void packTable(const std::string& file, std::ostream& out) {
+    xbase::PackResult result = xbase::PackTable(file);
+    out << "Packed " << file << ": " << result.kept << " records kept, " << result.removed << " removed";
+    if (result.hadMemo) {
+        out << "; memo file " << result.memoBytesBefore << " -> " << result.memoBytesAfter << " bytes";
+    }
+    out << '\n';
+}
+
+}  // namespace cli
