@@ -218,8 +218,8 @@ IndexFile& DbfHandler::CreateIndex(const std::string& name, const std::string& t
         if (free < 0) throw XBaseError("No index slot left for " + path);
         std::unique_ptr<IndexFile> made;
         if (FileExists(path) && IndexFormatFor(path) != nullptr && (made = xbase::OpenIndexFile(*this, path)) &&
-            made->TagCount() > 0 && made->Tags().size() > 1) {
-            // A multi-tag file keeps its other tags.
+            (made->CanBeProductionIndex() || made->TagCount() > 1)) {
+            // A compound file (CDX, MDX) keeps its other tags.
         } else {
             made = CreateIndexFile(*this, path);
         }
@@ -624,7 +624,7 @@ std::int32_t DbfHandler::FindKeyInTag(const std::string& tagName, const std::str
     if (tag == nullptr) throw XBaseError("Cannot find index tag " + wanted);
     const IndexKey key = KeyFromText(*tag, keyText);
     if (tag->Search(key, IndexTag::kAnyRecord, false) != 0) return -1;
-    return static_cast<std::int32_t>(tag->Leaf()->Current().recNo);
+    return static_cast<std::int32_t>(tag->CurrentRecNo());
 }
 
 bool DbfHandler::SetRange(const std::string& low, const std::string& high, bool partial, bool lowInclusive,
