@@ -218,9 +218,10 @@ IndexFile& DbfHandler::CreateIndex(const std::string& name, const std::string& t
         if (free < 0) throw XBaseError("No index slot left for " + path);
         std::unique_ptr<IndexFile> made;
         if (FileExists(path) && IndexFormatFor(path) != nullptr && (made = xbase::OpenIndexFile(*this, path)) &&
-            (made->CanBeProductionIndex() || made->TagCount() > 1)) {
-            // A compound file (CDX, MDX) keeps its other tags.
+            made->CanBeProductionIndex()) {
+            // A multi-tag file (CDX, MDX) keeps its other tags, even when it holds one.
         } else {
+            made.reset();  // gives the file back before it is made anew
             made = CreateIndexFile(*this, path);
         }
         if (!made) throw XBaseError("Cannot create index file " + path);

@@ -219,7 +219,6 @@ protected:
     bool RangePartial() const { return rangePartial_; }
     bool LowInclusive() const { return lowInclusive_; }
     bool HighInclusive() const { return highInclusive_; }
-    void SetUpdating(bool updating) { updating_ = updating; }
     void SetKeyExpression(std::unique_ptr<IndexExpression> e) { keyExpr_ = std::move(e); }
     void SetForExpression(std::unique_ptr<IndexExpression> e) { forExpr_ = std::move(e); }
 
