@@ -213,6 +213,20 @@ IndexFile& DbfHandler::CreateIndex(const std::string& name, const std::string& t
     for (auto& slot : indexSlots_) {
         if (slot && slot->ShortName() == shortName) file = slot.get();
     }
+    TagDefinition definition;
+    definition.keyExpression = keyExpression;
+    definition.forExpression = forExpression;
+    definition.unique = unique;
+    definition.descending = descending;
+    {
+        // A tag the format cannot keep is refused before the file is made or cut.
+        std::unique_ptr<IndexFile> probe;
+        IndexFileMaker maker = IndexFormatFor(path);
+        if (file == nullptr && maker != nullptr) probe = maker(*this, path);
+        const IndexFile* kind = file != nullptr ? file : probe.get();
+        const std::string refusal = kind != nullptr ? kind->Refuses(definition) : std::string();
+        if (!refusal.empty()) throw XBaseError(refusal);
+    }
     if (file == nullptr) {
         const int free = FreeSlot();
         if (free < 0) throw XBaseError("No index slot left for " + path);
@@ -229,12 +243,7 @@ IndexFile& DbfHandler::CreateIndex(const std::string& name, const std::string& t
         file = made.get();
         indexSlots_[static_cast<std::size_t>(free)] = std::move(made);
     }
-    TagDefinition definition;
     definition.name = tagName.empty() ? file->BaseName() : tagName;
-    definition.keyExpression = keyExpression;
-    definition.forExpression = forExpression;
-    definition.unique = unique;
-    definition.descending = descending;
     FlushPendingAppends();
     file->AddTag(definition);
     file->ReleaseTags();

@@ -3,47 +3,23 @@
 // each walk holds the keys of a rebuild in order; tags stand in name order.
 #include <gtest/gtest.h>
 
-#include <random>
 #include <string>
 #include <vector>
 
-#include "../index/IndexTestSupport.h"
+#include "../index/RandomEdits.h"
 #include "../ntx/IndexFileImage.h"
-#include "xbase/index/IndexCheck.h"
 #include "xbase/index/IndexFile.h"
 #include "xbase/index/IndexTag.h"
 #include "xbase/index/mdx/MdxWalker.h"
 
 namespace {
 
-using indextest::Append;
-using indextest::Change;
-using indextest::Walk;
-
-struct TagCase {
-    const char* tag;
-    const char* key;
-    const char* forExpr;
-    bool unique;
-    bool descending;
-    bool nameInKey;
-    bool qtyInKey;
-};
-
-std::vector<std::string> WalkKeys(xbase::DbfHandler& table, const std::string& tag, const TagCase& c) {
-    table.SelectTag(tag);
-    std::vector<std::string> keys;
-    for (std::int32_t rec : Walk(table)) {
-        table.GoTo(rec);
-        keys.push_back((c.nameInKey ? table.GetFieldText("NAME") : "") + "/" +
-                       (c.qtyInKey ? table.GetFieldText("QTY") : ""));
-    }
-    return keys;
-}
+using indextest::EditedTag;
+using indextest::WalkKeys;
 
 TEST(MdxMaintenance, RandomWritesKeepEveryTagSoundAndEqualToARebuild) {
     // The long key leaves room for 8 keys a node, so the trees grow several levels deep.
-    const TagCase cases[] = {
+    const std::vector<EditedTag> cases = {
         {"BYNAME", "NAME", "", false, false, true, false},
         {"ONENAME", "NAME", "", true, false, true, false},
         {"QTYDOWN", "QTY", "", false, true, false, true},
@@ -53,31 +29,10 @@ TEST(MdxMaintenance, RandomWritesKeepEveryTagSoundAndEqualToARebuild) {
     const std::string path = indextest::WriteKeyTable(dir, "T.DBF", {{"AA", 10}, {"BB", 60}});
     xbase::DbfHandler table(path, true, true);
     table.SetUseDeleted(true);
-    for (const TagCase& c : cases) {
+    for (const EditedTag& c : cases) {
         table.CreateIndex(dir.file("TAGS.MDX"), c.tag, c.key, c.forExpr, c.unique, c.descending);
     }
-    std::mt19937 random(8765);
-    auto name = [&] {
-        return std::string(1, static_cast<char>('A' + random() % 8)) + static_cast<char>('A' + random() % 4);
-    };
-    for (int step = 1; step <= 10000; ++step) {
-        const std::int32_t count = table.RecordCount();
-        const unsigned what = random() % 5;
-        const auto n = static_cast<std::int32_t>(1 + random() % static_cast<unsigned>(count));
-        if (what <= 1 || count < 5) {
-            Append(table, name(), static_cast<int>(random() % 100));
-        } else if (what == 2) {
-            Change(table, n, name(), static_cast<int>(random() % 100));
-        } else {
-            table.GoTo(n);
-            if (what == 3) table.DeleteRecord(); else table.RecallRecord();
-        }
-        if (step % 100 != 0) continue;
-        for (int t = 1; t <= 4; ++t) {
-            xbase::IndexTag* tag = table.TagByOrdinal(t);
-            ASSERT_EQ(xbase::CheckTag(*tag), "") << tag->Name() << " after step " << step;
-        }
-    }
+    ASSERT_TRUE(indextest::RandomEdits(table, cases, 8765, 10000));
     // The file's own walker finds every node sound, and a fresh build of each non-unique
     // tag walks the same keys in the same order.
     indextest::FileImage image{indextest::ReadFile(dir.file("TAGS.MDX"))};
@@ -87,7 +42,7 @@ TEST(MdxMaintenance, RandomWritesKeepEveryTagSoundAndEqualToARebuild) {
         std::uint64_t keys = 0;
         EXPECT_EQ(walker.Check(t, keys), "") << walker.Entries()[t].name;
     }
-    for (const TagCase& c : cases) {
+    for (const EditedTag& c : cases) {
         if (c.unique) continue;
         const std::vector<std::string> kept = WalkKeys(table, c.tag, c);
         const std::string again = std::string("R") + c.tag;

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 #include <cctype>
-#include <ctime>
 #include <vector>
 
+#include "platform/Clock.h"
 #include "xbase/file/EngineError.h"
 #include "xbase/index/IndexFormats.h"
 #include "xbase/index/mdx/MdxTag.h"
@@ -20,24 +20,10 @@ std::string Upper(std::string text) {
 }
 
 void Today(std::uint8_t* date) {
-    std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
-    date[0] = static_cast<std::uint8_t>(local.tm_year % 100);
-    date[1] = static_cast<std::uint8_t>(local.tm_mon + 1);
-    date[2] = static_cast<std::uint8_t>(local.tm_mday);
-}
-
-template <class Work>
-void Locked(IndexFile& file, Work work) {
-    file.Lock();
-    try {
-        work();
-    } catch (...) {
-        file.Unlock();
-        throw;
-    }
-    file.Unlock();
+    const platform::LocalTime now = platform::localNow();
+    date[0] = static_cast<std::uint8_t>(now.year % 100);
+    date[1] = static_cast<std::uint8_t>(now.month);
+    date[2] = static_cast<std::uint8_t>(now.day);
 }
 }  // namespace
 
@@ -107,7 +93,7 @@ IndexTag& MdxFile::AddTag(const TagDefinition& definition) {
     if (name.empty() || name.size() > mdx::kEntryNameSize - 1)
         throw XBaseError("Tag name '" + definition.name + "' of " + FullPath() + " must have 1 to 10 characters");
     IndexTag* made = nullptr;
-    Locked(*this, [&] {
+    Locked([&] {
         auto& tags = MutableTags();
         std::erase_if(tags, [&](const auto& tag) { return tag->Name() == name; });
         if (tags.size() >= mdx::kMaxTags)
@@ -124,7 +110,7 @@ IndexTag& MdxFile::AddTag(const TagDefinition& definition) {
 
 void MdxFile::DeleteTag(const std::string& name) {
     const std::string wanted = Upper(name);
-    Locked(*this, [&] {
+    Locked([&] {
         auto& tags = MutableTags();
         const std::size_t before = tags.size();
         std::erase_if(tags, [&](const auto& tag) { return tag->Name() == wanted; });
@@ -150,7 +136,7 @@ void MdxFile::ResetAllocator() {
 }
 
 void MdxFile::Reindex() {
-    Locked(*this, [&] {
+    Locked([&] {
         for (const auto& tag : Tags()) tag->Discard();
         Truncate(header_.RegionSize());
         header_.nextFreePage = FirstNodePage();

@@ -239,20 +239,8 @@ void MdxTag::CreateTag(const TagDefinition& definition) {
     SetExpressions(definition.keyExpression, definition.forExpression);
     CompileKey();
     CompileFor();
-    DbfFile& table = File().Table();
-    std::vector<std::uint8_t> blank(static_cast<std::size_t>(table.RecordLength()) + 1, ' ');
-    KeyValue value;
-    {
-        std::uint8_t* previous = table.RecordBuffer();
-        table.UseRecordBuffer(blank.data());
-        try {
-            value = KeyExpression()->Evaluate();
-        } catch (...) {
-            table.UseRecordBuffer(previous);
-            throw;
-        }
-        table.UseRecordBuffer(previous);
-    }
+    // Key type and length from the key's value on a blank record.
+    const KeyValue value = KeyOnBlankRecord();
     const char type = value.type == 'N' ? 'N' : value.type == 'D' ? 'D' : 'C';
     const int length = type == 'C' ? KeyValueWidth(value) : 0;
     if (type == 'C' && (length < 1 || length > static_cast<int>(mdx::kMaxCharKeyLength))) {

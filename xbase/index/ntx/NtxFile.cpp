@@ -15,18 +15,6 @@ namespace xbase {
 namespace {
 const IndexFormatRegistration kNtx{".NTX", &MakeIndexFile<NtxFile>};
 
-// Runs `work` under the file's lock.
-template <class Work>
-void Locked(IndexFile& file, Work work) {
-    file.Lock();
-    try {
-        work();
-    } catch (...) {
-        file.Unlock();
-        throw;
-    }
-    file.Unlock();
-}
 }  // namespace
 
 NtxFile::NtxFile(DbfFile& table, const std::string& path) : IndexFile(table, path) {}
@@ -58,7 +46,7 @@ void NtxFile::Create() {
 }
 
 IndexTag& NtxFile::AddTag(const TagDefinition& definition) {
-    Locked(*this, [&] {
+    Locked([&] {
         std::unique_ptr<IndexTag> old;
         if (!MutableTags().empty()) old = std::move(MutableTags().front());
         MutableTags().clear();
@@ -93,7 +81,7 @@ void NtxFile::ResetAllocator() {
 void NtxFile::Zap() {
     NtxTag* tag = Tag();
     if (tag == nullptr) return;
-    Locked(*this, [&] {
+    Locked([&] {
         tag->Discard();
         Truncate(2 * ntx::kPageSize);
         std::array<std::uint8_t, ntx::kPageSize> empty{};
@@ -109,7 +97,7 @@ void NtxFile::Zap() {
 void NtxFile::Reindex() {
     NtxTag* tag = Tag();
     if (tag == nullptr) return;
-    Locked(*this, [&] {
+    Locked([&] {
         tag->Discard();
         Truncate(ntx::kPageSize);
         nextFree_ = ntx::kPageSize;

@@ -236,20 +236,7 @@ void NtxTag::CreateTag(const TagDefinition& definition) {
     CompileKey();
     CompileFor();
     // Key type and length from the key's value on a blank record.
-    DbfFile& table = File().Table();
-    std::vector<std::uint8_t> blank(static_cast<std::size_t>(table.RecordLength()) + 1, ' ');
-    KeyValue value;
-    {
-        std::uint8_t* previous = table.RecordBuffer();
-        table.UseRecordBuffer(blank.data());
-        try {
-            value = KeyExpression()->Evaluate();
-        } catch (...) {
-            table.UseRecordBuffer(previous);
-            throw;
-        }
-        table.UseRecordBuffer(previous);
-    }
+    const KeyValue value = KeyOnBlankRecord();
     const char type = value.type == 'N' ? 'N' : value.type == 'D' ? 'D' : 'C';
     std::size_t length = 0;
     std::size_t decimals = 0;
@@ -259,7 +246,7 @@ void NtxTag::CreateTag(const TagDefinition& definition) {
         std::string name = definition.keyExpression;
         name.erase(0, name.find_first_not_of(' '));
         name.erase(name.find_last_not_of(' ') + 1);
-        for (const FieldDescriptor& field : table.Fields()) {
+        for (const FieldDescriptor& field : File().Table().Fields()) {
             if ((field.type == 'N' || field.type == 'F') && name.size() == field.name.size() &&
                 std::equal(name.begin(), name.end(), field.name.begin(),
                            [](char a, char b) { return std::toupper(static_cast<unsigned char>(a)) ==
