@@ -248,9 +248,9 @@ std::vector<MachineInvoice> machineInvoices() {
 }
 
 std::string dayText(int dayOffset) {
-    const platform::LocalTime now = platform::localNow();
-    const platform::CivilDate day = platform::dateFromDayCount(
-        platform::dayCountFromDate({now.year, now.month, now.day}) + dayOffset);
+    const platform::LocalTime now = platform::LocalNow();
+    const platform::CivilDate day = platform::DateFromDayCount(
+        platform::DayCountFromDate({now.year, now.month, now.day}) + dayOffset);
     char buf[48];
     std::snprintf(buf, sizeof buf, "%04d-%02d-%02d", day.year, day.month, day.day);
     return buf;

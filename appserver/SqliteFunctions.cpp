@@ -46,7 +46,7 @@ void guarded(sqlite3_context* ctx, Body body) {
 }
 
 void fnSysdate(sqlite3_context* ctx, int, sqlite3_value**) {
-    const platform::LocalTime now = platform::localNow();
+    const platform::LocalTime now = platform::LocalNow();
     DateTimeValue v{now.year, now.month, now.day, now.hour, now.minute, now.second};
     resultText(ctx, storedDateText(v));
 }

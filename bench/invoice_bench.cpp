@@ -56,7 +56,7 @@ struct Workload {
         root = tmpl;
         taxDir = root + "/c/tax";
         std::filesystem::create_directories(taxDir);
-        platform::setDriveRoot('C', root + "/c");
+        platform::SetDriveRoot('C', root + "/c");
         setenv("XDG_DATA_HOME", root.c_str(), 1);
         setenv("TAXBRIDGE_SERVERS_CONF", (root + "/servers.conf").c_str(), 1);
         jobs::hostParameters().ServerComputerName.clear();

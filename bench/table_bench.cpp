@@ -87,7 +87,7 @@ std::uint64_t FoldCurrent(xbase::DbfHandler& table, std::uint64_t ck, std::strin
 }
 
 // Dates read back as YYYYMMDD, the stored form the peers fold.
-void UseStoredDateForm() { platform::formatSettings().shortDateFormat = "yyyymmdd"; }
+void UseStoredDateForm() { platform::ProcessFormatSettings().shortDateFormat = "yyyymmdd"; }
 
 // The engine's table of the whole workload, written once by the engine itself.
 const std::string& EngineTable() {

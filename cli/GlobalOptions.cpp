@@ -19,7 +19,7 @@ void applyDrive(const std::string& mapping) {
         eq + 1 >= mapping.size()) {
         throw CLI::ValidationError("--drive", "expected LETTER=DIRECTORY, got '" + mapping + "'");
     }
-    platform::setDriveRoot(static_cast<char>(std::toupper(static_cast<unsigned char>(mapping[0]))),
+    platform::SetDriveRoot(static_cast<char>(std::toupper(static_cast<unsigned char>(mapping[0]))),
                            mapping.substr(eq + 1));
 }
 
@@ -37,12 +37,12 @@ void addGlobalOptions(CLI::App& app) {
         ->allow_extra_args(false);
     app.add_option_function<std::string>(
            "--windows-dir",
-           [](const std::string& directory) { platform::setWindowsDirectory(directory); },
+           [](const std::string& directory) { platform::SetWindowsDirectory(directory); },
            "Directory holding xbase.cfg (the alias list)")
         ->type_name("DIR");
     app.add_option_function<std::string>(
            "--oem-codepage",
-           [](const std::string& codePage) { platform::setOemCodePage(codePage); },
+           [](const std::string& codePage) { platform::SetOemCodePage(codePage); },
            "Code page of the text in the tables for every table (default CP936)")
         ->type_name("CP");
 }

@@ -77,13 +77,13 @@ CLI::App* addRefreshCommand(CLI::App& app, const char* name, const char* descrip
 }
 
 platform::CivilDate today() {
-    const platform::LocalTime now = platform::localNow();
+    const platform::LocalTime now = platform::LocalNow();
     return {now.year, now.month, now.day};
 }
 
 platform::CivilDate dateOf(const std::string& text) {
     if (text.empty()) return today();
-    auto date = platform::parseDate(text, "yyyy-mm-dd", '-');
+    auto date = platform::ParseDate(text, "yyyy-mm-dd", '-');
     if (!date || text.size() != 10) {
         throw CLI::ValidationError("--date", "expected YYYY-MM-DD, got '" + text + "'");
     }

@@ -68,7 +68,7 @@ TableOptions openOptions(const TableArgs& args, bool useDeleted, bool readOnly) 
 
 // Dumps read, and values are given, the same on every machine.
 void useMachineIndependentFormats() {
-    platform::FormatSettings& settings = platform::formatSettings();
+    platform::FormatSettings& settings = platform::ProcessFormatSettings();
     settings.shortDateFormat = "yyyy-mm-dd";
     settings.dateSeparator = '-';
     settings.decimalSeparator = '.';
@@ -96,8 +96,8 @@ void runDump(const TableArgs& args) {
 }
 
 void runEval(const TableArgs& args) {
-    platform::formatSettings().shortDateFormat = "yyyy-mm-dd";
-    platform::formatSettings().dateSeparator = '-';
+    platform::ProcessFormatSettings().shortDateFormat = "yyyy-mm-dd";
+    platform::ProcessFormatSettings().dateSeparator = '-';
     auto table = openTable(args.file, openOptions(args, args.deleted || args.recNo > 0, true));
     EvalOptions options;
     options.expression = args.expression;

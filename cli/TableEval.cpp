@@ -16,20 +16,20 @@ namespace cli {
 namespace {
 
 const std::string& codePageOf(const std::string& codePage) {
-    return codePage.empty() ? platform::oemCodePage() : codePage;
+    return codePage.empty() ? platform::OemCodePage() : codePage;
 }
 
 std::runtime_error recordError(std::int32_t recNo, const std::exception& e, const std::string& codePage) {
-    return std::runtime_error("Record " + std::to_string(recNo) + ": " + platform::oemToUtf8(e.what(), codePage));
+    return std::runtime_error("Record " + std::to_string(recNo) + ": " + platform::OemToUtf8(e.what(), codePage));
 }
 
 // Compiles the expression typed in UTF-8 against the table's bytes; the engine's message
 // (in UTF-8) on a compile error.
 xbase::ExprHandler compile(xbase::ExprLink& link, const std::string& expression, const std::string& codePage) {
     try {
-        return xbase::ExprHandler(&link, false, platform::utf8ToOem(expression, codePage));
+        return xbase::ExprHandler(&link, false, platform::Utf8ToOem(expression, codePage));
     } catch (const xbase::XBaseExpressionError& e) {
-        throw std::runtime_error(platform::oemToUtf8(e.what(), codePage));
+        throw std::runtime_error(platform::OemToUtf8(e.what(), codePage));
     }
 }
 
@@ -48,7 +48,7 @@ std::string textValue(const xbase::ExprValue& v, const std::string& codePage) {
         }
         case xbase::ExprType::Date: return dateText(v.number);
         case xbase::ExprType::Logical: return v.logical ? ".T." : ".F.";
-        default: return platform::oemToUtf8(v.text, codePage);
+        default: return platform::OemToUtf8(v.text, codePage);
     }
 }
 
@@ -67,7 +67,7 @@ nlohmann::ordered_json jsonRow(std::int32_t recNo, const xbase::ExprValue& v, co
             break;
         case xbase::ExprType::Date: row["value"] = dateText(v.number); break;
         case xbase::ExprType::Logical: row["value"] = v.logical; break;
-        default: row["value"] = platform::oemToUtf8(v.text, codePage); break;
+        default: row["value"] = platform::OemToUtf8(v.text, codePage); break;
     }
     return row;
 }

@@ -110,7 +110,7 @@ std::string FormatFloat(double value) {
     const std::string_view digits(sig.digits, sig.count);
     const int exponent = sig.exponent;
 
-    const char sep = platform::formatSettings().decimalSeparator;
+    const char sep = platform::ProcessFormatSettings().decimalSeparator;
     char buf[64];
     std::size_t n = 0;
     auto put = [&](char c) { buf[n++] = c; };
@@ -149,7 +149,7 @@ std::optional<double> TryParseFloat(std::string_view text) {
     text = TrimBlanks(text);
     if (text.empty()) return std::nullopt;
     // Rebuild the number in the neutral form from_chars reads, checking each character.
-    const char sep = platform::formatSettings().decimalSeparator;
+    const char sep = platform::ProcessFormatSettings().decimalSeparator;
     std::string neutral;
     std::size_t i = 0;
     bool negative = false;
@@ -249,9 +249,9 @@ bool DayCountInRange(double dayCount) {
 
 std::string FormatDate(double dayCount) {
     if (!DayCountInRange(dayCount)) DatabaseError(msg::DateOutOfRange);
-    const auto& settings = platform::formatSettings();
-    auto date = platform::dateFromDayCount(static_cast<std::int64_t>(std::trunc(dayCount)));
-    return platform::formatDate(settings.shortDateFormat, date, settings.dateSeparator);
+    const auto& settings = platform::ProcessFormatSettings();
+    auto date = platform::DateFromDayCount(static_cast<std::int64_t>(std::trunc(dayCount)));
+    return platform::FormatDate(settings.shortDateFormat, date, settings.dateSeparator);
 }
 
 std::string FormatDateTime(double dayCount) {
@@ -272,11 +272,11 @@ std::string FormatDateTime(double dayCount) {
 namespace {
 
 std::optional<double> TryParseDate(std::string_view text) {
-    const auto& settings = platform::formatSettings();
+    const auto& settings = platform::ProcessFormatSettings();
     auto date =
-        platform::parseDate(TrimBlanks(text), settings.shortDateFormat, settings.dateSeparator);
-    if (!date || !platform::isValidDate(date->year, date->month, date->day)) return std::nullopt;
-    return static_cast<double>(platform::dayCountFromDate(*date));
+        platform::ParseDate(TrimBlanks(text), settings.shortDateFormat, settings.dateSeparator);
+    if (!date || !platform::IsValidDate(date->year, date->month, date->day)) return std::nullopt;
+    return static_cast<double>(platform::DayCountFromDate(*date));
 }
 
 // "h:mm" or "h:mm:ss", hours 0-23.

@@ -17,7 +17,7 @@ DateContext::~DateContext() = default;
 
 bool DateContext::FormShow(JobReporter& reporter) {
     const bool connected = ConnectOnShow(DCOMConnection1, reporter);
-    platform::formatSettings().shortDateFormat = "yyyy-mm-dd";
+    platform::ProcessFormatSettings().shortDateFormat = "yyyy-mm-dd";
     return connected;
 }
 

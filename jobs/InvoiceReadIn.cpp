@@ -69,9 +69,9 @@ void CopyInTransaction(DateContext& w, const std::string& day, ReadInOutcome& ou
 
 ReadInOutcome InvoiceReadIn(DateContext& w, const platform::CivilDate& date,
                             JobReporter& reporter) {
-    const platform::FormatSettings& settings = platform::formatSettings();
+    const platform::FormatSettings& settings = platform::ProcessFormatSettings();
     const std::string day =
-        platform::formatDate(settings.shortDateFormat, date, settings.dateSeparator);
+        platform::FormatDate(settings.shortDateFormat, date, settings.dateSeparator);
     ReadInDate() = day;
 
     OpenMachineTable(w.hds_sk, kInvoiceTable);

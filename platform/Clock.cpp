@@ -15,7 +15,7 @@ LocalTime fixedTime;
 
 }  // namespace
 
-LocalTime localNow() {
+LocalTime LocalNow() {
     if (clockFixed.load(std::memory_order_acquire)) {
         std::lock_guard<std::mutex> guard(fixedMutex);
         if (clockFixed.load(std::memory_order_relaxed)) return fixedTime;
@@ -35,7 +35,7 @@ LocalTime localNow() {
     return result;
 }
 
-void setFixedTime(std::optional<LocalTime> time) {
+void SetFixedTime(std::optional<LocalTime> time) {
     std::lock_guard<std::mutex> guard(fixedMutex);
     if (time) fixedTime = *time;
     clockFixed.store(time.has_value(), std::memory_order_release);

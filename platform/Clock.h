@@ -10,8 +10,8 @@ struct LocalTime {
     int hour = 0, minute = 0, second = 0, millisecond = 0;
 };
 
-LocalTime localNow();
+LocalTime LocalNow();
 // Fixes the clock to a given time (tests); nullopt returns to the real clock.
-void setFixedTime(std::optional<LocalTime> time);
+void SetFixedTime(std::optional<LocalTime> time);
 
 }  // namespace platform

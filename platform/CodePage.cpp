@@ -23,9 +23,9 @@ namespace {
 const iconv_t kNoConverter = reinterpret_cast<iconv_t>(-1);
 
 // The code page setting. Names are interned and never freed, so the reference that
-// oemCodePage() returns stays valid while another thread changes the setting.
+// OemCodePage() returns stays valid while another thread changes the setting.
 std::mutex codePageMutex;
-std::list<std::string>& internedNames() {
+std::list<std::string>& InternedNames() {
     static std::list<std::string> names{"CP936"};
     return names;
 }
@@ -59,14 +59,14 @@ struct Converter {
 };
 
 // Runs iconv over the whole input; returns what it stopped on (0 when all converted).
-int convert(iconv_t cd, const char*& in, std::size_t& inLeft, char*& out, std::size_t& outLeft) {
+int Convert(iconv_t cd, const char*& in, std::size_t& inLeft, char*& out, std::size_t& outLeft) {
     char* inPtr = const_cast<char*>(in);  // iconv's historical signature; input is not written
     const std::size_t rc = ::iconv(cd, &inPtr, &inLeft, &out, &outLeft);
     in = inPtr;
     return rc == static_cast<std::size_t>(-1) ? errno : 0;
 }
 
-bool checkAsciiCompatible(iconv_t toUtf8) {
+bool CheckAsciiCompatible(iconv_t toUtf8) {
     char ascii[128];
     for (int i = 0; i < 128; ++i) ascii[i] = static_cast<char>(i);
     char converted[128 * 4];
@@ -75,7 +75,7 @@ bool checkAsciiCompatible(iconv_t toUtf8) {
     char* out = converted;
     std::size_t outLeft = sizeof converted;
     ::iconv(toUtf8, nullptr, nullptr, nullptr, nullptr);
-    const int err = convert(toUtf8, in, inLeft, out, outLeft);
+    const int err = Convert(toUtf8, in, inLeft, out, outLeft);
     ::iconv(toUtf8, nullptr, nullptr, nullptr, nullptr);
     return err == 0 && static_cast<std::size_t>(out - converted) == sizeof ascii &&
            std::equal(ascii, ascii + sizeof ascii, converted);
@@ -83,7 +83,7 @@ bool checkAsciiCompatible(iconv_t toUtf8) {
 
 // The calling thread's converter for a code page (iconv descriptors are not shared
 // between threads).
-Converter& converterFor(const std::string& codePage) {
+Converter& ConverterFor(const std::string& codePage) {
     thread_local std::list<Converter> converters;
     thread_local Converter* last = nullptr;
     if (last && last->codePage == codePage) return *last;
@@ -101,19 +101,19 @@ Converter& converterFor(const std::string& codePage) {
         converters.pop_back();
         throw std::invalid_argument("Unknown code page: " + codePage);
     }
-    c.asciiCompatible = checkAsciiCompatible(c.toUtf8);
+    c.asciiCompatible = CheckAsciiCompatible(c.toUtf8);
     last = &c;
     return c;
 }
 
-bool isAscii(std::string_view text) {
+bool IsAscii(std::string_view text) {
     for (const char c : text)
         if (static_cast<unsigned char>(c) >= 0x80) return false;
     return true;
 }
 
 // Length of the well-formed UTF-8 character at text[pos], or 1 for a malformed byte.
-std::size_t utf8CharLength(std::string_view text, std::size_t pos) {
+std::size_t Utf8CharLength(std::string_view text, std::size_t pos) {
     const auto lead = static_cast<unsigned char>(text[pos]);
     std::size_t length = lead >= 0xF0 && lead <= 0xF4  ? 4
                          : lead >= 0xE0                ? 3
@@ -129,7 +129,7 @@ std::size_t utf8CharLength(std::string_view text, std::size_t pos) {
 // Bytes an unconvertible OEM character at text[pos] takes: two when the byte starts a
 // multi-byte sequence (iconv reports it incomplete on its own) and the next byte can be
 // a trail byte (no ASCII control, blank, digit or punctuation below '@').
-std::size_t oemCharLength(iconv_t toUtf8, std::string_view text, std::size_t pos) {
+std::size_t OemCharLength(iconv_t toUtf8, std::string_view text, std::size_t pos) {
     if (pos + 1 >= text.size() || static_cast<unsigned char>(text[pos + 1]) < 0x40) return 1;
     const char* in = text.data() + pos;
     std::size_t inLeft = 1;
@@ -137,7 +137,7 @@ std::size_t oemCharLength(iconv_t toUtf8, std::string_view text, std::size_t pos
     char* out = buffer;
     std::size_t outLeft = sizeof buffer;
     ::iconv(toUtf8, nullptr, nullptr, nullptr, nullptr);
-    const int err = convert(toUtf8, in, inLeft, out, outLeft);
+    const int err = Convert(toUtf8, in, inLeft, out, outLeft);
     ::iconv(toUtf8, nullptr, nullptr, nullptr, nullptr);
     return err == EINVAL ? 2 : 1;
 }
@@ -148,7 +148,7 @@ std::size_t oemCharLength(iconv_t toUtf8, std::string_view text, std::size_t pos
 // characters: when the next one does not fit it stops with E2BIG, which is where the
 // text is cut.
 template <class CharLength>
-std::string convertText(iconv_t cd, std::string_view input, std::size_t maxBytes, std::size_t initialSize,
+std::string ConvertText(iconv_t cd, std::string_view input, std::size_t maxBytes, std::size_t initialSize,
                         CharLength charLength) {
     ::iconv(cd, nullptr, nullptr, nullptr, nullptr);
     const bool limited = maxBytes != std::string::npos;
@@ -169,7 +169,7 @@ std::string convertText(iconv_t cd, std::string_view input, std::size_t maxBytes
         std::size_t inLeft = input.size() - pos;
         char* out = result.data() + written;
         std::size_t outLeft = result.size() - written;
-        const int err = convert(cd, in, inLeft, out, outLeft);
+        const int err = Convert(cd, in, inLeft, out, outLeft);
         written = static_cast<std::size_t>(out - result.data());
         pos = static_cast<std::size_t>(in - input.data());
         if (err == 0) break;
@@ -196,28 +196,28 @@ std::string convertText(iconv_t cd, std::string_view input, std::size_t maxBytes
 }
 
 // The whole OEM text in UTF-8.
-std::string convertToUtf8(iconv_t cd, std::string_view oem) {
-    return convertText(cd, oem, std::string::npos, oem.size() * 3 + 8,
-                       [&](std::size_t pos) { return oemCharLength(cd, oem, pos); });
+std::string ConvertToUtf8(iconv_t cd, std::string_view oem) {
+    return ConvertText(cd, oem, std::string::npos, oem.size() * 3 + 8,
+                       [&](std::size_t pos) { return OemCharLength(cd, oem, pos); });
 }
 
 }  // namespace
 
-const std::string& oemCodePage() {
+const std::string& OemCodePage() {
     const std::string* current = currentCodePage.load(std::memory_order_acquire);
     if (current) return *current;
     std::lock_guard<std::mutex> guard(codePageMutex);
     current = currentCodePage.load(std::memory_order_acquire);
     if (current) return *current;
-    const std::string& initial = internedNames().front();
+    const std::string& initial = InternedNames().front();
     currentCodePage.store(&initial, std::memory_order_release);
     return initial;
 }
 
-void setOemCodePage(const std::string& iconvName) {
-    converterFor(iconvName);  // throws std::invalid_argument for a name iconv does not know
+void SetOemCodePage(const std::string& iconvName) {
+    ConverterFor(iconvName);  // throws std::invalid_argument for a name iconv does not know
     std::lock_guard<std::mutex> guard(codePageMutex);
-    auto& names = internedNames();
+    auto& names = InternedNames();
     for (const std::string& name : names) {
         if (name == iconvName) {
             currentCodePage.store(&name, std::memory_order_release);
@@ -227,29 +227,29 @@ void setOemCodePage(const std::string& iconvName) {
     currentCodePage.store(&names.emplace_back(iconvName), std::memory_order_release);
 }
 
-std::string oemToUtf8(std::string_view oem, const std::string& codePage) {
+std::string OemToUtf8(std::string_view oem, const std::string& codePage) {
     if (oem.empty()) return {};
-    Converter& converter = converterFor(codePage);
-    if (converter.asciiCompatible && isAscii(oem)) return std::string(oem);
-    if (oem.size() > kRecentTextMaxBytes) return convertToUtf8(converter.toUtf8, oem);
+    Converter& converter = ConverterFor(codePage);
+    if (converter.asciiCompatible && IsAscii(oem)) return std::string(oem);
+    if (oem.size() > kRecentTextMaxBytes) return ConvertToUtf8(converter.toUtf8, oem);
     RecentText& slot =
         converter.recent[std::hash<std::string_view>{}(oem) % converter.recent.size()];
     if (slot.oem != oem) {
         slot.oem.clear();  // the slot matches nothing until both halves are in place
-        slot.utf8 = convertToUtf8(converter.toUtf8, oem);
+        slot.utf8 = ConvertToUtf8(converter.toUtf8, oem);
         slot.oem = oem;
     }
     return slot.utf8;
 }
 
-std::string utf8ToOem(std::string_view utf8, const std::string& codePage, std::size_t maxBytes) {
+std::string Utf8ToOem(std::string_view utf8, const std::string& codePage, std::size_t maxBytes) {
     if (utf8.empty() || maxBytes == 0) return {};
-    Converter& converter = converterFor(codePage);
-    if (converter.asciiCompatible && isAscii(utf8))
+    Converter& converter = ConverterFor(codePage);
+    if (converter.asciiCompatible && IsAscii(utf8))
         return std::string(utf8.substr(0, std::min(maxBytes, utf8.size())));
 
-    return convertText(converter.fromUtf8, utf8, maxBytes, utf8.size() * 2 + 8,
-                       [&](std::size_t pos) { return utf8CharLength(utf8, pos); });
+    return ConvertText(converter.fromUtf8, utf8, maxBytes, utf8.size() * 2 + 8,
+                       [&](std::size_t pos) { return Utf8CharLength(utf8, pos); });
 }
 
 }  // namespace platform

@@ -16,13 +16,13 @@
 namespace platform {
 
 // The reference stays valid after the setting changes.
-const std::string& oemCodePage();
-void setOemCodePage(const std::string& iconvName);
+const std::string& OemCodePage();
+void SetOemCodePage(const std::string& iconvName);
 
-std::string oemToUtf8(std::string_view oem, const std::string& codePage = oemCodePage());
+std::string OemToUtf8(std::string_view oem, const std::string& codePage = OemCodePage());
 // Converts UTF-8 to the OEM code page; with maxBytes, the result is cut at the last
 // whole character that fits.
-std::string utf8ToOem(std::string_view utf8, const std::string& codePage = oemCodePage(),
+std::string Utf8ToOem(std::string_view utf8, const std::string& codePage = OemCodePage(),
                       std::size_t maxBytes = std::string::npos);
 
 }  // namespace platform

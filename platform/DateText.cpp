@@ -36,7 +36,7 @@ std::int64_t daysFromCivil(std::int64_t y, std::int64_t m, std::int64_t d) {
     return era * 146097 + doe - 719468;
 }
 
-CivilDate civilFromDays(std::int64_t z) {
+CivilDate CivilFromDays(std::int64_t z) {
     z += 719468;
     const std::int64_t era = (z >= 0 ? z : z - 146096) / 146097;
     const std::int64_t doe = z - era * 146097;
@@ -49,15 +49,15 @@ CivilDate civilFromDays(std::int64_t z) {
     return CivilDate{static_cast<int>(y), static_cast<int>(m), static_cast<int>(d)};
 }
 
-bool isLeapYear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
+bool IsLeapYear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
 
-int daysInMonth(int year, int month) {
+int DaysInMonth(int year, int month) {
     static constexpr std::array<int, 12> kDays{31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    return month == 2 && isLeapYear(year) ? 29 : kDays[static_cast<std::size_t>(month - 1)];
+    return month == 2 && IsLeapYear(year) ? 29 : kDays[static_cast<std::size_t>(month - 1)];
 }
 
-char upper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+char Upper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 enum class TokenKind : unsigned char {
     Literal,         // text[offset, offset + length) of the compiled format
@@ -91,7 +91,7 @@ struct CompiledFormat {
     char literalSeparator = 0;  // first literal character that can separate numbers
 };
 
-CompiledFormat compile(std::string_view format) {
+CompiledFormat Compile(std::string_view format) {
     CompiledFormat compiled;
     compiled.text = std::string(format);
     std::array<std::size_t, 3> firstSeen{std::string_view::npos, std::string_view::npos,
@@ -106,14 +106,14 @@ CompiledFormat compile(std::string_view format) {
                 {TokenKind::Literal, static_cast<std::uint16_t>(compiled.literals.size()), 1});
         }
         compiled.literals += c;
-        const bool letterOrDigit = (upper(c) >= 'A' && upper(c) <= 'Z') || isDigit(c);
+        const bool letterOrDigit = (Upper(c) >= 'A' && Upper(c) <= 'Z') || IsDigit(c);
         if (!compiled.literalSeparator && !letterOrDigit && c != ' ') compiled.literalSeparator = c;
     };
 
     std::size_t i = 0;
     while (i < format.size()) {
         const char c = format[i];
-        const char letter = upper(c);
+        const char letter = Upper(c);
         if (c == '"' || c == '\'') {
             // Quoted text is literal, without its quotes.
             std::size_t end = format.find(c, i + 1);
@@ -133,7 +133,7 @@ CompiledFormat compile(std::string_view format) {
             continue;
         }
         std::size_t count = 1;
-        while (i + count < format.size() && upper(format[i + count]) == letter) ++count;
+        while (i + count < format.size() && Upper(format[i + count]) == letter) ++count;
         const Part part = letter == 'Y' ? Part::Year : letter == 'M' ? Part::Month : Part::Day;
         auto& seen = firstSeen[static_cast<std::size_t>(part)];
         if (seen == std::string_view::npos) seen = i;
@@ -190,14 +190,14 @@ const CompiledFormat& compiledFormat(std::string_view format) {
     }
     const std::size_t slot = next;
     next = (next + 1) % kSlots;
-    cache[slot] = compile(format);
+    cache[slot] = Compile(format);
     filled[slot] = true;
     last = slot;
     return cache[slot];
 }
 
 // Writes `value` with at least `width` digits (value >= 0).
-void appendNumber(std::string& out, int value, int width) {
+void AppendNumber(std::string& out, int value, int width) {
     char digits[12];
     int n = 0;
     do {
@@ -210,26 +210,26 @@ void appendNumber(std::string& out, int value, int width) {
 
 }  // namespace
 
-bool isValidDate(int year, int month, int day) {
+bool IsValidDate(int year, int month, int day) {
     return year >= 1 && year <= 9999 && month >= 1 && month <= 12 && day >= 1 &&
-           day <= daysInMonth(year, month);
+           day <= DaysInMonth(year, month);
 }
 
-std::int64_t dayCountFromDate(const CivilDate& date) {
+std::int64_t DayCountFromDate(const CivilDate& date) {
     return daysFromCivil(date.year, date.month, date.day) + kUnixEpochDayCount;
 }
 
-CivilDate dateFromDayCount(std::int64_t dayCount) {
-    return civilFromDays(dayCount - kUnixEpochDayCount);
+CivilDate DateFromDayCount(std::int64_t dayCount) {
+    return CivilFromDays(dayCount - kUnixEpochDayCount);
 }
 
-int dayOfWeek(std::int64_t dayCount) {
+int DayOfWeek(std::int64_t dayCount) {
     // Day 0 (1899-12-30) was a Saturday.
     const std::int64_t r = (dayCount - 1) % 7;
     return static_cast<int>(r < 0 ? r + 7 : r) + 1;
 }
 
-std::string formatDate(std::string_view format, const CivilDate& date, char dateSeparator) {
+std::string FormatDate(std::string_view format, const CivilDate& date, char dateSeparator) {
     const CompiledFormat& compiled = compiledFormat(format);
     std::string out;  // most results fit the string's inline buffer: no allocation
     const int year = date.year < 0 ? -date.year : date.year;
@@ -242,24 +242,24 @@ std::string formatDate(std::string_view format, const CivilDate& date, char date
                 if (dateSeparator) out += dateSeparator;
                 break;
             case TokenKind::Day:
-                appendNumber(out, date.day, 1);
+                AppendNumber(out, date.day, 1);
                 break;
             case TokenKind::Day2:
-                appendNumber(out, date.day, 2);
+                AppendNumber(out, date.day, 2);
                 break;
             case TokenKind::DayShortName:
             case TokenKind::DayLongName: {
-                if (!isValidDate(date.year, date.month, date.day)) break;
-                const auto dow = static_cast<std::size_t>(dayOfWeek(dayCountFromDate(date)) - 1);
+                if (!IsValidDate(date.year, date.month, date.day)) break;
+                const auto dow = static_cast<std::size_t>(DayOfWeek(DayCountFromDate(date)) - 1);
                 out += token.kind == TokenKind::DayShortName ? kShortDayNames[dow]
                                                              : kLongDayNames[dow];
                 break;
             }
             case TokenKind::Month:
-                appendNumber(out, date.month, 1);
+                AppendNumber(out, date.month, 1);
                 break;
             case TokenKind::Month2:
-                appendNumber(out, date.month, 2);
+                AppendNumber(out, date.month, 2);
                 break;
             case TokenKind::MonthShortName:
             case TokenKind::MonthLongName:
@@ -269,17 +269,17 @@ std::string formatDate(std::string_view format, const CivilDate& date, char date
                            : kLongMonthNames[static_cast<std::size_t>(date.month - 1)];
                 break;
             case TokenKind::Year2:
-                appendNumber(out, year % 100, 2);
+                AppendNumber(out, year % 100, 2);
                 break;
             case TokenKind::Year4:
-                appendNumber(out, year, 4);
+                AppendNumber(out, year, 4);
                 break;
         }
     }
     return out;
 }
 
-std::optional<CivilDate> parseDate(std::string_view text, std::string_view format,
+std::optional<CivilDate> ParseDate(std::string_view text, std::string_view format,
                                    char dateSeparator) {
     const CompiledFormat& compiled = compiledFormat(format);
     std::size_t pos = 0;
@@ -300,7 +300,7 @@ std::optional<CivilDate> parseDate(std::string_view text, std::string_view forma
         skipBlanks();
         value = 0;
         digits = 0;
-        while (pos < text.size() && isDigit(text[pos])) {
+        while (pos < text.size() && IsDigit(text[pos])) {
             if (++digits > 4) return false;
             value = value * 10 + (text[pos] - '0');
             ++pos;
@@ -334,14 +334,14 @@ std::optional<CivilDate> parseDate(std::string_view text, std::string_view forma
         }
         if (yearDigits <= 2) {
             // Two-digit years fall into the 100 years from 50 years before now.
-            const int centuryBase = localNow().year - 50;
+            const int centuryBase = LocalNow().year - 50;
             date.year += centuryBase / 100 * 100;
             if (date.year < centuryBase) date.year += 100;
         }
         scanSeparator();
     } else {
         // Day and month only: the current year.
-        date.year = localNow().year;
+        date.year = LocalNow().year;
         std::size_t k = 0;
         for (Part part : compiled.order) {
             if (part == Part::Year) continue;
@@ -349,7 +349,7 @@ std::optional<CivilDate> parseDate(std::string_view text, std::string_view forma
         }
     }
     skipBlanks();
-    if (pos != text.size() || !isValidDate(date.year, date.month, date.day)) return std::nullopt;
+    if (pos != text.size() || !IsValidDate(date.year, date.month, date.day)) return std::nullopt;
     return date;
 }
 

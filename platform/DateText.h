@@ -15,7 +15,7 @@
 // character (so "2007/03/15" and "2007-03-15" both read with "yyyy-mm-dd" and '/').
 // Blanks around numbers and one separator after the last number are allowed. A year of
 // one or two digits falls in the 100 years from 50 years before the clock's current year
-// (localNow()); with only two numbers (month and day) the year is the current one.
+// (LocalNow()); with only two numbers (month and day) the year is the current one.
 // Anything else, and any invalid date, gives nullopt.
 #pragma once
 
@@ -32,17 +32,17 @@ struct CivilDate {
     int day = 0;
 };
 
-bool isValidDate(int year, int month, int day);
+bool IsValidDate(int year, int month, int day);
 // Days since 1899-12-30 of a valid date.
-std::int64_t dayCountFromDate(const CivilDate& date);
-CivilDate dateFromDayCount(std::int64_t dayCount);
+std::int64_t DayCountFromDate(const CivilDate& date);
+CivilDate DateFromDayCount(std::int64_t dayCount);
 // 1 = Sunday ... 7 = Saturday.
-int dayOfWeek(std::int64_t dayCount);
+int DayOfWeek(std::int64_t dayCount);
 
 // Formats a date with a short date format (letters in any case).
-std::string formatDate(std::string_view format, const CivilDate& date, char dateSeparator);
+std::string FormatDate(std::string_view format, const CivilDate& date, char dateSeparator);
 // Reads a date with a short date format and separator; nullopt when the text is no date.
-std::optional<CivilDate> parseDate(std::string_view text, std::string_view format,
+std::optional<CivilDate> ParseDate(std::string_view text, std::string_view format,
                                    char dateSeparator);
 
 }  // namespace platform

@@ -3,7 +3,7 @@
 
 namespace platform {
 
-FormatSettings& formatSettings() {
+FormatSettings& ProcessFormatSettings() {
     static FormatSettings settings;
     return settings;
 }

@@ -14,6 +14,6 @@ struct FormatSettings {
 };
 
 // The one settings object of the process.
-FormatSettings& formatSettings();
+FormatSettings& ProcessFormatSettings();
 
 }  // namespace platform

@@ -13,7 +13,7 @@ namespace platform {
 // values are trimmed of blanks and a value's enclosing quotes ('...' or "...") are
 // removed; a line without '=' is a key with an empty value; lines starting with ';' are
 // comments. A missing file or section gives an empty list.
-std::vector<std::pair<std::string, std::string>> readIniSection(const std::string& hostPath,
+std::vector<std::pair<std::string, std::string>> ReadIniSection(const std::string& hostPath,
                                                                 const std::string& section);
 
 }  // namespace platform

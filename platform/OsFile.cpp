@@ -21,7 +21,7 @@ constexpr std::uint64_t kMaxOffset = static_cast<std::uint64_t>(INT64_MAX);
 
 // True when the directory part of `path` is an existing directory (a path without a
 // directory part lies in the current directory, which exists).
-bool parentDirectoryExists(const std::string& path) {
+bool ParentDirectoryExists(const std::string& path) {
     const auto slash = path.find_last_of('/');
     if (slash == std::string::npos) return !path.empty();
     if (slash == 0) return true;
@@ -31,13 +31,13 @@ bool parentDirectoryExists(const std::string& path) {
 
 // The Windows code for a failed open or create: a missing file is 2 when its directory
 // exists and 3 when the directory itself is missing.
-int openError(int err, const std::string& path) {
-    if (err == ENOENT) return parentDirectoryExists(path) ? errc::FileNotFound : errc::PathNotFound;
-    return windowsErrorFromErrno(err);
+int OpenError(int err, const std::string& path) {
+    if (err == ENOENT) return ParentDirectoryExists(path) ? errc::FileNotFound : errc::PathNotFound;
+    return WindowsErrorFromErrno(err);
 }
 
 // Takes the share-mode lock without waiting; EINTR is retried.
-bool takeShareLock(int fd, bool shared) {
+bool TakeShareLock(int fd, bool shared) {
     const int op = (shared ? LOCK_SH : LOCK_EX) | LOCK_NB;
     for (;;) {
         if (::flock(fd, op) == 0) return true;
@@ -45,14 +45,14 @@ bool takeShareLock(int fd, bool shared) {
     }
 }
 
-void closeFd(int fd) {
+void CloseFd(int fd) {
     // POSIX leaves the descriptor state unspecified after EINTR; Linux always closes it,
     // so close() is never repeated.
     ::close(fd);
 }
 
 // A region as a struct flock; false when it cannot be expressed in 64-bit off_t.
-bool makeRegion(struct flock& fl, short type, std::uint64_t offset, std::uint64_t length) {
+bool MakeRegion(struct flock& fl, short type, std::uint64_t offset, std::uint64_t length) {
     static_assert(sizeof(off_t) == 8, "byte-range locks need a 64-bit off_t");
     if (offset > kMaxOffset || length > kMaxOffset - offset) return false;
     fl = {};
@@ -66,7 +66,7 @@ bool makeRegion(struct flock& fl, short type, std::uint64_t offset, std::uint64_
 
 }  // namespace
 
-OsFile::~OsFile() { close(); }
+OsFile::~OsFile() { Close(); }
 
 OsFile::OsFile(OsFile&& other) noexcept : fd_(other.fd_), writable_(other.writable_) {
     other.fd_ = -1;
@@ -74,7 +74,7 @@ OsFile::OsFile(OsFile&& other) noexcept : fd_(other.fd_), writable_(other.writab
 
 OsFile& OsFile::operator=(OsFile&& other) noexcept {
     if (this != &other) {
-        close();
+        Close();
         fd_ = other.fd_;
         writable_ = other.writable_;
         other.fd_ = -1;
@@ -82,66 +82,66 @@ OsFile& OsFile::operator=(OsFile&& other) noexcept {
     return *this;
 }
 
-int OsFile::open(const std::string& hostPath, bool readWrite, bool shared) {
-    close();
+int OsFile::Open(const std::string& hostPath, bool readWrite, bool shared) {
+    Close();
     int fd;
     // Non-blocking, so that opening a named pipe or a device never waits for a partner;
     // anything but a regular file is then refused before it is read.
     do {
         fd = ::open(hostPath.c_str(), (readWrite ? O_RDWR : O_RDONLY) | O_CLOEXEC | O_NONBLOCK);
     } while (fd < 0 && errno == EINTR);
-    if (fd < 0) return openError(errno, hostPath);
+    if (fd < 0) return OpenError(errno, hostPath);
 
     struct stat st {};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         const bool directory = S_ISDIR(st.st_mode);
-        closeFd(fd);
+        CloseFd(fd);
         // Windows opens no directory as a file: access denied.
         return directory ? errc::AccessDenied : errc::CantAccessFile;
     }
     ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-    if (!takeShareLock(fd, shared)) {
+    if (!TakeShareLock(fd, shared)) {
         const int err = errno;
-        closeFd(fd);
-        return err == EWOULDBLOCK ? errc::SharingViolation : windowsErrorFromErrno(err);
+        CloseFd(fd);
+        return err == EWOULDBLOCK ? errc::SharingViolation : WindowsErrorFromErrno(err);
     }
     fd_ = fd;
     writable_ = readWrite;
     return 0;
 }
 
-int OsFile::create(const std::string& hostPath) {
+int OsFile::Create(const std::string& hostPath) {
     // Like CreateFile(CREATE_ALWAYS) without sharing: the file is emptied only when
     // nobody else has it open, so a table in use elsewhere is never cut under its users.
     int fd;
     do {
         fd = ::open(hostPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
     } while (fd < 0 && errno == EINTR);
-    if (fd < 0) return openError(errno, hostPath);
+    if (fd < 0) return OpenError(errno, hostPath);
     int result = 0;
-    if (!takeShareLock(fd, false)) {
-        result = errno == EWOULDBLOCK ? errc::SharingViolation : windowsErrorFromErrno(errno);
+    if (!TakeShareLock(fd, false)) {
+        result = errno == EWOULDBLOCK ? errc::SharingViolation : WindowsErrorFromErrno(errno);
     } else {
         int rc;
         do {
             rc = ::ftruncate(fd, 0);
         } while (rc != 0 && errno == EINTR);
-        if (rc != 0) result = windowsErrorFromErrno(errno);
+        if (rc != 0) result = WindowsErrorFromErrno(errno);
     }
-    closeFd(fd);
+    CloseFd(fd);
     return result;
 }
 
-void OsFile::close() {
+void OsFile::Close() {
     if (fd_ < 0) return;
     // Closing the last descriptor of the open file description releases its flock() and
     // its OFD locks; other OsFile objects on the same file keep theirs.
-    closeFd(fd_);
+    CloseFd(fd_);
     fd_ = -1;
     writable_ = false;
 }
 
-int OsFile::readAt(std::uint64_t offset, void* buffer, std::size_t count, std::size_t& got) {
+int OsFile::ReadAt(std::uint64_t offset, void* buffer, std::size_t count, std::size_t& got) {
     got = 0;
     if (fd_ < 0) return errc::InvalidHandle;
     if (offset > kMaxOffset) return errc::InvalidParameter;
@@ -153,13 +153,13 @@ int OsFile::readAt(std::uint64_t offset, void* buffer, std::size_t count, std::s
         } else if (n == 0) {
             break;  // end of file: a short read, reported through `got`
         } else if (errno != EINTR) {
-            return windowsErrorFromErrno(errno);
+            return WindowsErrorFromErrno(errno);
         }
     }
     return 0;
 }
 
-int OsFile::writeAt(std::uint64_t offset, const void* buffer, std::size_t count) {
+int OsFile::WriteAt(std::uint64_t offset, const void* buffer, std::size_t count) {
     if (fd_ < 0) return errc::InvalidHandle;
     if (offset > kMaxOffset || count > kMaxOffset - offset) return errc::InvalidParameter;
     const auto* in = static_cast<const char*>(buffer);
@@ -171,24 +171,24 @@ int OsFile::writeAt(std::uint64_t offset, const void* buffer, std::size_t count)
         } else if (n == 0) {
             return errc::DiskFull;  // no progress and no error: the device takes no more
         } else if (errno != EINTR) {
-            return windowsErrorFromErrno(errno);
+            return WindowsErrorFromErrno(errno);
         }
     }
     return 0;
 }
 
-int OsFile::size(std::uint64_t& out) {
+int OsFile::Size(std::uint64_t& out) {
     out = 0;
     if (fd_ < 0) return errc::InvalidHandle;
     // Seeking to the end reads the size at about half the cost of fstat(); the file
     // position itself is never used (all transfers are positioned).
     const off_t end = ::lseek(fd_, 0, SEEK_END);
-    if (end < 0) return windowsErrorFromErrno(errno);
+    if (end < 0) return WindowsErrorFromErrno(errno);
     out = static_cast<std::uint64_t>(end);
     return 0;
 }
 
-int OsFile::flush() {
+int OsFile::Flush() {
     if (fd_ < 0) return errc::InvalidHandle;
     if (!writable_) return 0;  // nothing of ours to write back
     int rc;
@@ -202,10 +202,10 @@ int OsFile::flush() {
         } while (rc != 0 && errno == EINTR);
         if (rc != 0 && errno == EINVAL) return 0;
     }
-    return rc == 0 ? 0 : windowsErrorFromErrno(errno);
+    return rc == 0 ? 0 : WindowsErrorFromErrno(errno);
 }
 
-int OsFile::truncate(std::uint64_t length) {
+int OsFile::Truncate(std::uint64_t length) {
     if (fd_ < 0) return errc::InvalidHandle;
     if (length > kMaxOffset) return errc::InvalidParameter;
     int rc;
@@ -214,73 +214,73 @@ int OsFile::truncate(std::uint64_t length) {
     } while (rc != 0 && errno == EINTR);
     if (rc != 0)
         return errno == EINVAL || errno == EBADF ? errc::AccessDenied
-                                                 : windowsErrorFromErrno(errno);
+                                                 : WindowsErrorFromErrno(errno);
     return 0;
 }
 
-int OsFile::lock(std::uint64_t offset, std::uint64_t length) {
+int OsFile::Lock(std::uint64_t offset, std::uint64_t length) {
     if (fd_ < 0) return errc::InvalidHandle;
     // A zero-length region locks nothing (fcntl would read length 0 as "to the end").
     if (length == 0) return 0;
     struct flock fl;
     // A read-only descriptor cannot hold a write lock; it takes a read lock, which still
     // excludes every writer's lock on the region.
-    if (!makeRegion(fl, writable_ ? F_WRLCK : F_RDLCK, offset, length))
+    if (!MakeRegion(fl, writable_ ? F_WRLCK : F_RDLCK, offset, length))
         return errc::InvalidParameter;
     for (;;) {
         if (::fcntl(fd_, F_OFD_SETLK, &fl) == 0) return 0;
         const int err = errno;
         if (err == EINTR) continue;
         if (err == EAGAIN || err == EACCES) return errc::LockViolation;
-        return windowsErrorFromErrno(err);
+        return WindowsErrorFromErrno(err);
     }
 }
 
-int OsFile::unlock(std::uint64_t offset, std::uint64_t length) {
+int OsFile::Unlock(std::uint64_t offset, std::uint64_t length) {
     if (fd_ < 0) return errc::InvalidHandle;
     if (length == 0) return 0;
     struct flock fl;
-    if (!makeRegion(fl, F_UNLCK, offset, length)) return errc::InvalidParameter;
+    if (!MakeRegion(fl, F_UNLCK, offset, length)) return errc::InvalidParameter;
     for (;;) {
         if (::fcntl(fd_, F_OFD_SETLK, &fl) == 0) return 0;
-        if (errno != EINTR) return windowsErrorFromErrno(errno);
+        if (errno != EINTR) return WindowsErrorFromErrno(errno);
     }
 }
 
-bool fileExists(const std::string& hostPath) {
+bool FileExists(const std::string& hostPath) {
     struct stat st {};
     return ::stat(hostPath.c_str(), &st) == 0;
 }
 
-int renameFile(const std::string& fromHostPath, const std::string& toHostPath) {
+int RenameFile(const std::string& fromHostPath, const std::string& toHostPath) {
     // MoveFile never replaces an existing target.
     int rc =
         ::renameat2(AT_FDCWD, fromHostPath.c_str(), AT_FDCWD, toHostPath.c_str(), RENAME_NOREPLACE);
     if (rc != 0 && (errno == EINVAL || errno == ENOSYS)) {
         // File systems without RENAME_NOREPLACE: check, then rename.
-        if (fileExists(toHostPath)) return errc::AlreadyExists;
+        if (FileExists(toHostPath)) return errc::AlreadyExists;
         rc = ::rename(fromHostPath.c_str(), toHostPath.c_str());
     }
     if (rc == 0) return 0;
     const int err = errno;
     if (err == ENOENT) {
-        if (!fileExists(fromHostPath)) return openError(err, fromHostPath);
+        if (!FileExists(fromHostPath)) return OpenError(err, fromHostPath);
         return errc::PathNotFound;  // the target's directory is missing
     }
-    return windowsErrorFromErrno(err);
+    return WindowsErrorFromErrno(err);
 }
 
-int replaceFile(const std::string& fromHostPath, const std::string& toHostPath) {
+int ReplaceFile(const std::string& fromHostPath, const std::string& toHostPath) {
     if (::rename(fromHostPath.c_str(), toHostPath.c_str()) == 0) return 0;
-    return windowsErrorFromErrno(errno);
+    return WindowsErrorFromErrno(errno);
 }
 
-int removeFile(const std::string& hostPath) {
+int RemoveFile(const std::string& hostPath) {
     if (::unlink(hostPath.c_str()) == 0) return 0;
-    return windowsErrorFromErrno(errno);
+    return WindowsErrorFromErrno(errno);
 }
 
-int windowsErrorFromErrno(int err) {
+int WindowsErrorFromErrno(int err) {
     switch (err) {
         case 0:
             return 0;

@@ -32,27 +32,27 @@ public:
     // Opens an existing file (hostPath is a real POSIX path). 2 when the file is missing,
     // 3 when its directory is, 5 for a directory or no permission, 32 when the share
     // mode is refused. A failed open leaves the object closed.
-    int open(const std::string& hostPath, bool readWrite, bool shared);
+    int Open(const std::string& hostPath, bool readWrite, bool shared);
     // Creates the file anew (an existing one is emptied, mode 0666 less the umask) and
     // leaves it closed; 32 when someone has the file open.
-    static int create(const std::string& hostPath);
-    void close();
-    bool isOpen() const { return fd_ >= 0; }
+    static int Create(const std::string& hostPath);
+    void Close();
+    bool IsOpen() const { return fd_ >= 0; }
 
     // Reads up to count bytes at offset; `got` receives how many arrived (short at EOF).
-    int readAt(std::uint64_t offset, void* buffer, std::size_t count, std::size_t& got);
-    int writeAt(std::uint64_t offset, const void* buffer, std::size_t count);
+    int ReadAt(std::uint64_t offset, void* buffer, std::size_t count, std::size_t& got);
+    int WriteAt(std::uint64_t offset, const void* buffer, std::size_t count);
     // Current size of the file (as other processes may have extended it).
-    int size(std::uint64_t& out);
+    int Size(std::uint64_t& out);
     // Writes the file's data to the disk (fdatasync); nothing to do when read-only.
-    int flush();
-    int truncate(std::uint64_t length);
+    int Flush();
+    int Truncate(std::uint64_t length);
 
     // Non-blocking write lock of [offset, offset + length); 33 when another holder has it.
-    int lock(std::uint64_t offset, std::uint64_t length);
-    int unlock(std::uint64_t offset, std::uint64_t length);
+    int Lock(std::uint64_t offset, std::uint64_t length);
+    int Unlock(std::uint64_t offset, std::uint64_t length);
 
-    int fd() const { return fd_; }
+    int Fd() const { return fd_; }
 
 private:
     int fd_ = -1;
@@ -60,16 +60,16 @@ private:
 };
 
 // True when the file's attributes can be read.
-bool fileExists(const std::string& hostPath);
+bool FileExists(const std::string& hostPath);
 // Renames a file like MoveFile: an existing target is never replaced (183); 0 or a
 // Windows error code.
-int renameFile(const std::string& fromHostPath, const std::string& toHostPath);
+int RenameFile(const std::string& fromHostPath, const std::string& toHostPath);
 // Puts a file in place of another in one step (MoveFileEx with replace-existing): the
 // target, when it exists, is replaced whole; 0 or a Windows error code.
-int replaceFile(const std::string& fromHostPath, const std::string& toHostPath);
+int ReplaceFile(const std::string& fromHostPath, const std::string& toHostPath);
 // Removes a file (DeleteFile); 0, or a Windows error code (2 when there is none).
-int removeFile(const std::string& hostPath);
+int RemoveFile(const std::string& hostPath);
 // Maps an errno value to the nearest Windows error code.
-int windowsErrorFromErrno(int err);
+int WindowsErrorFromErrno(int err);
 
 }  // namespace platform

@@ -22,43 +22,43 @@ std::mutex settingsMutex;
 std::array<std::optional<std::string>, 26> driveOverrides;
 std::optional<std::string> windowsDirectoryOverride;
 
-bool isAsciiLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
-char upperChar(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
-char lowerChar(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-bool isSeparator(char c) { return c == '\\' || c == '/'; }
+bool IsAsciiLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+char UpperChar(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+char LowerChar(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 
 bool equalsIgnoringAsciiCase(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
     for (std::size_t i = 0; i < a.size(); ++i)
-        if (upperChar(a[i]) != upperChar(b[i])) return false;
+        if (UpperChar(a[i]) != UpperChar(b[i])) return false;
     return true;
 }
 
-std::string environment(const char* name) {
+std::string Environment(const char* name) {
     const char* value = std::getenv(name);
     return value ? std::string(value) : std::string();
 }
 
-std::string withoutTrailingSlashes(std::string dir) {
+std::string WithoutTrailingSlashes(std::string dir) {
     while (dir.size() > 1 && dir.back() == '/') dir.pop_back();
     return dir;
 }
 
-std::string homeDirectory() {
-    std::string home = environment("HOME");
+std::string HomeDirectory() {
+    std::string home = Environment("HOME");
     if (!home.empty()) return home;
     if (const passwd* pw = ::getpwuid(::getuid()); pw && pw->pw_dir) return pw->pw_dir;
     return "/tmp";
 }
 
 // $XDG_<kind>_HOME, or the home directory's fallback for it.
-std::string xdgDirectory(const char* variable, const char* fallbackUnderHome) {
-    std::string dir = environment(variable);
-    if (!dir.empty() && dir.front() == '/') return withoutTrailingSlashes(dir);
-    return withoutTrailingSlashes(homeDirectory()) + "/" + fallbackUnderHome;
+std::string XdgDirectory(const char* variable, const char* fallbackUnderHome) {
+    std::string dir = Environment(variable);
+    if (!dir.empty() && dir.front() == '/') return WithoutTrailingSlashes(dir);
+    return WithoutTrailingSlashes(HomeDirectory()) + "/" + fallbackUnderHome;
 }
 
-std::string currentDirectory() {
+std::string CurrentDirectory() {
     std::vector<char> buffer(PATH_MAX);
     for (;;) {
         if (::getcwd(buffer.data(), buffer.size())) return buffer.data();
@@ -69,13 +69,13 @@ std::string currentDirectory() {
 
 // Splits on both separators, dropping empty and "." components and folding "..".
 // A ".." at the root stays at the root.
-std::vector<std::string> normalizedComponents(std::string_view path) {
+std::vector<std::string> NormalizedComponents(std::string_view path) {
     std::vector<std::string> parts;
     std::size_t i = 0;
     while (i < path.size()) {
-        while (i < path.size() && isSeparator(path[i])) ++i;
+        while (i < path.size() && IsSeparator(path[i])) ++i;
         std::size_t end = i;
-        while (end < path.size() && !isSeparator(path[end])) ++end;
+        while (end < path.size() && !IsSeparator(path[end])) ++end;
         const std::string_view part = path.substr(i, end - i);
         if (part == "..") {
             if (!parts.empty()) parts.pop_back();
@@ -87,7 +87,7 @@ std::vector<std::string> normalizedComponents(std::string_view path) {
     return parts;
 }
 
-std::string joinComponents(std::string root, const std::vector<std::string>& parts, char separator,
+std::string JoinComponents(std::string root, const std::vector<std::string>& parts, char separator,
                            bool trailingSeparator) {
     for (std::size_t i = 0; i < parts.size(); ++i) {
         if (!root.empty() && root.back() != separator) root += separator;
@@ -97,13 +97,13 @@ std::string joinComponents(std::string root, const std::vector<std::string>& par
     return root;
 }
 
-bool hasDrive(std::string_view name) {
-    return name.size() >= 2 && isAsciiLetter(name[0]) && name[1] == ':';
+bool HasDrive(std::string_view name) {
+    return name.size() >= 2 && IsAsciiLetter(name[0]) && name[1] == ':';
 }
 
 // The directory entry of `directory` whose name equals `name` without regard to ASCII
 // case; of several such entries the smallest name wins, so the choice is stable.
-std::optional<std::string> findEntryIgnoringCase(const std::string& directory,
+std::optional<std::string> FindEntryIgnoringCase(const std::string& directory,
                                                  const std::string& name) {
     DIR* dir = ::opendir(directory.empty() ? "." : directory.c_str());
     if (!dir) return std::nullopt;
@@ -119,72 +119,72 @@ std::optional<std::string> findEntryIgnoringCase(const std::string& directory,
 
 }  // namespace
 
-std::string upperAscii(std::string text) {
-    for (char& c : text) c = upperChar(c);
+std::string UpperAscii(std::string text) {
+    for (char& c : text) c = UpperChar(c);
     return text;
 }
 
-std::string driveRoot(char letter) {
-    const char upper = upperChar(letter);
+std::string DriveRoot(char letter) {
+    const char upper = UpperChar(letter);
     if (upper < 'A' || upper > 'Z') return {};
     {
         std::lock_guard<std::mutex> guard(settingsMutex);
         if (const auto& root = driveOverrides[static_cast<std::size_t>(upper - 'A')]) return *root;
     }
     const std::string variable = std::string("TAXBRIDGE_DRIVE_") + upper;
-    std::string fromEnvironment = environment(variable.c_str());
-    if (!fromEnvironment.empty()) return withoutTrailingSlashes(fromEnvironment);
-    return xdgDirectory("XDG_DATA_HOME", ".local/share") + "/taxbridge/drive_" + lowerChar(upper);
+    std::string fromEnvironment = Environment(variable.c_str());
+    if (!fromEnvironment.empty()) return WithoutTrailingSlashes(fromEnvironment);
+    return XdgDirectory("XDG_DATA_HOME", ".local/share") + "/taxbridge/drive_" + LowerChar(upper);
 }
 
-void setDriveRoot(char letter, const std::string& hostDirectory) {
-    const char upper = upperChar(letter);
+void SetDriveRoot(char letter, const std::string& hostDirectory) {
+    const char upper = UpperChar(letter);
     if (upper < 'A' || upper > 'Z') return;
     std::lock_guard<std::mutex> guard(settingsMutex);
     auto& slot = driveOverrides[static_cast<std::size_t>(upper - 'A')];
     if (hostDirectory.empty())
         slot.reset();
     else
-        slot = withoutTrailingSlashes(hostDirectory);
+        slot = WithoutTrailingSlashes(hostDirectory);
 }
 
-std::string expandPath(const std::string& name) {
+std::string ExpandPath(const std::string& name) {
     if (name.empty()) return {};
     // Taken as given: UNC-like names and names with a colon past the drive position.
     const auto colon = name.find(':');
     if (name.find("\\\\") != std::string::npos || (colon != std::string::npos && colon > 1))
         return name;
 
-    const bool trailing = isSeparator(name.back());
-    if (hasDrive(name)) {
+    const bool trailing = IsSeparator(name.back());
+    if (HasDrive(name)) {
         // "c:\tax\x.dbf" and "c:x.dbf" alike are taken from the drive's root.
-        std::string root{upperChar(name[0]), ':', '\\'};
-        return joinComponents(root, normalizedComponents(std::string_view(name).substr(2)), '\\',
+        std::string root{UpperChar(name[0]), ':', '\\'};
+        return JoinComponents(root, NormalizedComponents(std::string_view(name).substr(2)), '\\',
                               trailing);
     }
     if (name.front() == '/' || name.front() == '\\') {
         // A host path; a name rooted with '\' is rooted at the host's root as well,
         // the drive of the (host) current directory.
-        return joinComponents("/", normalizedComponents(name), '/', trailing);
+        return JoinComponents("/", NormalizedComponents(name), '/', trailing);
     }
-    return joinComponents("/", normalizedComponents(currentDirectory() + "/" + name), '/',
+    return JoinComponents("/", NormalizedComponents(CurrentDirectory() + "/" + name), '/',
                           trailing);
 }
 
-std::string expandFullPath(const std::string& name) { return upperAscii(expandPath(name)); }
+std::string ExpandFullPath(const std::string& name) { return UpperAscii(ExpandPath(name)); }
 
-std::string resolveHostPath(const std::string& fullPath) {
+std::string ResolveHostPath(const std::string& fullPath) {
     std::string host;
     std::string_view rest = fullPath;
-    if (hasDrive(fullPath)) {
-        host = driveRoot(fullPath[0]);
+    if (HasDrive(fullPath)) {
+        host = DriveRoot(fullPath[0]);
         if (host.empty()) host = "/";
         rest.remove_prefix(2);
-    } else if (!fullPath.empty() && isSeparator(fullPath.front())) {
+    } else if (!fullPath.empty() && IsSeparator(fullPath.front())) {
         host = "/";
     }
     // A ".." never climbs above the drive's directory (or the host root).
-    const std::vector<std::string> parts = normalizedComponents(rest);
+    const std::vector<std::string> parts = NormalizedComponents(rest);
 
     bool parentExists = true;
     for (const std::string& part : parts) {
@@ -197,7 +197,7 @@ std::string resolveHostPath(const std::string& fullPath) {
                 host = std::move(exact);
                 continue;
             }
-            if (auto match = findEntryIgnoringCase(host, part)) {
+            if (auto match = FindEntryIgnoringCase(host, part)) {
                 if (!host.empty() && host.back() != '/') host += '/';
                 host += *match;
                 continue;
@@ -212,37 +212,37 @@ std::string resolveHostPath(const std::string& fullPath) {
     return host;
 }
 
-std::string programDirectory() {
+std::string ProgramDirectory() {
     std::vector<char> buffer(PATH_MAX);
     for (;;) {
         const ssize_t n = ::readlink("/proc/self/exe", buffer.data(), buffer.size());
-        if (n < 0) return currentDirectory();
+        if (n < 0) return CurrentDirectory();
         if (static_cast<std::size_t>(n) < buffer.size()) {
             std::string exe(buffer.data(), static_cast<std::size_t>(n));
             const auto slash = exe.find_last_of('/');
-            if (slash == std::string::npos) return currentDirectory();
+            if (slash == std::string::npos) return CurrentDirectory();
             return slash == 0 ? std::string("/") : exe.substr(0, slash);
         }
         buffer.resize(buffer.size() * 2);
     }
 }
 
-std::string windowsDirectory() {
+std::string WindowsDirectory() {
     {
         std::lock_guard<std::mutex> guard(settingsMutex);
         if (windowsDirectoryOverride) return *windowsDirectoryOverride;
     }
-    std::string fromEnvironment = environment("TAXBRIDGE_WINDIR");
-    if (!fromEnvironment.empty()) return withoutTrailingSlashes(fromEnvironment);
-    return xdgDirectory("XDG_CONFIG_HOME", ".config") + "/taxbridge";
+    std::string fromEnvironment = Environment("TAXBRIDGE_WINDIR");
+    if (!fromEnvironment.empty()) return WithoutTrailingSlashes(fromEnvironment);
+    return XdgDirectory("XDG_CONFIG_HOME", ".config") + "/taxbridge";
 }
 
-void setWindowsDirectory(const std::string& hostDirectory) {
+void SetWindowsDirectory(const std::string& hostDirectory) {
     std::lock_guard<std::mutex> guard(settingsMutex);
     if (hostDirectory.empty())
         windowsDirectoryOverride.reset();
     else
-        windowsDirectoryOverride = withoutTrailingSlashes(hostDirectory);
+        windowsDirectoryOverride = WithoutTrailingSlashes(hostDirectory);
 }
 
 }  // namespace platform

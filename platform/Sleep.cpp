@@ -6,7 +6,7 @@
 
 namespace platform {
 
-void sleepMilliseconds(int milliseconds) {
+void SleepMilliseconds(int milliseconds) {
     if (milliseconds <= 0) return;
     timespec remaining{milliseconds / 1000, static_cast<long>(milliseconds % 1000) * 1000000L};
     while (::nanosleep(&remaining, &remaining) != 0 && errno == EINTR) {

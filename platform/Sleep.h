@@ -3,6 +3,6 @@
 
 namespace platform {
 
-void sleepMilliseconds(int milliseconds);
+void SleepMilliseconds(int milliseconds);
 
 }  // namespace platform

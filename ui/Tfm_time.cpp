@@ -42,7 +42,7 @@ Tfm_time::~Tfm_time() {
 
 void Tfm_time::FormShow() {
     setProperty("Connected", context_.FormShow(reporter_));
-    const platform::LocalTime now = platform::localNow();
+    const platform::LocalTime now = platform::LocalNow();
     DateTimePicker1->setDate(QDate(now.year, now.month, now.day));
 }
 

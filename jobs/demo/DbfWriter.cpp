@@ -55,7 +55,7 @@ void DbfWriter::Encode(const DbfField& field, const DbfValue& value, std::uint8_
         case 'C': {
             const std::string* text = std::get_if<std::string>(&value);
             if (!text) Refuse(field, "text expected");
-            std::string oem = platform::utf8ToOem(*text, codePage_, width);
+            std::string oem = platform::Utf8ToOem(*text, codePage_, width);
             std::memcpy(out, oem.data(), oem.size());
             return;
         }
@@ -70,7 +70,7 @@ void DbfWriter::Encode(const DbfField& field, const DbfValue& value, std::uint8_
         }
         case 'D': {
             const platform::CivilDate* date = std::get_if<platform::CivilDate>(&value);
-            if (!date || !platform::isValidDate(date->year, date->month, date->day)) {
+            if (!date || !platform::IsValidDate(date->year, date->month, date->day)) {
                 Refuse(field, "date expected");
             }
             char buf[16];
@@ -117,7 +117,7 @@ std::vector<std::uint8_t> DbfWriter::Bytes(const platform::CivilDate& lastUpdate
 }
 
 void DbfWriter::Write(const std::string& hostPath) const {
-    const platform::LocalTime now = platform::localNow();
+    const platform::LocalTime now = platform::LocalNow();
     std::vector<std::uint8_t> bytes = Bytes({now.year, now.month, now.day});
     std::ofstream out(hostPath, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(bytes.data()),

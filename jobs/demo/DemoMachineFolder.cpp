@@ -125,7 +125,7 @@ void WriteInvoices(const std::string& dir) {
 }  // namespace
 
 platform::CivilDate DemoDay(int dayOffset) {
-    auto date = platform::parseDate(ad::dayText(dayOffset), "yyyy-mm-dd", '-');
+    auto date = platform::ParseDate(ad::dayText(dayOffset), "yyyy-mm-dd", '-');
     if (!date)
         throw std::runtime_error("no calendar date for day offset " + std::to_string(dayOffset));
     return *date;

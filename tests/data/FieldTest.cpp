@@ -46,13 +46,13 @@ std::vector<FieldDef> AllTypes() {
 class FieldTest : public ::testing::TestWithParam<bool> {
   protected:
     void SetUp() override {
-        saved_ = platform::formatSettings();
-        platform::formatSettings() = platform::FormatSettings{};
+        saved_ = platform::ProcessFormatSettings();
+        platform::ProcessFormatSettings() = platform::FormatSettings{};
         ds_ = std::make_unique<MemDataSet>(AllTypes(), GetParam());
         ds_->Open();
         ds_->Append();
     }
-    void TearDown() override { platform::formatSettings() = saved_; }
+    void TearDown() override { platform::ProcessFormatSettings() = saved_; }
     Field& F(const char* name) { return ds_->FieldByName(name); }
 
     platform::FormatSettings saved_;
@@ -173,7 +173,7 @@ TEST_P(FieldTest, BooleanDisplayValuesAreUsedBothWays) {
 }
 
 TEST_P(FieldTest, DecimalSeparatorOfTheSettingsApplies) {
-    platform::formatSettings().decimalSeparator = ',';
+    platform::ProcessFormatSettings().decimalSeparator = ',';
     F("F").SetAsString("12,50");
     EXPECT_EQ(F("F").AsString(), "12,5");
     EXPECT_DOUBLE_EQ(F("F").AsFloat(), 12.5);

@@ -13,8 +13,8 @@ namespace {
 
 class ValueTextTest : public ::testing::Test {
   protected:
-    void SetUp() override { saved_ = platform::formatSettings(); }
-    void TearDown() override { platform::formatSettings() = saved_; }
+    void SetUp() override { saved_ = platform::ProcessFormatSettings(); }
+    void TearDown() override { platform::ProcessFormatSettings() = saved_; }
     platform::FormatSettings saved_;
 };
 
@@ -51,7 +51,7 @@ TEST_F(ValueTextTest, FloatsRoundToFifteenDigitsWhateverTheirShortestForm) {
 }
 
 TEST_F(ValueTextTest, FloatsFollowTheDecimalSeparatorBothWays) {
-    platform::formatSettings().decimalSeparator = ',';
+    platform::ProcessFormatSettings().decimalSeparator = ',';
     EXPECT_EQ(FormatFloat(12.5), "12,5");
     EXPECT_EQ(FormatFloat(1.5e-7), "1,5E-7");
     EXPECT_DOUBLE_EQ(ParseFloat("12,5"), 12.5);
@@ -102,13 +102,13 @@ TEST_F(ValueTextTest, IntegersAndBooleans) {
 }
 
 TEST_F(ValueTextTest, DatesFollowTheShortDateFormat) {
-    platform::formatSettings().shortDateFormat = "yyyy-mm-dd";
-    platform::formatSettings().dateSeparator = '-';
+    platform::ProcessFormatSettings().shortDateFormat = "yyyy-mm-dd";
+    platform::ProcessFormatSettings().dateSeparator = '-';
     EXPECT_EQ(FormatDate(0), "1899-12-30");
     EXPECT_EQ(FormatDate(45306), "2024-01-15");
     EXPECT_DOUBLE_EQ(ParseDate("2024-01-15"), 45306);
-    platform::formatSettings().shortDateFormat = "dd/mm/yyyy";
-    platform::formatSettings().dateSeparator = '.';
+    platform::ProcessFormatSettings().shortDateFormat = "dd/mm/yyyy";
+    platform::ProcessFormatSettings().dateSeparator = '.';
     EXPECT_EQ(FormatDate(45306), "15.01.2024");
     EXPECT_DOUBLE_EQ(ParseDate("15.01.2024"), 45306);
     EXPECT_THROW(FormatDate(1e12), DataError);

@@ -160,12 +160,12 @@ TEST_P(InvoiceReadInTest, BlankDatesNeverMatchAndTheDateFormatSetOnShowGoverns) 
     invoices.Write(TablePath("FA_PIAO.dbf"));
 
     // Whatever the date format was before, the window sets its own.
-    platform::formatSettings().shortDateFormat = "dd/mm/yyyy";
-    platform::formatSettings().dateSeparator = '.';
+    platform::ProcessFormatSettings().shortDateFormat = "dd/mm/yyyy";
+    platform::ProcessFormatSettings().dateSeparator = '.';
     const ReadInOutcome outcome = ReadIn(0);
-    platform::formatSettings().dateSeparator = '-';
+    platform::ProcessFormatSettings().dateSeparator = '-';
     EXPECT_TRUE(outcome.committed);
-    EXPECT_EQ(platform::formatSettings().shortDateFormat, "yyyy-mm-dd");
+    EXPECT_EQ(platform::ProcessFormatSettings().shortDateFormat, "yyyy-mm-dd");
     EXPECT_EQ(ReadInDate(), ad::dayText(0));
     EXPECT_EQ(ServerInvoices(), Sorted(InvoicesOn(0)));
 }

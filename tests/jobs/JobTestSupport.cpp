@@ -73,7 +73,7 @@ DbfContents ReadDbf(const std::string& path) {
         std::string name(reinterpret_cast<const char*>(&b[at]), 11);
         name = name.substr(0, name.find('\0'));
         columns.push_back(
-            {platform::upperAscii(name), static_cast<char>(b[at + 11]), offset, b[at + 16]});
+            {platform::UpperAscii(name), static_cast<char>(b[at + 11]), offset, b[at + 16]});
         offset += b[at + 16];
     }
     for (std::uint32_t r = 0; r < out.headerCount; ++r) {
@@ -88,7 +88,7 @@ DbfContents ReadDbf(const std::string& path) {
                 raw.erase(0, raw.find_first_not_of(' ') == std::string::npos
                                  ? raw.size()
                                  : raw.find_first_not_of(' '));
-            record.values[c.name] = platform::oemToUtf8(raw, "CP936");
+            record.values[c.name] = platform::OemToUtf8(raw, "CP936");
         }
         out.records.push_back(std::move(record));
     }
@@ -100,11 +100,11 @@ void JobTest::SetUp() {
     if (IsSkipped() || HasFatalFailure()) return;
     const std::string drive = dir_ + "/drive_c";
     taxDir_ = drive + "/tax";
-    platform::setDriveRoot('c', drive);
+    platform::SetDriveRoot('c', drive);
     jobs::demo::WriteDemoMachineFolder(taxDir_);
     jobs::hostParameters().ServerComputerName = kComputer;
     appserver::loadDemo(*session());
-    platform::formatSettings().shortDateFormat = "yyyy-mm-dd";
+    platform::ProcessFormatSettings().shortDateFormat = "yyyy-mm-dd";
 }
 
 void JobTest::TearDown() { ServerTest::TearDown(); }

@@ -7,16 +7,16 @@
 #include "platform/DateText.h"
 
 TEST(Clock, RealTimeIsTodayWithMilliseconds) {
-    platform::setFixedTime(std::nullopt);
+    platform::SetFixedTime(std::nullopt);
     const std::time_t before = std::time(nullptr);
-    const platform::LocalTime now = platform::localNow();
+    const platform::LocalTime now = platform::LocalNow();
     const std::time_t after = std::time(nullptr);
     std::tm a{}, b{};
     ::localtime_r(&before, &a);
     ::localtime_r(&after, &b);
     EXPECT_TRUE(now.year == a.tm_year + 1900 || now.year == b.tm_year + 1900);
     EXPECT_TRUE(now.day == a.tm_mday || now.day == b.tm_mday);
-    EXPECT_TRUE(platform::isValidDate(now.year, now.month, now.day));
+    EXPECT_TRUE(platform::IsValidDate(now.year, now.month, now.day));
     EXPECT_GE(now.hour, 0);
     EXPECT_LE(now.hour, 23);
     EXPECT_LE(now.minute, 59);
@@ -34,10 +34,10 @@ TEST(Clock, FixedTimeHoldsUntilReleased) {
     fixed.minute = 30;
     fixed.second = 5;
     fixed.millisecond = 250;
-    platform::setFixedTime(fixed);
-    const platform::LocalTime a = platform::localNow();
-    const platform::LocalTime b = platform::localNow();
-    platform::setFixedTime(std::nullopt);
+    platform::SetFixedTime(fixed);
+    const platform::LocalTime a = platform::LocalNow();
+    const platform::LocalTime b = platform::LocalNow();
+    platform::SetFixedTime(std::nullopt);
     EXPECT_EQ(a.year, 2007);
     EXPECT_EQ(a.month, 3);
     EXPECT_EQ(a.day, 15);
@@ -46,5 +46,5 @@ TEST(Clock, FixedTimeHoldsUntilReleased) {
     EXPECT_EQ(a.second, 5);
     EXPECT_EQ(a.millisecond, 250);
     EXPECT_EQ(b.millisecond, 250);
-    EXPECT_NE(platform::localNow().year, 2007);
+    EXPECT_NE(platform::LocalNow().year, 2007);
 }

@@ -62,7 +62,7 @@ class OsFileLock : public ::testing::Test {
   protected:
     void SetUp() override {
         path_ = dir_.write("fa_piao.dbf", std::string(1024, ' '));
-        ASSERT_EQ(file_.open(path_, true, true), 0);
+        ASSERT_EQ(file_.Open(path_, true, true), 0);
     }
 
     TempDir dir_;
@@ -73,24 +73,24 @@ class OsFileLock : public ::testing::Test {
 }  // namespace
 
 TEST_F(OsFileLock, AppendLockIsExactlyOneByteAtTheAppendOffset) {
-    ASSERT_EQ(file_.lock(kAppendDefault, 1), 0);
+    ASSERT_EQ(file_.Lock(kAppendDefault, 1), 0);
     EXPECT_TRUE(lockedForOthers(path_, kAppendDefault));
     EXPECT_TRUE(lockedForOthers(path_, kAppendDefault, Probe::OpenFileDescription));
     EXPECT_FALSE(lockedForOthers(path_, kAppendDefault - 1));
     EXPECT_FALSE(lockedForOthers(path_, kAppendDefault + 1));
-    ASSERT_EQ(file_.unlock(kAppendDefault, 1), 0);
+    ASSERT_EQ(file_.Unlock(kAppendDefault, 1), 0);
     EXPECT_FALSE(lockedForOthers(path_, kAppendDefault));
 }
 
 TEST_F(OsFileLock, RegionsAboveTwoGigabytesAreExact) {
-    ASSERT_EQ(file_.lock(kAppendDb4, 1), 0);
+    ASSERT_EQ(file_.Lock(kAppendDb4, 1), 0);
     EXPECT_TRUE(lockedForOthers(path_, kAppendDb4));
     EXPECT_FALSE(lockedForOthers(path_, kAppendDb4 - 1));
     EXPECT_FALSE(lockedForOthers(path_, kAppendDb4 + 1));
-    ASSERT_EQ(file_.unlock(kAppendDb4, 1), 0);
+    ASSERT_EQ(file_.Unlock(kAppendDb4, 1), 0);
 
     // The dBase IV file lock runs from 1 GiB to 3.75 GiB.
-    ASSERT_EQ(file_.lock(kFileLockBase, kFileLockLengthDb4), 0);
+    ASSERT_EQ(file_.Lock(kFileLockBase, kFileLockLengthDb4), 0);
     EXPECT_FALSE(lockedForOthers(path_, kFileLockBase - 1));
     EXPECT_TRUE(lockedForOthers(path_, kFileLockBase));
     EXPECT_TRUE(lockedForOthers(path_, kFileLockBase + kFileLockLengthDb4 - 1));
@@ -98,19 +98,19 @@ TEST_F(OsFileLock, RegionsAboveTwoGigabytesAreExact) {
 }
 
 TEST_F(OsFileLock, RecordLockAtBasePlusRecordPosition) {
-    ASSERT_EQ(file_.lock(kRecord1Default, 1), 0);
+    ASSERT_EQ(file_.Lock(kRecord1Default, 1), 0);
     EXPECT_TRUE(lockedForOthers(path_, kRecord1Default));
     EXPECT_FALSE(lockedForOthers(path_, kRecord1Default + 1));
     EXPECT_FALSE(lockedForOthers(path_, kRecord1Default - 1));
 }
 
 TEST_F(OsFileLock, FileAndWholeFileRegions) {
-    ASSERT_EQ(file_.lock(kFileLockBase, kFileLockLengthDefault), 0);
+    ASSERT_EQ(file_.Lock(kFileLockBase, kFileLockLengthDefault), 0);
     EXPECT_TRUE(lockedForOthers(path_, kFileLockBase + kFileLockLengthDefault - 1));
     EXPECT_FALSE(lockedForOthers(path_, kFileLockBase + kFileLockLengthDefault));
-    ASSERT_EQ(file_.unlock(kFileLockBase, kFileLockLengthDefault), 0);
+    ASSERT_EQ(file_.Unlock(kFileLockBase, kFileLockLengthDefault), 0);
 
-    ASSERT_EQ(file_.lock(0, kWholeFileLength), 0);
+    ASSERT_EQ(file_.Lock(0, kWholeFileLength), 0);
     EXPECT_TRUE(lockedForOthers(path_, 0));
     EXPECT_TRUE(lockedForOthers(path_, kWholeFileLength - 1));
     EXPECT_FALSE(lockedForOthers(path_, kWholeFileLength));
@@ -119,75 +119,75 @@ TEST_F(OsFileLock, FileAndWholeFileRegions) {
 TEST_F(OsFileLock, RegionHeldByAnotherProcessIsRefusedAtOnceWith33) {
     HoldingChild other([&] {
         static OsFile held;  // stays open, with its lock, until the child exits
-        if (held.open(path_, true, true) != 0) return 1;
-        return held.lock(kRecord1Default, 1) != 0 ? 2 : 0;
+        if (held.Open(path_, true, true) != 0) return 1;
+        return held.Lock(kRecord1Default, 1) != 0 ? 2 : 0;
     });
     ASSERT_EQ(other.ready(), 0);
-    EXPECT_EQ(file_.lock(kRecord1Default, 1), 33);
-    EXPECT_EQ(file_.lock(kFileLockBase, kFileLockLengthDefault), 33);  // overlaps the record
-    EXPECT_EQ(file_.lock(kRecord1Default + 1, 1), 0);                  // the next record is free
+    EXPECT_EQ(file_.Lock(kRecord1Default, 1), 33);
+    EXPECT_EQ(file_.Lock(kFileLockBase, kFileLockLengthDefault), 33);  // overlaps the record
+    EXPECT_EQ(file_.Lock(kRecord1Default + 1, 1), 0);                  // the next record is free
     other.release();
-    EXPECT_EQ(file_.lock(kRecord1Default, 1), 0);
+    EXPECT_EQ(file_.Lock(kRecord1Default, 1), 0);
 }
 
 TEST_F(OsFileLock, ClassicLocksOfOtherProgramsConflict) {
-    ASSERT_EQ(file_.lock(kAppendDefault, 1), 0);
+    ASSERT_EQ(file_.Lock(kAppendDefault, 1), 0);
     EXPECT_EQ(runInChild([&] { return takeClassicLock(path_, kAppendDefault, 1); }), 1);
     EXPECT_EQ(runInChild([&] { return takeClassicLock(path_, kAppendDefault + 1, 1); }), 0);
 
     HoldingChild other([&] { return takeClassicLock(path_, kRecord1Default, 1); });
     ASSERT_EQ(other.ready(), 0);
-    EXPECT_EQ(file_.lock(kRecord1Default, 1), 33);
+    EXPECT_EQ(file_.Lock(kRecord1Default, 1), 33);
 }
 
 TEST_F(OsFileLock, TwoOpenFilesInOneProcessExcludeEachOther) {
     OsFile second;
-    ASSERT_EQ(second.open(path_, true, true), 0);
-    ASSERT_EQ(file_.lock(kAppendDefault, 1), 0);
-    EXPECT_EQ(second.lock(kAppendDefault, 1), 33);
-    ASSERT_EQ(file_.unlock(kAppendDefault, 1), 0);
-    EXPECT_EQ(second.lock(kAppendDefault, 1), 0);
-    EXPECT_EQ(file_.lock(kAppendDefault, 1), 33);
+    ASSERT_EQ(second.Open(path_, true, true), 0);
+    ASSERT_EQ(file_.Lock(kAppendDefault, 1), 0);
+    EXPECT_EQ(second.Lock(kAppendDefault, 1), 33);
+    ASSERT_EQ(file_.Unlock(kAppendDefault, 1), 0);
+    EXPECT_EQ(second.Lock(kAppendDefault, 1), 0);
+    EXPECT_EQ(file_.Lock(kAppendDefault, 1), 33);
 }
 
 TEST_F(OsFileLock, ClosingAnotherOpenFileOfTheSameFileKeepsTheLock) {
-    ASSERT_EQ(file_.lock(kRecord1Default, 1), 0);
+    ASSERT_EQ(file_.Lock(kRecord1Default, 1), 0);
     {
         OsFile second;
-        ASSERT_EQ(second.open(path_, true, true), 0);
-        second.close();
+        ASSERT_EQ(second.Open(path_, true, true), 0);
+        second.Close();
     }
     {
         OsFile third;
-        ASSERT_EQ(third.open(path_, false, true), 0);
+        ASSERT_EQ(third.Open(path_, false, true), 0);
     }  // destroyed
     EXPECT_TRUE(lockedForOthers(path_, kRecord1Default));
 }
 
 TEST_F(OsFileLock, ClosingTheFileReleasesItsLocks) {
-    ASSERT_EQ(file_.lock(kRecord1Default, 1), 0);
-    file_.close();
+    ASSERT_EQ(file_.Lock(kRecord1Default, 1), 0);
+    file_.Close();
     EXPECT_FALSE(lockedForOthers(path_, kRecord1Default));
 }
 
 TEST_F(OsFileLock, ReadOnlyFileTakesALockThatExcludesWriters) {
     OsFile reader;
-    ASSERT_EQ(reader.open(path_, false, true), 0);
-    ASSERT_EQ(reader.lock(kRecord1Default, 1), 0);
-    EXPECT_EQ(file_.lock(kRecord1Default, 1), 33);
+    ASSERT_EQ(reader.Open(path_, false, true), 0);
+    ASSERT_EQ(reader.Lock(kRecord1Default, 1), 0);
+    EXPECT_EQ(file_.Lock(kRecord1Default, 1), 33);
     EXPECT_TRUE(lockedForOthers(path_, kRecord1Default));
-    ASSERT_EQ(reader.unlock(kRecord1Default, 1), 0);
-    EXPECT_EQ(file_.lock(kRecord1Default, 1), 0);
+    ASSERT_EQ(reader.Unlock(kRecord1Default, 1), 0);
+    EXPECT_EQ(file_.Lock(kRecord1Default, 1), 0);
 }
 
 TEST_F(OsFileLock, ZeroLengthRegionLocksNothing) {
-    EXPECT_EQ(file_.lock(5, 0), 0);
+    EXPECT_EQ(file_.Lock(5, 0), 0);
     EXPECT_FALSE(lockedForOthers(path_, 5));
     EXPECT_FALSE(lockedForOthers(path_, 1000000));
-    EXPECT_EQ(file_.unlock(5, 0), 0);
+    EXPECT_EQ(file_.Unlock(5, 0), 0);
 }
 
 TEST_F(OsFileLock, RegionPastTheLargestOffsetIsInvalid) {
-    EXPECT_EQ(file_.lock(0x7FFFFFFFFFFFFFFFULL, 2), 87);
-    EXPECT_EQ(file_.lock(0xFFFFFFFFFFFFFFFFULL, 1), 87);
+    EXPECT_EQ(file_.Lock(0x7FFFFFFFFFFFFFFFULL, 2), 87);
+    EXPECT_EQ(file_.Lock(0xFFFFFFFFFFFFFFFFULL, 1), 87);
 }

@@ -21,7 +21,7 @@ class OsFileShare : public ::testing::Test {
     std::unique_ptr<HoldingChild> holdInOtherProcess(bool shared) {
         auto child = std::make_unique<HoldingChild>([this, shared] {
             static OsFile held;
-            return held.open(path_, true, shared);
+            return held.Open(path_, true, shared);
         });
         EXPECT_EQ(child->ready(), 0);
         return child;
@@ -31,7 +31,7 @@ class OsFileShare : public ::testing::Test {
     int openInOtherProcess(bool shared) {
         return runInChild([this, shared] {
             OsFile file;
-            return file.open(path_, true, shared);
+            return file.Open(path_, true, shared);
         });
     }
 
@@ -44,56 +44,56 @@ class OsFileShare : public ::testing::Test {
 TEST_F(OsFileShare, SharedOpensCoexistAcrossProcesses) {
     auto other = holdInOtherProcess(true);
     OsFile file;
-    EXPECT_EQ(file.open(path_, true, true), 0);
+    EXPECT_EQ(file.Open(path_, true, true), 0);
     EXPECT_EQ(openInOtherProcess(true), 0);
 }
 
 TEST_F(OsFileShare, ExclusiveOpenFailsWhileAnotherProcessHasItShared) {
     auto other = holdInOtherProcess(true);
     OsFile file;
-    EXPECT_EQ(file.open(path_, true, false), 32);
-    EXPECT_FALSE(file.isOpen());
-    EXPECT_EQ(file.open(path_, false, false), 32);
+    EXPECT_EQ(file.Open(path_, true, false), 32);
+    EXPECT_FALSE(file.IsOpen());
+    EXPECT_EQ(file.Open(path_, false, false), 32);
     other->release();
-    EXPECT_EQ(file.open(path_, true, false), 0);
+    EXPECT_EQ(file.Open(path_, true, false), 0);
 }
 
 TEST_F(OsFileShare, NoOpenSucceedsWhileAnotherProcessHasItExclusive) {
     auto other = holdInOtherProcess(false);
     OsFile file;
-    EXPECT_EQ(file.open(path_, true, true), 32);
-    EXPECT_EQ(file.open(path_, false, true), 32);
-    EXPECT_EQ(file.open(path_, true, false), 32);
-    EXPECT_FALSE(file.isOpen());
+    EXPECT_EQ(file.Open(path_, true, true), 32);
+    EXPECT_EQ(file.Open(path_, false, true), 32);
+    EXPECT_EQ(file.Open(path_, true, false), 32);
+    EXPECT_FALSE(file.IsOpen());
     other->release();
-    EXPECT_EQ(file.open(path_, true, true), 0);
+    EXPECT_EQ(file.Open(path_, true, true), 0);
 }
 
 TEST_F(OsFileShare, ExclusiveOpenRefusesOtherProcessesUntilClosed) {
     OsFile file;
-    ASSERT_EQ(file.open(path_, true, false), 0);
+    ASSERT_EQ(file.Open(path_, true, false), 0);
     EXPECT_EQ(openInOtherProcess(true), 32);
     EXPECT_EQ(openInOtherProcess(false), 32);
-    file.close();
+    file.Close();
     EXPECT_EQ(openInOtherProcess(false), 0);
 }
 
 TEST_F(OsFileShare, OpensWithinOneProcessFollowTheSameRules) {
     OsFile first, second;
-    ASSERT_EQ(first.open(path_, true, true), 0);
-    EXPECT_EQ(second.open(path_, true, true), 0);
+    ASSERT_EQ(first.Open(path_, true, true), 0);
+    EXPECT_EQ(second.Open(path_, true, true), 0);
     OsFile exclusive;
-    EXPECT_EQ(exclusive.open(path_, true, false), 32);
-    first.close();
-    second.close();
-    EXPECT_EQ(exclusive.open(path_, true, false), 0);
-    EXPECT_EQ(first.open(path_, false, true), 32);
+    EXPECT_EQ(exclusive.Open(path_, true, false), 32);
+    first.Close();
+    second.Close();
+    EXPECT_EQ(exclusive.Open(path_, true, false), 0);
+    EXPECT_EQ(first.Open(path_, false, true), 32);
 }
 
 TEST_F(OsFileShare, ReopeningAnOpenObjectClosesItsEarlierFile) {
     OsFile file;
-    ASSERT_EQ(file.open(path_, true, false), 0);
+    ASSERT_EQ(file.Open(path_, true, false), 0);
     // The same object opened again first lets go of its exclusive open.
-    EXPECT_EQ(file.open(path_, true, false), 0);
+    EXPECT_EQ(file.Open(path_, true, false), 0);
     EXPECT_EQ(openInOtherProcess(true), 32);
 }

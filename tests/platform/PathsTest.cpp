@@ -10,19 +10,19 @@
 #include "platform/OsFile.h"
 #include "platform/Paths.h"
 
-using platform::expandFullPath;
-using platform::resolveHostPath;
+using platform::ExpandFullPath;
+using platform::ResolveHostPath;
 using platform_test::TempDir;
 
 namespace {
 
-std::string currentDirectory() { return std::filesystem::current_path().string(); }
+std::string CurrentDirectory() { return std::filesystem::current_path().string(); }
 
 // Maps drive C: to a temporary directory for the length of a test.
 class DriveMapping : public ::testing::Test {
   protected:
-    void SetUp() override { platform::setDriveRoot('c', dir_.path()); }
-    void TearDown() override { platform::setDriveRoot('C', ""); }
+    void SetUp() override { platform::SetDriveRoot('c', dir_.path()); }
+    void TearDown() override { platform::SetDriveRoot('C', ""); }
 
     TempDir dir_;
 };
@@ -52,140 +52,140 @@ class ScopedEnv {
 }  // namespace
 
 TEST(UpperAscii, UpperCasesAsciiLettersOnly) {
-    EXPECT_EQ(platform::upperAscii("c:\\tax\\fa_piao.dbf"), "C:\\TAX\\FA_PIAO.DBF");
-    EXPECT_EQ(platform::upperAscii("税控a.dbf"), "税控A.DBF");
-    EXPECT_EQ(platform::upperAscii("\xe0\xff"), "\xe0\xff");
+    EXPECT_EQ(platform::UpperAscii("c:\\tax\\fa_piao.dbf"), "C:\\TAX\\FA_PIAO.DBF");
+    EXPECT_EQ(platform::UpperAscii("税控a.dbf"), "税控A.DBF");
+    EXPECT_EQ(platform::UpperAscii("\xe0\xff"), "\xe0\xff");
 }
 
 TEST(ExpandFullPath, WindowsNamesWithDriveAreNormalisedAndUpperCased) {
-    EXPECT_EQ(expandFullPath("c:\\tax\\FA_PIAO.dbf"), "C:\\TAX\\FA_PIAO.DBF");
-    EXPECT_EQ(expandFullPath("c:/tax/fpadd.dbf"), "C:\\TAX\\FPADD.DBF");
-    EXPECT_EQ(expandFullPath("c:\\tax\\.\\old\\..\\ke_hu.dbf"), "C:\\TAX\\KE_HU.DBF");
-    EXPECT_EQ(expandFullPath("c:bank.dbf"), "C:\\BANK.DBF");
-    EXPECT_EQ(expandFullPath("c:\\tax\\"), "C:\\TAX\\");
-    EXPECT_EQ(expandFullPath("d:\\..\\x.dbf"), "D:\\X.DBF");
+    EXPECT_EQ(ExpandFullPath("c:\\tax\\FA_PIAO.dbf"), "C:\\TAX\\FA_PIAO.DBF");
+    EXPECT_EQ(ExpandFullPath("c:/tax/fpadd.dbf"), "C:\\TAX\\FPADD.DBF");
+    EXPECT_EQ(ExpandFullPath("c:\\tax\\.\\old\\..\\ke_hu.dbf"), "C:\\TAX\\KE_HU.DBF");
+    EXPECT_EQ(ExpandFullPath("c:bank.dbf"), "C:\\BANK.DBF");
+    EXPECT_EQ(ExpandFullPath("c:\\tax\\"), "C:\\TAX\\");
+    EXPECT_EQ(ExpandFullPath("d:\\..\\x.dbf"), "D:\\X.DBF");
 }
 
 TEST(ExpandFullPath, NamesWithDoubleBackslashOrLateColonAreTakenAsGiven) {
-    EXPECT_EQ(expandFullPath("\\\\server\\share\\a.dbf"), "\\\\SERVER\\SHARE\\A.DBF");
-    EXPECT_EQ(expandFullPath("c:\\tax\\\\a.dbf"), "C:\\TAX\\\\A.DBF");
-    EXPECT_EQ(expandFullPath("tax:a.dbf"), "TAX:A.DBF");
-    EXPECT_EQ(expandFullPath("ab:..\\x"), "AB:..\\X");
+    EXPECT_EQ(ExpandFullPath("\\\\server\\share\\a.dbf"), "\\\\SERVER\\SHARE\\A.DBF");
+    EXPECT_EQ(ExpandFullPath("c:\\tax\\\\a.dbf"), "C:\\TAX\\\\A.DBF");
+    EXPECT_EQ(ExpandFullPath("tax:a.dbf"), "TAX:A.DBF");
+    EXPECT_EQ(ExpandFullPath("ab:..\\x"), "AB:..\\X");
 }
 
 TEST(ExpandFullPath, RelativeNamesJoinTheCurrentDirectory) {
-    const std::string cwd = platform::upperAscii(currentDirectory());
+    const std::string cwd = platform::UpperAscii(CurrentDirectory());
     const std::string base = cwd == "/" ? "" : cwd;
-    EXPECT_EQ(expandFullPath("data.dbf"), base + "/DATA.DBF");
-    EXPECT_EQ(expandFullPath("sub\\data.dbf"), base + "/SUB/DATA.DBF");
-    EXPECT_EQ(expandFullPath("./sub/../data.dbf"), base + "/DATA.DBF");
-    EXPECT_EQ(platform::expandPath("Data.dbf"),
-              (cwd == "/" ? "" : currentDirectory()) + "/Data.dbf");
+    EXPECT_EQ(ExpandFullPath("data.dbf"), base + "/DATA.DBF");
+    EXPECT_EQ(ExpandFullPath("sub\\data.dbf"), base + "/SUB/DATA.DBF");
+    EXPECT_EQ(ExpandFullPath("./sub/../data.dbf"), base + "/DATA.DBF");
+    EXPECT_EQ(platform::ExpandPath("Data.dbf"),
+              (cwd == "/" ? "" : CurrentDirectory()) + "/Data.dbf");
 }
 
 TEST(ExpandFullPath, HostPathsStayHostPaths) {
-    EXPECT_EQ(expandFullPath("/tmp/tax/FA_PIAO.dbf"), "/TMP/TAX/FA_PIAO.DBF");
-    EXPECT_EQ(expandFullPath("/tmp//tax/./x/../a.dbf"), "/TMP/TAX/A.DBF");
-    EXPECT_EQ(expandFullPath("\\tmp\\a.dbf"), "/TMP/A.DBF");
-    EXPECT_EQ(expandFullPath("/.."), "/");
-    EXPECT_EQ(expandFullPath(""), "");
+    EXPECT_EQ(ExpandFullPath("/tmp/tax/FA_PIAO.dbf"), "/TMP/TAX/FA_PIAO.DBF");
+    EXPECT_EQ(ExpandFullPath("/tmp//tax/./x/../a.dbf"), "/TMP/TAX/A.DBF");
+    EXPECT_EQ(ExpandFullPath("\\tmp\\a.dbf"), "/TMP/A.DBF");
+    EXPECT_EQ(ExpandFullPath("/.."), "/");
+    EXPECT_EQ(ExpandFullPath(""), "");
 }
 
 TEST_F(DriveMapping, ComponentsAreFoundWithoutRegardToCase) {
     const std::string real = dir_.write("Tax/Fa_Piao.dbf", "x");
-    EXPECT_EQ(resolveHostPath("C:\\TAX\\FA_PIAO.DBF"), real);
-    EXPECT_EQ(resolveHostPath("c:\\tax\\fa_piao.dbf"), real);
-    EXPECT_EQ(resolveHostPath("c:/TaX/fA_pIaO.DbF"), real);
-    EXPECT_EQ(resolveHostPath(expandFullPath("c:\\tax\\fa_piao.dbf")), real);
+    EXPECT_EQ(ResolveHostPath("C:\\TAX\\FA_PIAO.DBF"), real);
+    EXPECT_EQ(ResolveHostPath("c:\\tax\\fa_piao.dbf"), real);
+    EXPECT_EQ(ResolveHostPath("c:/TaX/fA_pIaO.DbF"), real);
+    EXPECT_EQ(ResolveHostPath(ExpandFullPath("c:\\tax\\fa_piao.dbf")), real);
 }
 
 TEST_F(DriveMapping, ExactNameWinsOverOtherCases) {
     const std::string lower = dir_.write("data.dbf", "lower");
     const std::string upper = dir_.write("DATA.DBF", "upper");
-    EXPECT_EQ(resolveHostPath("C:\\data.dbf"), lower);
-    EXPECT_EQ(resolveHostPath("C:\\DATA.DBF"), upper);
+    EXPECT_EQ(ResolveHostPath("C:\\data.dbf"), lower);
+    EXPECT_EQ(ResolveHostPath("C:\\DATA.DBF"), upper);
     // Neither is exact: the smallest name in byte order, the same on every call.
-    EXPECT_EQ(resolveHostPath("C:\\Data.dbf"), upper);
+    EXPECT_EQ(ResolveHostPath("C:\\Data.dbf"), upper);
 }
 
 TEST_F(DriveMapping, MissingComponentsAreKeptAsWritten) {
     dir_.write("Tax/Fa_Piao.dbf", "x");
-    EXPECT_EQ(resolveHostPath("C:\\TAX\\NEW.DBF"), dir_.path() + "/Tax/NEW.DBF");
-    EXPECT_EQ(resolveHostPath("C:\\tax\\New.dbf"), dir_.path() + "/Tax/New.dbf");
-    EXPECT_EQ(resolveHostPath("C:\\NODIR\\Sub\\X.DBF"), dir_.path() + "/NODIR/Sub/X.DBF");
+    EXPECT_EQ(ResolveHostPath("C:\\TAX\\NEW.DBF"), dir_.path() + "/Tax/NEW.DBF");
+    EXPECT_EQ(ResolveHostPath("C:\\tax\\New.dbf"), dir_.path() + "/Tax/New.dbf");
+    EXPECT_EQ(ResolveHostPath("C:\\NODIR\\Sub\\X.DBF"), dir_.path() + "/NODIR/Sub/X.DBF");
 }
 
 TEST_F(DriveMapping, DotsAreFoldedWithinTheDrive) {
     const std::string real = dir_.write("Tax/ke_hu.dbf", "x");
-    EXPECT_EQ(resolveHostPath("C:\\TAX\\OLD\\..\\.\\KE_HU.DBF"), real);
-    EXPECT_EQ(resolveHostPath("C:\\..\\..\\TAX\\KE_HU.DBF"), real);
-    EXPECT_EQ(resolveHostPath("C:\\"), dir_.path());
+    EXPECT_EQ(ResolveHostPath("C:\\TAX\\OLD\\..\\.\\KE_HU.DBF"), real);
+    EXPECT_EQ(ResolveHostPath("C:\\..\\..\\TAX\\KE_HU.DBF"), real);
+    EXPECT_EQ(ResolveHostPath("C:\\"), dir_.path());
 }
 
 TEST_F(DriveMapping, NothingIsCached) {
-    EXPECT_EQ(resolveHostPath("C:\\TAX\\A.DBF"), dir_.path() + "/TAX/A.DBF");
+    EXPECT_EQ(ResolveHostPath("C:\\TAX\\A.DBF"), dir_.path() + "/TAX/A.DBF");
     const std::string real = dir_.write("tax/a.dbf", "x");
-    EXPECT_EQ(resolveHostPath("C:\\TAX\\A.DBF"), real);
+    EXPECT_EQ(ResolveHostPath("C:\\TAX\\A.DBF"), real);
     std::filesystem::rename(dir_.file("tax"), dir_.file("Tax"));
-    EXPECT_EQ(resolveHostPath("C:\\TAX\\A.DBF"), dir_.path() + "/Tax/a.dbf");
+    EXPECT_EQ(ResolveHostPath("C:\\TAX\\A.DBF"), dir_.path() + "/Tax/a.dbf");
 }
 
 TEST_F(DriveMapping, HostPathsAreMatchedTheSameWay) {
     const std::string real = dir_.write("Tax/Fa_Piao.dbf", "x");
-    EXPECT_EQ(resolveHostPath(expandFullPath(real)), real);
-    EXPECT_EQ(resolveHostPath(dir_.path() + "\\TAX\\FA_PIAO.DBF"), real);
+    EXPECT_EQ(ResolveHostPath(ExpandFullPath(real)), real);
+    EXPECT_EQ(ResolveHostPath(dir_.path() + "\\TAX\\FA_PIAO.DBF"), real);
 }
 
 TEST_F(DriveMapping, ResolvedPathOpensTheFile) {
     dir_.write("Tax/Fa_Piao.dbf", "invoices");
     platform::OsFile file;
-    EXPECT_EQ(file.open(resolveHostPath(expandFullPath("c:\\tax\\fa_piao.dbf")), false, true), 0);
+    EXPECT_EQ(file.Open(ResolveHostPath(ExpandFullPath("c:\\tax\\fa_piao.dbf")), false, true), 0);
 }
 
 TEST(DriveRoot, SetRootReplacesTheDefaultAndEmptyRestoresIt) {
     ScopedEnv env("TAXBRIDGE_DRIVE_Q", nullptr);
     ScopedEnv xdg("XDG_DATA_HOME", "/xdg/data");
-    EXPECT_EQ(platform::driveRoot('q'), "/xdg/data/taxbridge/drive_q");
-    EXPECT_EQ(platform::driveRoot('Q'), "/xdg/data/taxbridge/drive_q");
-    platform::setDriveRoot('Q', "/mnt/q/");
-    EXPECT_EQ(platform::driveRoot('q'), "/mnt/q");
-    platform::setDriveRoot('q', "");
-    EXPECT_EQ(platform::driveRoot('q'), "/xdg/data/taxbridge/drive_q");
+    EXPECT_EQ(platform::DriveRoot('q'), "/xdg/data/taxbridge/drive_q");
+    EXPECT_EQ(platform::DriveRoot('Q'), "/xdg/data/taxbridge/drive_q");
+    platform::SetDriveRoot('Q', "/mnt/q/");
+    EXPECT_EQ(platform::DriveRoot('q'), "/mnt/q");
+    platform::SetDriveRoot('q', "");
+    EXPECT_EQ(platform::DriveRoot('q'), "/xdg/data/taxbridge/drive_q");
 }
 
 TEST(DriveRoot, EnvironmentVariableComesBeforeTheDataDirectory) {
     ScopedEnv env("TAXBRIDGE_DRIVE_R", "/srv/tax-machine");
-    EXPECT_EQ(platform::driveRoot('r'), "/srv/tax-machine");
+    EXPECT_EQ(platform::DriveRoot('r'), "/srv/tax-machine");
 }
 
 TEST(DriveRoot, DataDirectoryDefaultsUnderHome) {
     ScopedEnv env("TAXBRIDGE_DRIVE_S", nullptr);
     ScopedEnv xdg("XDG_DATA_HOME", nullptr);
     ScopedEnv home("HOME", "/home/clerk");
-    EXPECT_EQ(platform::driveRoot('s'), "/home/clerk/.local/share/taxbridge/drive_s");
-    EXPECT_EQ(platform::driveRoot('1'), "");
+    EXPECT_EQ(platform::DriveRoot('s'), "/home/clerk/.local/share/taxbridge/drive_s");
+    EXPECT_EQ(platform::DriveRoot('1'), "");
 }
 
 TEST(WindowsDirectory, SettingEnvironmentAndDefault) {
     ScopedEnv windir("TAXBRIDGE_WINDIR", nullptr);
     ScopedEnv xdg("XDG_CONFIG_HOME", nullptr);
     ScopedEnv home("HOME", "/home/clerk");
-    EXPECT_EQ(platform::windowsDirectory(), "/home/clerk/.config/taxbridge");
+    EXPECT_EQ(platform::WindowsDirectory(), "/home/clerk/.config/taxbridge");
     {
         ScopedEnv config("XDG_CONFIG_HOME", "/etc/xdg-user");
-        EXPECT_EQ(platform::windowsDirectory(), "/etc/xdg-user/taxbridge");
+        EXPECT_EQ(platform::WindowsDirectory(), "/etc/xdg-user/taxbridge");
         ScopedEnv set("TAXBRIDGE_WINDIR", "/opt/windows");
-        EXPECT_EQ(platform::windowsDirectory(), "/opt/windows");
-        platform::setWindowsDirectory("/tmp/win/");
-        EXPECT_EQ(platform::windowsDirectory(), "/tmp/win");
-        platform::setWindowsDirectory("");
+        EXPECT_EQ(platform::WindowsDirectory(), "/opt/windows");
+        platform::SetWindowsDirectory("/tmp/win/");
+        EXPECT_EQ(platform::WindowsDirectory(), "/tmp/win");
+        platform::SetWindowsDirectory("");
     }
-    EXPECT_EQ(platform::windowsDirectory(), "/home/clerk/.config/taxbridge");
+    EXPECT_EQ(platform::WindowsDirectory(), "/home/clerk/.config/taxbridge");
 }
 
 TEST(ProgramDirectory, HoldsTheRunningProgram) {
-    const std::string dir = platform::programDirectory();
+    const std::string dir = platform::ProgramDirectory();
     ASSERT_FALSE(dir.empty());
     EXPECT_EQ(dir.front(), '/');
-    EXPECT_TRUE(platform::fileExists(dir + "/platform_tests"));
+    EXPECT_TRUE(platform::FileExists(dir + "/platform_tests"));
 }

@@ -44,7 +44,7 @@ public:
     ~NewFile() {
         if (created_ && !kept_) {
             file_.DiskClose();
-            std::remove(platform::resolveHostPath(file_.FullPath()).c_str());
+            std::remove(platform::ResolveHostPath(file_.FullPath()).c_str());
         }
     }
     NewFile(const NewFile&) = delete;
@@ -54,7 +54,7 @@ public:
         if (file_.Existed()) file_.ReportError(err::AlreadyExists, sub::DiskCreate);
     }
     void Write(const std::vector<std::uint8_t>& bytes) {
-        const int rc = platform::OsFile::create(platform::resolveHostPath(platform::expandPath(name_)));
+        const int rc = platform::OsFile::Create(platform::ResolveHostPath(platform::ExpandPath(name_)));
         if (rc != 0) {
             file_.ReportError(rc, sub::DiskCreate);
             return;
@@ -87,7 +87,7 @@ std::string CreateTable(const std::string& path, std::uint8_t tableVersion,
     const std::vector<std::uint8_t> memoBytes = EmptyMemoFileBytes(kind, options.memoBlockSize);
 
     NewTableOptions dated = options;
-    if (dated.date.year == 0) dated.date = platform::localNow();
+    if (dated.date.year == 0) dated.date = platform::LocalNow();
     std::vector<std::uint8_t> bytes = TableHeaderBytes(tableVersion, checked, dated, 0);
     bytes.push_back(dbf::kEofMark);
 
@@ -95,7 +95,7 @@ std::string CreateTable(const std::string& path, std::uint8_t tableVersion,
     const std::size_t first = path.find_first_not_of(" \t");
     const std::size_t last = path.find_last_not_of(" \t");
     std::string name = first == std::string::npos ? std::string() : path.substr(first, last - first + 1);
-    if (platform::upperAscii(name) != TableFileName(path)) name = WithExtension(name, ".DBF");
+    if (platform::UpperAscii(name) != TableFileName(path)) name = WithExtension(name, ".DBF");
     NewFile table(name);
     table.RefuseExisting();
     std::unique_ptr<NewFile> memo;

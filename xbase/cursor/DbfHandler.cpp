@@ -50,7 +50,7 @@ std::vector<std::string> SplitIndexList(const std::string& list) {
 }
 
 bool FileExists(const std::string& path) {
-    return platform::fileExists(platform::resolveHostPath(platform::expandFullPath(path)));
+    return platform::FileExists(platform::ResolveHostPath(platform::ExpandFullPath(path)));
 }
 
 // Points the table's record buffer at other bytes for a scope.

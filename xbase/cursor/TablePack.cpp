@@ -38,7 +38,7 @@ class TemporaryFile {
 public:
     explicit TemporaryFile(std::string hostPath) : path_(std::move(hostPath)) {}
     ~TemporaryFile() {
-        if (!kept_) platform::removeFile(path_);
+        if (!kept_) platform::RemoveFile(path_);
     }
     TemporaryFile(const TemporaryFile&) = delete;
     TemporaryFile& operator=(const TemporaryFile&) = delete;
@@ -68,7 +68,7 @@ std::unique_ptr<DbfHandler> OpenAlone(const std::string& name) {
         return std::make_unique<DbfHandler>(name, false, true);
     } catch (const XBaseError& e) {
         if (e.code() != err::SharingViolation) throw;
-        throw XBaseError(platform::expandPath(name) +
+        throw XBaseError(platform::ExpandPath(name) +
                              " is in use by another program; pack needs the table to itself",
                          e.code(), e.subcode());
     }
@@ -85,16 +85,16 @@ std::unique_ptr<MemoFile> StartMemoCopy(DbfFields& table, MemoFile& memo, const 
                                         std::string& hostPath) {
     const std::string& source = memo.FullPath();
     const std::string extension = source.substr(source.find_last_of('.'));
-    hostPath = platform::resolveHostPath(platform::expandFullPath(MemoFile::MemoFileName(tableCopy, extension)));
+    hostPath = platform::ResolveHostPath(platform::ExpandFullPath(MemoFile::MemoFileName(tableCopy, extension)));
     const std::uint64_t blockSize = static_cast<std::uint64_t>(memo.BlockSize());
     std::vector<std::uint8_t> header((MemoFile::kHeaderArea + blockSize - 1) / blockSize * blockSize, 0);
     memo.DiskRead(0, header.data(), header.size());  // a shorter file reads as zeros beyond
     platform::OsFile out;
-    Check(platform::OsFile::create(hostPath), sub::DiskCreate, hostPath);
-    Check(out.open(hostPath, true, false), sub::DiskOpen, hostPath);
-    Check(out.writeAt(0, header.data(), header.size()), sub::DiskWrite, hostPath);
-    Check(out.flush(), sub::DiskFlush, hostPath);
-    out.close();
+    Check(platform::OsFile::Create(hostPath), sub::DiskCreate, hostPath);
+    Check(out.Open(hostPath, true, false), sub::DiskOpen, hostPath);
+    Check(out.WriteAt(0, header.data(), header.size()), sub::DiskWrite, hostPath);
+    Check(out.Flush(), sub::DiskFlush, hostPath);
+    out.Close();
     MemoOptions options;
     options.tableName = tableCopy;
     options.tableVersion = table.Version();
@@ -125,7 +125,7 @@ PackResult PackTable(const std::string& name) {
     std::unique_ptr<DbfHandler> table = OpenAlone(name);
     const std::string tablePath = table->HostPath();
     if ((table->TableFlags() & dbf::kFlagProductionIndex) != 0) {
-        throw XBaseError(platform::expandPath(name) +
+        throw XBaseError(platform::ExpandPath(name) +
                              " has a production index, which a pack would leave pointing at the "
                              "old records; it is not packed",
                          err::AccessDenied, sub::None);
@@ -151,8 +151,8 @@ PackResult PackTable(const std::string& name) {
         ReportEngineError(err::ShortRead, sub::TableOpen, table->DisplayPath());
     }
     platform::OsFile out;
-    Check(platform::OsFile::create(tableCopy.path()), sub::DiskCreate, tableCopy.path());
-    Check(out.open(tableCopy.path(), true, false), sub::DiskOpen, tableCopy.path());
+    Check(platform::OsFile::Create(tableCopy.path()), sub::DiskCreate, tableCopy.path());
+    Check(out.Open(tableCopy.path(), true, false), sub::DiskOpen, tableCopy.path());
 
     std::vector<std::uint8_t> pending;
     std::uint64_t written = headerLength;
@@ -170,25 +170,25 @@ PackResult PackTable(const std::string& name) {
         pending.insert(pending.end(), record.begin(), record.begin() + static_cast<std::ptrdiff_t>(recordLength));
         ++result.kept;
         if (pending.size() >= kWriteChunk) {
-            Check(out.writeAt(written, pending.data(), pending.size()), sub::DiskWrite, tableCopy.path());
+            Check(out.WriteAt(written, pending.data(), pending.size()), sub::DiskWrite, tableCopy.path());
             written += pending.size();
             pending.clear();
         }
     }
     pending.push_back(kEofMark);
-    Check(out.writeAt(written, pending.data(), pending.size()), sub::DiskWrite, tableCopy.path());
+    Check(out.WriteAt(written, pending.data(), pending.size()), sub::DiskWrite, tableCopy.path());
 
-    platform::LocalTime now = platform::localNow();
+    platform::LocalTime now = platform::LocalNow();
     header[dbf::kUpdateYear] = static_cast<std::uint8_t>(now.year % 100);
     header[dbf::kUpdateMonth] = static_cast<std::uint8_t>(now.month);
     header[dbf::kUpdateDay] = static_cast<std::uint8_t>(now.day);
     byteorder::PutLe32(header.data() + dbf::kRecordCount, static_cast<std::uint32_t>(result.kept));
-    Check(out.writeAt(0, header.data(), header.size()), sub::DiskWrite, tableCopy.path());
-    Check(out.flush(), sub::DiskFlush, tableCopy.path());
-    out.close();
+    Check(out.WriteAt(0, header.data(), header.size()), sub::DiskWrite, tableCopy.path());
+    Check(out.Flush(), sub::DiskFlush, tableCopy.path());
+    out.Close();
 
     if (!memoCopy) {
-        Check(platform::replaceFile(tableCopy.path(), tablePath), sub::DiskRename, tablePath);
+        Check(platform::ReplaceFile(tableCopy.path(), tablePath), sub::DiskRename, tablePath);
         tableCopy.Kept();
         return result;
     }
@@ -200,20 +200,20 @@ PackResult PackTable(const std::string& name) {
     // rename can put everything back.
     const std::string memoPath = memo->HostPath();
     const std::string memoAside = SiblingName(memoPath, "~old");
-    platform::removeFile(memoAside);
-    Check(platform::renameFile(memoPath, memoAside), sub::DiskRename, memoPath);
-    int rc = platform::renameFile(memoCopyPath, memoPath);
+    platform::RemoveFile(memoAside);
+    Check(platform::RenameFile(memoPath, memoAside), sub::DiskRename, memoPath);
+    int rc = platform::RenameFile(memoCopyPath, memoPath);
     if (rc == 0) {
-        rc = platform::replaceFile(tableCopy.path(), tablePath);
-        if (rc != 0) platform::renameFile(memoPath, memoCopyPath);
+        rc = platform::ReplaceFile(tableCopy.path(), tablePath);
+        if (rc != 0) platform::RenameFile(memoPath, memoCopyPath);
     }
     if (rc != 0) {
-        platform::renameFile(memoAside, memoPath);
+        platform::RenameFile(memoAside, memoPath);
         ReportEngineError(rc, sub::DiskRename, tablePath);
     }
     memoCopyFile->Kept();
     tableCopy.Kept();
-    platform::removeFile(memoAside);
+    platform::RemoveFile(memoAside);
     return result;
 }
 

@@ -30,15 +30,15 @@ std::string WithTrailingSeparator(std::string directory) {
 }  // namespace
 
 AliasList::AliasList(const std::string& configHostPath) {
-    for (const auto& [key, value] : platform::readIniSection(configHostPath, "Alias")) {
+    for (const auto& [key, value] : platform::ReadIniSection(configHostPath, "Alias")) {
         Set(key, value);
     }
 }
 
 std::string AliasList::ConfigPath() {
-    std::string directory = platform::windowsDirectory();
+    std::string directory = platform::WindowsDirectory();
     if (directory.empty() || directory.back() != '/') directory += '/';
-    return platform::resolveHostPath(directory + "xbase.cfg");
+    return platform::ResolveHostPath(directory + "xbase.cfg");
 }
 
 AliasList& AliasList::Global() {
@@ -64,13 +64,13 @@ std::vector<std::string> AliasList::Lines() const {
 
 bool AliasList::Contains(std::string_view name) const {
     if (IsDefaultDirectory(name)) return true;
-    std::string upper = platform::upperAscii(std::string(name));
+    std::string upper = platform::UpperAscii(std::string(name));
     std::lock_guard lock(mutex_);
     return Find(upper) != entries_.end();
 }
 
 std::string AliasList::Value(std::string_view name) const {
-    std::string upper = platform::upperAscii(std::string(name));
+    std::string upper = platform::UpperAscii(std::string(name));
     std::lock_guard lock(mutex_);
     auto it = Find(upper);
     return it == entries_.end() ? std::string() : it->value;
@@ -78,8 +78,8 @@ std::string AliasList::Value(std::string_view name) const {
 
 void AliasList::Set(std::string_view name, std::string_view value) {
     if (value.empty() || name.empty() || IsDefaultDirectory(name)) return;
-    std::string upper = platform::upperAscii(std::string(name));
-    std::string upperValue = platform::upperAscii(std::string(value));
+    std::string upper = platform::UpperAscii(std::string(name));
+    std::string upperValue = platform::UpperAscii(std::string(value));
     std::lock_guard lock(mutex_);
     auto it = std::find_if(entries_.begin(), entries_.end(),
                            [&](const Entry& entry) { return entry.name == upper; });
@@ -92,14 +92,14 @@ void AliasList::Set(std::string_view name, std::string_view value) {
 
 std::string AliasList::Register(std::string_view databaseName) {
     if (IsDefaultDirectory(databaseName)) return std::string(databaseName);
-    std::string upper = platform::upperAscii(std::string(databaseName));
+    std::string upper = platform::UpperAscii(std::string(databaseName));
     if (!upper.empty() && upper.back() == '\\') upper.pop_back();
     if (!upper.empty() && !Contains(upper)) Set(upper, upper);
     return upper;
 }
 
 std::string AliasList::Resolve(std::string_view databaseName) const {
-    if (IsDefaultDirectory(databaseName)) return WithTrailingSeparator(platform::programDirectory());
+    if (IsDefaultDirectory(databaseName)) return WithTrailingSeparator(platform::ProgramDirectory());
     std::string directory = Value(databaseName);
     if (directory.empty()) directory = std::string(databaseName);
     return WithTrailingSeparator(directory);

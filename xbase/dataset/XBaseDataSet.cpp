@@ -176,7 +176,7 @@ std::unique_ptr<DBFObject> XBaseDataSet::OpenTableObject(bool shared, bool writa
     } catch (const XBaseError& e) {
         // The engine found no such file (or no such directory): the dataset's own words.
         if (e.code() != err::FileNotFound && e.code() != err::PathNotFound) throw;
-        RaiseKeepingCause(data::FormatMessage(dsmsg::CannotFindFile, {platform::expandPath(path)}),
+        RaiseKeepingCause(data::FormatMessage(dsmsg::CannotFindFile, {platform::ExpandPath(path)}),
                           std::current_exception());
     }
 }
@@ -203,7 +203,7 @@ void XBaseDataSet::InternalOpen() {
     for (const std::string& file : indexFiles_) {
         std::string name = HasExtension(file) ? file : file + ".NDX";
         if (!HasDirectory(name)) name = ResolvedDirectory() + name;
-        if (!platform::fileExists(platform::resolveHostPath(platform::expandFullPath(name)))) {
+        if (!platform::FileExists(platform::ResolveHostPath(platform::ExpandFullPath(name)))) {
             data::DatabaseErrorFmt(dsmsg::CannotFindFile, {name});
         }
         // The table layer opens no index file itself.
@@ -592,10 +592,10 @@ bool XBaseDataSet::GetFieldData(const data::Field& field, data::FieldValue& valu
             std::string raw = TrimRight(handler_->GetFieldRaw(n));
             platform::CivilDate date;
             if (raw.size() != 8 || raw == "00000000" || !DbfDate::ReadStorageDigits(raw, date) ||
-                !platform::isValidDate(date.year, date.month, date.day)) {
+                !platform::IsValidDate(date.year, date.month, date.day)) {
                 return false;
             }
-            value = static_cast<double>(platform::dayCountFromDate(date));
+            value = static_cast<double>(platform::DayCountFromDate(date));
             return true;
         }
         case data::ftDateTime: value = DayCountFromStamp(handler_->GetFieldNumber(n)); return true;
@@ -661,7 +661,7 @@ void XBaseDataSet::SetFieldData(data::Field& field, const data::FieldValue& valu
                 const auto* dayCount = std::get_if<double>(&value);
                 if (dayCount != nullptr && data::DayCountInRange(*dayCount)) {
                     platform::CivilDate date =
-                        platform::dateFromDayCount(static_cast<std::int64_t>(std::floor(*dayCount)));
+                        platform::DateFromDayCount(static_cast<std::int64_t>(std::floor(*dayCount)));
                     stored = DbfDate::JulianToStorage(DbfDate::JulianFromDate(date));
                 }
                 handler_->PutFieldRaw(n, stored);

@@ -98,7 +98,7 @@ public:
     bool TranslateASCII() const { return translateAscii_; }
     void SetTranslateASCII(bool on) { translateAscii_ = on; }
     // The OEM code page of this table's text (an iconv name such as "CP936"); empty means
-    // the process-wide setting (platform::setOemCodePage).
+    // the process-wide setting (platform::SetOemCodePage).
     const std::string& CodePage() const { return codePage_; }
     void SetCodePage(const std::string& codePage) { codePage_ = codePage; }
     bool UseDeleted() const { return useDeleted_; }

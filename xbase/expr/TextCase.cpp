@@ -56,7 +56,7 @@ const TextCase& TextCase::ForCodePage(std::string_view codePage) {
     return singleByte;
 }
 
-const TextCase& TextCase::Current() { return ForCodePage(platform::oemCodePage()); }
+const TextCase& TextCase::Current() { return ForCodePage(platform::OemCodePage()); }
 
 void TextCase::Upper(std::string_view in, std::string& out) const { mapCase<upperAscii>(*this, in, out); }
 

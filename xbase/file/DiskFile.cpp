@@ -15,12 +15,12 @@ int LastEngineFileError() { return t_lastFileError; }
 void SetLastEngineFileError(int code) { t_lastFileError = code; }
 
 DiskFile::DiskFile(const std::string& name, bool shared, bool readWrite)
-    : fullPath_(platform::expandFullPath(name)),
-      displayPath_(platform::expandPath(name)),
-      hostPath_(platform::resolveHostPath(displayPath_)),
+    : fullPath_(platform::ExpandFullPath(name)),
+      displayPath_(platform::ExpandPath(name)),
+      hostPath_(platform::ResolveHostPath(displayPath_)),
       shared_(shared),
       readWrite_(readWrite) {
-    exists_ = platform::fileExists(hostPath_);
+    exists_ = platform::FileExists(hostPath_);
 }
 
 DiskFile::~DiskFile() {
@@ -49,8 +49,8 @@ void DiskFile::ReportStatus(int subcode) {
 
 void DiskFile::DiskOpen() {
     // The drive mapping may have changed since construction: find the file again.
-    hostPath_ = platform::resolveHostPath(displayPath_);
-    int rc = os_.open(hostPath_, readWrite_, shared_);
+    hostPath_ = platform::ResolveHostPath(displayPath_);
+    int rc = os_.Open(hostPath_, readWrite_, shared_);
     if (rc != 0) {
         ReportError(rc, sub::DiskOpen);
         return;
@@ -63,8 +63,8 @@ void DiskFile::DiskOpen() {
 }
 
 void DiskFile::DiskCreate() {
-    hostPath_ = platform::resolveHostPath(displayPath_);
-    int rc = platform::OsFile::create(hostPath_);
+    hostPath_ = platform::ResolveHostPath(displayPath_);
+    int rc = platform::OsFile::Create(hostPath_);
     if (rc != 0) {
         ReportError(rc, sub::DiskCreate);
         return;
@@ -81,7 +81,7 @@ bool DiskFile::DiskClose() {
     }
     lastError_ = 0;
     OpenFileList::Remove(this);
-    os_.close();
+    os_.Close();
     closed_ = true;
     position_ = 0;
     return true;
@@ -89,16 +89,16 @@ bool DiskFile::DiskClose() {
 
 void DiskFile::ReleaseAtUnload() {
     if (closed_) return;
-    if (lockNesting_ > 0 && shared_) os_.unlock(lockOffset_, lockLength_);
+    if (lockNesting_ > 0 && shared_) os_.Unlock(lockOffset_, lockLength_);
     lockNesting_ = 0;
-    os_.close();
+    os_.Close();
     closed_ = true;
     position_ = 0;
 }
 
 std::size_t DiskFile::DiskRead(std::uint64_t offset, void* buffer, std::size_t count) {
     std::size_t got = 0;
-    int rc = os_.readAt(offset, buffer, count, got);
+    int rc = os_.ReadAt(offset, buffer, count, got);
     if (rc != 0) {
         bytesMoved_ = 0;
         ReportError(rc, sub::DiskRead);
@@ -115,7 +115,7 @@ std::size_t DiskFile::DiskRead(std::uint64_t offset, void* buffer, std::size_t c
 }
 
 void DiskFile::DiskWrite(std::uint64_t offset, const void* buffer, std::size_t count) {
-    int rc = os_.writeAt(offset, buffer, count);
+    int rc = os_.WriteAt(offset, buffer, count);
     if (rc != 0) {
         bytesMoved_ = 0;
         ReportError(rc, sub::DiskWrite);
@@ -129,7 +129,7 @@ void DiskFile::DiskWrite(std::uint64_t offset, const void* buffer, std::size_t c
 
 std::uint64_t DiskFile::DiskSize() {
     std::uint64_t size = 0;
-    int rc = os_.size(size);
+    int rc = os_.Size(size);
     if (rc != 0) {
         ReportError(rc, sub::DiskSize);
         return 0;
@@ -140,7 +140,7 @@ std::uint64_t DiskFile::DiskSize() {
 
 void DiskFile::DiskFlush() {
     if (closed_) return;
-    int rc = os_.flush();
+    int rc = os_.Flush();
     if (rc != 0) {
         ReportError(rc, sub::DiskFlush);
         return;
@@ -150,10 +150,10 @@ void DiskFile::DiskFlush() {
 
 bool DiskFile::DiskRename(const std::string& newName) {
     DiskClose();
-    std::string newFull = platform::expandFullPath(newName);
-    std::string newDisplay = platform::expandPath(newName);
-    std::string newHost = platform::resolveHostPath(newDisplay);
-    int rc = platform::renameFile(hostPath_, newHost);
+    std::string newFull = platform::ExpandFullPath(newName);
+    std::string newDisplay = platform::ExpandPath(newName);
+    std::string newHost = platform::ResolveHostPath(newDisplay);
+    int rc = platform::RenameFile(hostPath_, newHost);
     if (rc != 0) {
         ReportError(rc, sub::DiskRename);
         return false;
@@ -171,7 +171,7 @@ void DiskFile::DiskTruncate(std::uint64_t newEnd) {
         ReportError(err::AccessDenied, sub::DiskTruncate);
         return;
     }
-    int rc = os_.truncate(newEnd);
+    int rc = os_.Truncate(newEnd);
     if (rc != 0) {
         ReportError(rc, sub::DiskTruncate);
         return;
@@ -202,7 +202,7 @@ bool DiskFile::LockRegion(std::uint64_t offset, std::uint64_t length) {
         SetLastEngineFileError(lastError_);
         return false;
     }
-    int rc = os_.lock(offset, length);
+    int rc = os_.Lock(offset, length);
     if (rc != 0) {
         lastError_ = rc;
         SetLastEngineFileError(rc);
@@ -218,7 +218,7 @@ bool DiskFile::LockRegion(std::uint64_t offset, std::uint64_t length) {
 bool DiskFile::UnlockRegion() {
     if (lockNesting_ <= 0) return true;
     if (lockNesting_ == 1 && shared_) {
-        int rc = os_.unlock(lockOffset_, lockLength_);
+        int rc = os_.Unlock(lockOffset_, lockLength_);
         if (rc != 0) {
             lastError_ = rc;
             SetLastEngineFileError(rc);

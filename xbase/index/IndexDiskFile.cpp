@@ -6,7 +6,7 @@ namespace xbase {
 
 void IndexDiskFile::DiskTruncate(std::uint64_t newEnd) {
     if (IsShared() && IsReadWrite() && LockNesting() > 0) {
-        const int rc = Os().truncate(newEnd);
+        const int rc = Os().Truncate(newEnd);
         if (rc != 0) ReportError(rc, sub::DiskTruncate);
         return;
     }

@@ -316,7 +316,7 @@ std::int32_t MemoFile::WriteLocked(std::string_view text, std::int32_t block) {
 bool MemoFile::AcquireWriteLock() {
     for (int attempt = 0; attempt < lockAttempts_; ++attempt) {
         if (LockRegion(WriteLockOffset(), WriteLockLength())) return true;
-        if (attempt + 1 < lockAttempts_) platform::sleepMilliseconds(lockPauseMs_);
+        if (attempt + 1 < lockAttempts_) platform::SleepMilliseconds(lockPauseMs_);
     }
     return false;
 }
@@ -337,7 +337,7 @@ void MemoFile::SetLockProtocol(LockProtocol protocol) {
 bool MemoFile::RenameWithTable(const std::string& newTableName) {
     if (!DiskRename(MemoFileName(newTableName, extension_))) return false;
     if (!RecordsNameInHeader() || !IsReadWrite()) return true;
-    std::string upper = platform::upperAscii(Trim(newTableName));
+    std::string upper = platform::UpperAscii(Trim(newTableName));
     std::string base = upper.substr(BaseNameStart(upper));
     std::size_t dot = base.find_last_of('.');
     if (dot != std::string::npos) base.erase(dot);

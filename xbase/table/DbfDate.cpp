@@ -112,7 +112,7 @@ void compile(DisplayFormat& f, const platform::FormatSettings& settings) {
 // comparison with the settings, without a lock or thread-local storage.
 const DisplayFormat& displayFormat() {
     static std::atomic<const DisplayFormat*> current{nullptr};
-    const platform::FormatSettings& settings = platform::formatSettings();
+    const platform::FormatSettings& settings = platform::ProcessFormatSettings();
     auto matches = [&settings](const DisplayFormat& f) {
         return f.separator == settings.dateSeparator && f.source == settings.shortDateFormat;
     };
@@ -159,7 +159,7 @@ char* writeYear4(char* p, int year) {
 }
 
 platform::CivilDate decode(std::int32_t julian) {
-    return platform::dateFromDayCount(static_cast<std::int64_t>(julian) - DbfDate::kJulianOffset);
+    return platform::DateFromDayCount(static_cast<std::int64_t>(julian) - DbfDate::kJulianOffset);
 }
 
 }  // namespace
@@ -182,8 +182,8 @@ bool DbfDate::ReadStorageDigits(std::string_view text, platform::CivilDate& date
 }
 
 std::int32_t DbfDate::JulianFromDate(const platform::CivilDate& date) {
-    if (!platform::isValidDate(date.year, date.month, date.day)) return 0;
-    return static_cast<std::int32_t>(platform::dayCountFromDate(date) + kJulianOffset);
+    if (!platform::IsValidDate(date.year, date.month, date.day)) return 0;
+    return static_cast<std::int32_t>(platform::DayCountFromDate(date) + kJulianOffset);
 }
 
 std::int32_t DbfDate::JulianFromText(std::string_view text) {
@@ -195,15 +195,15 @@ std::int32_t DbfDate::JulianFromText(std::string_view text) {
     if (ReadStorageDigits(text, date)) {
         if (date.year == 0 && date.month == 0 && date.day == 0) return 0;  // "00000000"
         // No real date: the original reads it with its failure swallowed, as day count 0.
-        if (!platform::isValidDate(date.year, date.month, date.day)) return kJulianOffset;
-        return static_cast<std::int32_t>(platform::dayCountFromDate(date) + kJulianOffset);
+        if (!platform::IsValidDate(date.year, date.month, date.day)) return kJulianOffset;
+        return static_cast<std::int32_t>(platform::DayCountFromDate(date) + kJulianOffset);
     }
 
-    const platform::FormatSettings& settings = platform::formatSettings();
+    const platform::FormatSettings& settings = platform::ProcessFormatSettings();
     std::optional<platform::CivilDate> parsed =
-        platform::parseDate(text, settings.shortDateFormat, settings.dateSeparator);
+        platform::ParseDate(text, settings.shortDateFormat, settings.dateSeparator);
     if (!parsed) throw DateConversionError("'" + std::string(text) + "' is not a valid date");
-    return static_cast<std::int32_t>(platform::dayCountFromDate(*parsed) + kJulianOffset);
+    return static_cast<std::int32_t>(platform::DayCountFromDate(*parsed) + kJulianOffset);
 }
 
 void DbfDate::JulianToStorage(std::int32_t julian, std::string& out) {
@@ -227,7 +227,7 @@ void DbfDate::DateToDisplay(const platform::CivilDate& date, std::string& out) {
     using Kind = DisplayFormat::Kind;
     const DisplayFormat& f = displayFormat();
     if (f.usePlatform) {
-        out = platform::formatDate(f.format, date, f.separator);
+        out = platform::FormatDate(f.format, date, f.separator);
         return;
     }
     if (f.fixedWidth && date.year >= 0 && date.year <= 9999) {
@@ -268,7 +268,7 @@ void DbfDate::StorageToDisplay(std::string_view digits, std::string& out) {
     if (f.usePlatform) {
         platform::CivilDate date;
         ReadStorageDigits(digits, date);
-        out = platform::formatDate(f.format, date, f.separator);
+        out = platform::FormatDate(f.format, date, f.separator);
         return;
     }
     // The stored characters are the display's digits: year 0..3, month 4..5, day 6..7.
@@ -316,14 +316,14 @@ std::string DbfDate::JulianToDisplay(std::int32_t julian) {
 }
 
 std::int32_t DbfDate::JulianToday() {
-    platform::LocalTime now = platform::localNow();
+    platform::LocalTime now = platform::LocalNow();
     platform::CivilDate today{now.year, now.month, now.day};
-    return static_cast<std::int32_t>(platform::dayCountFromDate(today) + kJulianOffset);
+    return static_cast<std::int32_t>(platform::DayCountFromDate(today) + kJulianOffset);
 }
 
 int DbfDate::JulianDayOfWeek(std::int32_t julian) {
     if (julian <= 0) return 0;
-    return platform::dayOfWeek(static_cast<std::int64_t>(julian) - kJulianOffset);
+    return platform::DayOfWeek(static_cast<std::int64_t>(julian) - kJulianOffset);
 }
 
 platform::CivilDate DbfDate::JulianDecode(std::int32_t julian) { return decode(julian); }

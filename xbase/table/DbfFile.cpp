@@ -249,7 +249,7 @@ void DbfFile::RefreshHeader() {
 }
 
 void DbfFile::RewriteHeader() {
-    platform::LocalTime now = platform::localNow();
+    platform::LocalTime now = platform::LocalNow();
     changeStamp_ = ((static_cast<std::uint32_t>(now.hour) * 64 + now.minute) * 64 + now.second) *
                        1024 +
                    now.millisecond;
@@ -468,7 +468,7 @@ bool DbfFile::AcquireAppendLock() {
         if (attempt >= kAppendLockTries) return false;
         // The lock is held only for the length of one append elsewhere: ask again soon
         // at first, then at the regular pace.
-        platform::sleepMilliseconds(std::min(1 << std::min(attempt - 1, 6), kAppendLockPauseMs));
+        platform::SleepMilliseconds(std::min(1 << std::min(attempt - 1, 6), kAppendLockPauseMs));
     }
 }
 
@@ -599,10 +599,10 @@ std::int32_t DbfFile::LockRecords(const std::vector<std::int32_t>& records) {
     for (std::int32_t r : records) {
         if (HoldsRecordLock(r)) continue;
         std::uint64_t offset = 0;
-        const bool locked = RecordLockOffset(r, offset) && (!IsShared() || Os().lock(offset, 1) == 0);
+        const bool locked = RecordLockOffset(r, offset) && (!IsShared() || Os().Lock(offset, 1) == 0);
         if (!locked) {
             while (recordLocks_.size() > before) {
-                if (IsShared()) Os().unlock(recordLocks_.back().second, 1);
+                if (IsShared()) Os().Unlock(recordLocks_.back().second, 1);
                 recordLocks_.pop_back();
             }
             SetLastError(err::LockViolation);
@@ -616,7 +616,7 @@ std::int32_t DbfFile::LockRecords(const std::vector<std::int32_t>& records) {
 
 void DbfFile::UnlockRecords() {
     if (IsShared() && !IsClosed()) {
-        for (const auto& held : recordLocks_) Os().unlock(held.second, 1);
+        for (const auto& held : recordLocks_) Os().Unlock(held.second, 1);
     }
     recordLocks_.clear();
 }

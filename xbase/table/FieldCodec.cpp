@@ -282,7 +282,7 @@ std::size_t fixedText(double value, int decimals, char* buf) {
         return;
     }
     platform::CivilDate date;
-    if (DbfDate::ReadStorageDigits(text, date) && platform::isValidDate(date.year, date.month, date.day))
+    if (DbfDate::ReadStorageDigits(text, date) && platform::IsValidDate(date.year, date.month, date.day))
         DbfDate::StorageToDisplay(text, out);  // the common case, without the Julian detour
     else
         DbfDate::JulianToDisplay(DbfDate::JulianFromText(text), out);

@@ -87,8 +87,8 @@ std::vector<NewField> CheckedFields(std::uint8_t v, const std::vector<NewField>&
         if (!ValidName(f.name)) {
             Refuse(f.name, "a name has 1 to 10 letters, digits or '_' and starts with a letter");
         }
-        f.name = platform::upperAscii(f.name);
-        f.type = static_cast<char>(platform::upperAscii(std::string(1, f.type))[0]);
+        f.name = platform::UpperAscii(f.name);
+        f.type = static_cast<char>(platform::UpperAscii(std::string(1, f.type))[0]);
         for (const NewField& earlier : out) {
             if (earlier.name == f.name) Refuse(f.name, "the name is used twice");
         }

@@ -125,8 +125,8 @@ TEST(FieldTextViewTest, ViewsMatchTheCopyingReadForEveryType) {
     DbfHandler table(dir.file("v.dbf"), true, false);
     const std::vector<std::vector<std::string>> expected = {{"AB", "0.00", "2007-03-15", "T", "---MEMO---"},
                                                             {"", "12", "", "F", "---memo---"}};
-    const platform::FormatSettings saved = platform::formatSettings();
-    platform::formatSettings() = platform::FormatSettings{};  // yyyy-mm-dd
+    const platform::FormatSettings saved = platform::ProcessFormatSettings();
+    platform::ProcessFormatSettings() = platform::FormatSettings{};  // yyyy-mm-dd
     std::string reused;
     for (std::int32_t record = 1; record <= 2; ++record) {
         table.GoTo(record);
@@ -145,7 +145,7 @@ TEST(FieldTextViewTest, ViewsMatchTheCopyingReadForEveryType) {
     table.GoTo(1);
     EXPECT_EQ(table.GetFieldTextView(1).data(), record + 1);  // stored text: no copy
     EXPECT_EQ(table.GetFieldTextView(6), "");
-    platform::formatSettings() = saved;
+    platform::ProcessFormatSettings() = saved;
 }
 
 }  // namespace

@@ -24,8 +24,8 @@ std::uint32_t At32(const std::vector<std::uint8_t>& b, std::size_t at) {
 
 class WriteTest : public ::testing::Test {
 protected:
-    void SetUp() override { platform::setFixedTime(platform::LocalTime{2008, 3, 3, 10, 20, 30, 400}); }
-    void TearDown() override { platform::setFixedTime(std::nullopt); }
+    void SetUp() override { platform::SetFixedTime(platform::LocalTime{2008, 3, 3, 10, 20, 30, 400}); }
+    void TearDown() override { platform::SetFixedTime(std::nullopt); }
     std::string Write(const TableShape& layout, const std::string& name = "t.dbf") {
         std::string path = dir.file(name);
         WriteFile(path, BuildTable(layout));
@@ -147,7 +147,7 @@ TEST_F(WriteTest, DeletingADeletedRecordWritesNothing) {
     table.GoTo(1);
     table.DeleteRecord();
     std::vector<std::uint8_t> before = ReadFile(path);
-    platform::setFixedTime(platform::LocalTime{2011, 5, 6, 1, 2, 3, 4});
+    platform::SetFixedTime(platform::LocalTime{2011, 5, 6, 1, 2, 3, 4});
     table.DeleteRecord();
     EXPECT_EQ(ReadFile(path), before);
 }

@@ -48,7 +48,7 @@ TEST(AliasList, DefaultDirectoryInAnyCaseIsTheProgramDirectory) {
     tabletest::TempDir dir;
     AliasList list = ListFrom(dir, "");
     EXPECT_EQ(list.Register("dEFAULT dIRECTORY"), "dEFAULT dIRECTORY");
-    std::string program = platform::programDirectory();
+    std::string program = platform::ProgramDirectory();
     for (const char* name : {"Default Directory", "DEFAULT DIRECTORY", "default directory"}) {
         std::string resolved = list.Resolve(name);
         EXPECT_EQ(resolved.substr(0, program.size()), program) << name;
@@ -111,7 +111,7 @@ TEST(AliasDataSet, DefaultDirectoryFindsTablesBesideTheProgram) {
     xbase::XBaseDataSet dataSet;
     dataSet.SetDatabaseName("default DIRECTORY");
     EXPECT_EQ(dataSet.DatabaseName(), "default DIRECTORY");
-    std::string program = platform::programDirectory();
+    std::string program = platform::ProgramDirectory();
     EXPECT_EQ(dataSet.ResolvedDirectory().substr(0, program.size()), program);
 }
 

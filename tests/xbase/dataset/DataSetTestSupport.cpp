@@ -21,8 +21,8 @@ public:
         std::filesystem::create_directories(root_->file("windows"));
         std::ofstream(root_->file("windows/xbase.cfg"))
             << "[Other]\nTAXDATA=c:\\elsewhere\n[Alias]\nTaxData=c:\\tax\nEmpty=\n";
-        platform::setDriveRoot('C', root_->file("drive_c"));
-        platform::setWindowsDirectory(root_->file("windows"));
+        platform::SetDriveRoot('C', root_->file("drive_c"));
+        platform::SetWindowsDirectory(root_->file("windows"));
         Root() = root_->file("drive_c");
     }
     void TearDown() override { root_.reset(); }

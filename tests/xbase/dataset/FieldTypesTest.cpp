@@ -16,12 +16,12 @@ using datasettest::TableDir;
 class FieldTypes : public ::testing::Test {
 protected:
     void SetUp() override {
-        saved_ = platform::formatSettings();
-        platform::formatSettings().shortDateFormat = "yyyy-mm-dd";
-        platform::formatSettings().dateSeparator = '-';
-        platform::formatSettings().decimalSeparator = '.';
+        saved_ = platform::ProcessFormatSettings();
+        platform::ProcessFormatSettings().shortDateFormat = "yyyy-mm-dd";
+        platform::ProcessFormatSettings().dateSeparator = '-';
+        platform::ProcessFormatSettings().decimalSeparator = '.';
     }
-    void TearDown() override { platform::formatSettings() = saved_; }
+    void TearDown() override { platform::ProcessFormatSettings() = saved_; }
 
     static tabletest::TableShape TypesShape(const std::vector<std::string>& records) {
         tabletest::TableShape layout;
@@ -146,7 +146,7 @@ TEST_F(FieldTypes, NumberTooWideForTheFieldFailsWithTheEngineMessage) {
 
 TEST_F(FieldTypes, DecimalSeparatorOfTheSettingsIsUsed) {
     TableDir table("T.DBF", TypesShape({Row({{"PRICE", "12.50"}})}));
-    platform::formatSettings().decimalSeparator = ',';
+    platform::ProcessFormatSettings().decimalSeparator = ',';
     auto dataSet = table.Open();
     EXPECT_EQ(dataSet->FieldByName("PRICE").AsString(), "12,5");
 }

@@ -85,12 +85,12 @@ TEST(TextTranslation, CodePageCanBeChosenPerDataSet) {
 }
 
 TEST(TextTranslation, ProcessWideCodePageAppliesWithoutAPerDataSetOne) {
-    std::string saved = platform::oemCodePage();
-    platform::setOemCodePage("CP437");
+    std::string saved = platform::OemCodePage();
+    platform::SetOemCodePage("CP437");
     TableDir table("T.DBF", TextShape(10));
     auto dataSet = table.Open();
     WriteText(*dataSet, "Ça");
-    platform::setOemCodePage(saved);
+    platform::SetOemCodePage(saved);
     EXPECT_EQ(StoredText(table, 10), Iconv("Ça", "CP437") + std::string(8, ' '));
 }
 

@@ -18,11 +18,11 @@ struct Case {
 class ExprFunctions : public ::testing::Test {
 protected:
     void SetUp() override {
-        saved_ = platform::formatSettings();
-        platform::formatSettings().shortDateFormat = "yyyy-mm-dd";
-        platform::formatSettings().dateSeparator = '-';
+        saved_ = platform::ProcessFormatSettings();
+        platform::ProcessFormatSettings().shortDateFormat = "yyyy-mm-dd";
+        platform::ProcessFormatSettings().dateSeparator = '-';
     }
-    void TearDown() override { platform::formatSettings() = saved_; }
+    void TearDown() override { platform::ProcessFormatSettings() = saved_; }
     static void ExpectAll(const std::vector<Case>& cases) {
         for (const Case& c : cases) EXPECT_EQ(Eval(c.expression, &Sample()), c.expected) << c.expression;
     }

@@ -186,8 +186,8 @@ TEST(ExprOperators, CaseInsensitiveComparisonAndSqlWildcards) {
 // 83 72 in CP936 and 72 is 'r'. Some other xBase programs upper-case that byte and so
 // turn the character into another one.
 TEST(ExprOperators, CaseFunctionsKeepDoubleByteCharactersWhole) {
-    const std::string saved = platform::oemCodePage();
-    platform::setOemCodePage("CP936");
+    const std::string saved = platform::OemCodePage();
+    platform::SetOemCodePage("CP936");
     EXPECT_EQ(Eval("UPPER('\x83r' + 'r')"), "C:\x83rR");
     EXPECT_EQ(Eval("LOWER('\x83R' + 'R')"), "C:\x83Rr");
     EXPECT_EQ(Eval("PROPER('\x83r' + 'ab cd')"), "C:\x83rab Cd");
@@ -197,9 +197,9 @@ TEST(ExprOperators, CaseFunctionsKeepDoubleByteCharactersWhole) {
     xbase::ExprHandler h(nullptr, options, "'\x83r' = '\x83R'");
     EXPECT_FALSE(h.Evaluate().logical);
     // A single-byte code page has no lead bytes: the same bytes are two characters.
-    platform::setOemCodePage("CP437");
+    platform::SetOemCodePage("CP437");
     EXPECT_EQ(Eval("UPPER('\x83r')"), "C:\x83R");
-    platform::setOemCodePage(saved);
+    platform::SetOemCodePage(saved);
 }
 
 // The user-function hook is asked with FIND when a name is no built-in or table function,

@@ -79,7 +79,7 @@ TEST_F(DiskFileTest, RelativeNamesExpandAgainstTheCurrentDirectory) {
     DiskFile file("data.dbf", true, true);
     file.DiskCreate();
     ASSERT_EQ(::chdir(cwd), 0);
-    EXPECT_EQ(file.FullPath().rfind(platform::upperAscii(dir.path()), 0), 0u);
+    EXPECT_EQ(file.FullPath().rfind(platform::UpperAscii(dir.path()), 0), 0u);
     EXPECT_EQ(file.FullPath().substr(file.FullPath().size() - 8), "DATA.DBF");
     EXPECT_FALSE(file.IsClosed());
 }
@@ -88,7 +88,7 @@ TEST_F(DiskFileTest, RenameMovesAndReopensAndRefusesAnExistingTarget) {
     DiskFile file(dir.file("f.bin"), true, true);
     file.DiskOpen();
     EXPECT_TRUE(file.DiskRename(dir.file("moved.bin")));
-    EXPECT_EQ(file.FullPath(), platform::upperAscii(dir.file("moved.bin")));
+    EXPECT_EQ(file.FullPath(), platform::UpperAscii(dir.file("moved.bin")));
     EXPECT_FALSE(file.IsClosed());
     EXPECT_EQ(file.DiskSize(), 64u);
     WriteFile(dir.file("taken.bin"), {1});

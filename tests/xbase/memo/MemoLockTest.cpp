@@ -47,8 +47,8 @@ TEST(MemoWriteLock, RefusedAfterTheRetriesAndNothingIsWritten) {
     memo->WriteMemo("first", block);
     auto before = tabletest::ReadFile(memo->HostPath());
     platform::OsFile other;  // another program holding the memo's write lock
-    ASSERT_EQ(other.open(memo->HostPath(), true, true), 0);
-    ASSERT_EQ(other.lock(0x7FFFFFFD, 1), 0);
+    ASSERT_EQ(other.Open(memo->HostPath(), true, true), 0);
+    ASSERT_EQ(other.Lock(0x7FFFFFFD, 1), 0);
     memo->SetWriteLockRetries(3, 1);
     std::int32_t ref = block;
     try {
@@ -60,7 +60,7 @@ TEST(MemoWriteLock, RefusedAfterTheRetriesAndNothingIsWritten) {
     }
     EXPECT_EQ(ref, block);
     EXPECT_EQ(tabletest::ReadFile(memo->HostPath()), before);
-    other.unlock(0x7FFFFFFD, 1);
+    other.Unlock(0x7FFFFFFD, 1);
     memo->WriteMemo(Text(2000, 1), ref);
     EXPECT_EQ(memo->ReadMemoText(ref), Text(2000, 1));
     EXPECT_EQ(memo->LockNesting(), 0);  // released after the write
@@ -75,7 +75,7 @@ TEST(MemoWriteLock, ExclusiveFileTakesNoSystemLock) {
     EXPECT_EQ(memo->ReadMemoText(block), "exclusive");
     EXPECT_EQ(memo->LockNesting(), 0);
     platform::OsFile probe;  // nobody else may even open the file meanwhile
-    EXPECT_NE(probe.open(memo->HostPath(), true, true), 0);
+    EXPECT_NE(probe.Open(memo->HostPath(), true, true), 0);
 }
 
 // Each process rewrites its own memos many times, growing and shrinking them; the write

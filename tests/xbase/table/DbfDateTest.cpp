@@ -100,10 +100,10 @@ TEST(DbfDateToDisplay, FollowsEveryChangeOfTheSettings) {
     SettingsGuard settings("yyyy-mm-dd", '-');
     DbfDate::JulianToDisplay(2454175, out);
     EXPECT_EQ(out, "2007-03-15");
-    platform::formatSettings().shortDateFormat = "dd/mm/yyyy";
+    platform::ProcessFormatSettings().shortDateFormat = "dd/mm/yyyy";
     DbfDate::JulianToDisplay(2454175, out);
     EXPECT_EQ(out, "15-03-2007");
-    platform::formatSettings().dateSeparator = '.';
+    platform::ProcessFormatSettings().dateSeparator = '.';
     DbfDate::JulianToDisplay(2454175, out);
     EXPECT_EQ(out, "15.03.2007");
 }
@@ -126,9 +126,9 @@ TEST(DbfDateCalendar, WeekdayDecodeAndToday) {
     EXPECT_EQ(DbfDate::JulianFromDate({2007, 3, 15}), 2454175);
     EXPECT_EQ(DbfDate::JulianFromDate({2007, 2, 29}), 0);
 
-    platform::setFixedTime(platform::LocalTime{2008, 3, 3, 23, 59, 59, 999});
+    platform::SetFixedTime(platform::LocalTime{2008, 3, 3, 23, 59, 59, 999});
     EXPECT_EQ(DbfDate::JulianToday(), DbfDate::JulianFromText("20080303"));
-    platform::setFixedTime(std::nullopt);
+    platform::SetFixedTime(std::nullopt);
 }
 
 }  // namespace

@@ -127,11 +127,11 @@ void ExpectEngineError(Action&& action, int code, int subcode, const char* messa
 class SettingsGuard {
 public:
     SettingsGuard(const std::string& shortDateFormat, char dateSeparator)
-        : saved_(platform::formatSettings()) {
-        platform::formatSettings().shortDateFormat = shortDateFormat;
-        platform::formatSettings().dateSeparator = dateSeparator;
+        : saved_(platform::ProcessFormatSettings()) {
+        platform::ProcessFormatSettings().shortDateFormat = shortDateFormat;
+        platform::ProcessFormatSettings().dateSeparator = dateSeparator;
     }
-    ~SettingsGuard() { platform::formatSettings() = saved_; }
+    ~SettingsGuard() { platform::ProcessFormatSettings() = saved_; }
     SettingsGuard(const SettingsGuard&) = delete;
     SettingsGuard& operator=(const SettingsGuard&) = delete;
 

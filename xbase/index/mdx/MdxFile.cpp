@@ -20,7 +20,7 @@ std::string Upper(std::string text) {
 }
 
 void Today(std::uint8_t* date) {
-    const platform::LocalTime now = platform::localNow();
+    const platform::LocalTime now = platform::LocalNow();
     date[0] = static_cast<std::uint8_t>(now.year % 100);
     date[1] = static_cast<std::uint8_t>(now.month);
     date[2] = static_cast<std::uint8_t>(now.day);
