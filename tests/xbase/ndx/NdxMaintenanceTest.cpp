@@ -1,15 +1,17 @@
 // dBase single index files kept current by record writes: random appends, key changes,
 // deletions and recalls split and empty nodes at every level; the check passes all along
 // and each walk holds the keys of a rebuild in order. What the format cannot hold is
-// refused when the tag is made.
+// refused when the tag is made; a date kept as eight digits is read as it is kept.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
 
 #include "../index/RandomEdits.h"
 #include "xbase/file/EngineError.h"
+#include "xbase/index/IndexCheck.h"
 
 namespace {
 
@@ -77,6 +79,36 @@ TEST(NdxMaintenance, WhatTheFormatCannotHoldIsRefusedAndTheFileIsLeftAsItWas) {
             EXPECT_FALSE(std::filesystem::exists(index)) << c.message;
         }
     }
+}
+
+TEST(NdxMaintenance, ADateKeptAsEightDigitsInACharacterTagIsWalkedSoughtAndKept) {
+    // Such a file holds the key expression DAY with character keys "YYYYMMDD" (type 0,
+    // length 8): made here as a DTOS(DAY) tag whose expression is then set to DAY.
+    tabletest::TableShape shape;
+    shape.fields = {{"DAY", 'D', 8, 0}};
+    shape.records = {"20240301", "19991231", "        ", "20240105"};
+    tabletest::TempDir dir;
+    const std::string path = dir.file("D.DBF");
+    tabletest::WriteFile(path, tabletest::BuildTable(shape));
+    const std::string index = dir.file("DAY.NDX");
+    xbase::DbfHandler(path, true, true).CreateIndex(index, "DAY", "DTOS(DAY)", "", false, false);
+    std::vector<std::uint8_t> bytes = tabletest::ReadFile(index);
+    std::fill(bytes.begin() + 24, bytes.begin() + 512, 0);
+    std::copy_n("DAY", 3, bytes.begin() + 24);
+    tabletest::WriteFile(index, bytes);
+
+    xbase::DbfHandler table(path, true, true);
+    ASSERT_EQ(table.OpenIndexFile("DAY.NDX"), 0);
+    table.SelectTag("DAY");
+    EXPECT_EQ(indextest::Walk(table), (std::vector<std::int32_t>{3, 2, 4, 1}));
+    EXPECT_TRUE(table.SeekKey("20240105"));
+    EXPECT_EQ(table.CurrentRecord(), 4);
+    table.BlankRecord();
+    table.PutFieldRaw(1, "20000101");
+    ASSERT_TRUE(table.AppendRecord());
+    EXPECT_EQ(indextest::Walk(table), (std::vector<std::int32_t>{3, 2, 5, 4, 1}));
+    EXPECT_EQ(xbase::CheckTag(*table.TagByOrdinal(1)), "");
+    EXPECT_EQ(tabletest::ReadFile(index)[16], 0) << "the key type stays character";
 }
 
 }  // namespace

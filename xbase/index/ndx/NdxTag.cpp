@@ -7,6 +7,7 @@
 #include "xbase/file/EngineError.h"
 #include "xbase/index/ndx/NdxFile.h"
 #include "xbase/index/ndx/NdxFormat.h"
+#include "xbase/table/DbfDate.h"
 #include "xbase/table/DbfFile.h"
 
 namespace xbase {
@@ -45,7 +46,13 @@ NdxFile& NdxTag::ndx() { return static_cast<NdxFile&>(File()); }
 IndexKey NdxTag::ConvertKey(const KeyValue& value) const {
     switch (value.type) {
         case 'N': return IndexKey::Number(value.number);
-        case 'D': return IndexKey::Date(value.number < 0.1 || value.IsEmptyDate() ? ndx::kEmptyDateKey : value.number);
+        case 'D':
+            // Some programs keep a date key as its eight digits in a character tag.
+            if (KeyType() == 'C') {
+                const bool empty = value.number < 0.1 || value.IsEmptyDate();
+                return IndexKey::Text(empty ? std::string() : DbfDate::JulianToStorage(static_cast<std::int32_t>(value.number)));
+            }
+            return IndexKey::Date(value.number < 0.1 || value.IsEmptyDate() ? ndx::kEmptyDateKey : value.number);
         case 'L': return IndexKey::Text(value.logical ? "T" : "F");
         default: {
             std::string text = value.text;
