@@ -44,6 +44,35 @@ TEST(NdxMaintenance, RandomWritesKeepEveryFileSoundAndEqualToARebuild) {
     }
 }
 
+TEST(NdxMaintenance, HeadersGiveKeyLengthEntrySizeAndKeysPerNodeOfEachKeyType) {
+    struct Case {
+        const char* key;
+        int keyLength, maxKeys, keyType, entrySize;
+    };
+    const Case cases[] = {
+        {"NAME+'    '", 10, 25, 0, 20},
+        {"NAME", 6, 31, 0, 16},
+        {"QTY", 8, 25, 1, 20},
+        {"CTOD('01/02/2003')", 8, 31, 1, 16},
+    };
+    for (const Case& c : cases) {
+        tabletest::TempDir dir;
+        const std::string path = indextest::WriteKeyTable(dir, "T.DBF", {{"AA", 10}, {"BB", 60}});
+        xbase::DbfHandler(path, true, true).CreateIndex(dir.file("X.NDX"), "X", c.key, "", false, false);
+        const std::vector<std::uint8_t> bytes = tabletest::ReadFile(dir.file("X.NDX"));
+        ASSERT_EQ(bytes.size(), 1024u) << c.key;
+        auto word = [&](std::size_t at) { return bytes[at] | bytes[at + 1] << 8; };
+        EXPECT_EQ(word(0), 1) << c.key;  // the root: the one leaf after the header
+        EXPECT_EQ(word(4), 2) << c.key;  // the next free page
+        EXPECT_EQ(word(12), c.keyLength) << c.key;
+        EXPECT_EQ(word(14), c.maxKeys) << c.key;
+        EXPECT_EQ(word(16), c.keyType) << c.key;
+        EXPECT_EQ(word(18), c.entrySize) << c.key;
+        EXPECT_EQ(word(512), 2) << c.key;  // two keys in the leaf
+        EXPECT_EQ(word(512 + 8), 1) << c.key;  // record 1 first
+    }
+}
+
 TEST(NdxMaintenance, WhatTheFormatCannotHoldIsRefusedAndTheFileIsLeftAsItWas) {
     struct Case {
         const char* forExpr;
