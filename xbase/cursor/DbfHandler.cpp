@@ -634,7 +634,7 @@ std::int32_t DbfHandler::FindKeyInTag(const std::string& tagName, const std::str
     if (tag == nullptr) throw XBaseError("Cannot find index tag " + wanted);
     const IndexKey key = KeyFromText(*tag, keyText);
     if (tag->Search(key, IndexTag::kAnyRecord, false) != 0) return -1;
-    return static_cast<std::int32_t>(tag->Leaf()->Current().recNo);
+    return static_cast<std::int32_t>(tag->CurrentRecNo());
 }
 
 bool DbfHandler::SetRange(const std::string& low, const std::string& high, bool partial, bool lowInclusive,
