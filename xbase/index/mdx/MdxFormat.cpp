@@ -1,6 +1,5 @@
 #include "xbase/index/mdx/MdxFormat.h"
 
-#include <bit>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -217,15 +216,8 @@ double DecodeNumber(const std::uint8_t* key) {
     return (key[1] & 0x80) != 0 ? -value : value;
 }
 
-void EncodeDouble(double value, std::uint8_t* out) {
-    std::uint64_t bits = std::bit_cast<std::uint64_t>(value);
-    for (int i = 0; i < 8; ++i) out[i] = static_cast<std::uint8_t>(bits >> (8 * i));
-}
+void EncodeDouble(double value, std::uint8_t* out) { bytes::PutLeDouble(out, value); }
 
-double DecodeDouble(const std::uint8_t* key) {
-    std::uint64_t bits = 0;
-    for (int i = 7; i >= 0; --i) bits = bits << 8 | key[i];
-    return std::bit_cast<double>(bits);
-}
+double DecodeDouble(const std::uint8_t* key) { return bytes::GetLeDouble(key); }
 
 }  // namespace xbase::mdx
