@@ -18,4 +18,9 @@ void RandomRecords(long tableSize, long count, long* out);
 // A scratch directory for the benchmark files ($TAXBRIDGE_BENCH_DIR or /tmp).
 std::string BenchDir();
 
+// The engine's table of the whole workload (written on first use) and its record count:
+// defined by table_bench for the benchmark files linked into it.
+const std::string& EngineTablePath();
+long EngineRecordCount();
+
 }  // namespace bench

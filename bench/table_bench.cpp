@@ -420,4 +420,9 @@ BENCHMARK(BM_Shapelib_Random)->Apply(Configure);
 BENCHMARK(BM_Shapelib_Append)->Apply(Configure);
 #endif
 
+namespace bench {
+const std::string& EngineTablePath() { return EngineTable(); }
+long EngineRecordCount() { return TableRecords(); }
+}  // namespace bench
+
 BENCHMARK_MAIN();

@@ -213,14 +213,29 @@ IndexFile& DbfHandler::CreateIndex(const std::string& name, const std::string& t
     for (auto& slot : indexSlots_) {
         if (slot && slot->ShortName() == shortName) file = slot.get();
     }
+    TagDefinition definition;
+    definition.keyExpression = keyExpression;
+    definition.forExpression = forExpression;
+    definition.unique = unique;
+    definition.descending = descending;
+    {
+        // A tag the format cannot keep is refused before the file is made or cut.
+        std::unique_ptr<IndexFile> probe;
+        IndexFileMaker maker = IndexFormatFor(path);
+        if (file == nullptr && maker != nullptr) probe = maker(*this, path);
+        const IndexFile* kind = file != nullptr ? file : probe.get();
+        const std::string refusal = kind != nullptr ? kind->Refuses(definition) : std::string();
+        if (!refusal.empty()) throw XBaseError(refusal);
+    }
     if (file == nullptr) {
         const int free = FreeSlot();
         if (free < 0) throw XBaseError("No index slot left for " + path);
         std::unique_ptr<IndexFile> made;
         if (FileExists(path) && IndexFormatFor(path) != nullptr && (made = xbase::OpenIndexFile(*this, path)) &&
-            made->TagCount() > 0 && made->Tags().size() > 1) {
-            // A multi-tag file keeps its other tags.
+            made->CanBeProductionIndex()) {
+            // A multi-tag file (CDX, MDX) keeps its other tags, even when it holds one.
         } else {
+            made.reset();  // gives the file back before it is made anew
             made = CreateIndexFile(*this, path);
         }
         if (!made) throw XBaseError("Cannot create index file " + path);
@@ -228,12 +243,7 @@ IndexFile& DbfHandler::CreateIndex(const std::string& name, const std::string& t
         file = made.get();
         indexSlots_[static_cast<std::size_t>(free)] = std::move(made);
     }
-    TagDefinition definition;
     definition.name = tagName.empty() ? file->BaseName() : tagName;
-    definition.keyExpression = keyExpression;
-    definition.forExpression = forExpression;
-    definition.unique = unique;
-    definition.descending = descending;
     FlushPendingAppends();
     file->AddTag(definition);
     file->ReleaseTags();

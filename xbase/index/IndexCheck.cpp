@@ -23,7 +23,7 @@ struct Walk {
 
     std::string KeyText(const IndexKey& key) const { return "'" + key.Display() + "'"; }
 
-    void Node(std::int64_t place, int depth, const IndexKey* bound) {
+    void Node(std::int64_t place, int depth, const IndexKey* bound, IndexNode* parent) {
         if (!fault.empty()) return;
         if (depth > IndexTag::kMaxDepth) {
             fault = "the tree is deeper than any index can be";
@@ -36,13 +36,16 @@ struct Walk {
         IndexNode node;
         node.tag = &tag;
         node.place = place;
+        // Formats whose pages depend on the path (NTX) read a node with its parent on it.
+        node.parent = parent;
         try {
             tag.ReadNode(place, node);
         } catch (const XBaseError& e) {
             fault = e.what();
             return;
         }
-        for (const IndexEntry& entry : node.entries) {
+        for (std::size_t i = 0; i < node.entries.size(); ++i) {
+            const IndexEntry& entry = node.entries[i];
             if (bound != nullptr && !entry.key.IsBeyond() && !bound->IsBeyond() &&
                 tag.CompareInTag(entry.key, *bound) > 0) {
                 fault = "key " + KeyText(entry.key) + " in node " + std::to_string(place) +
@@ -50,7 +53,8 @@ struct Walk {
                 return;
             }
             if (!node.IsLeaf()) {
-                Node(entry.child, depth + 1, &entry.key);
+                node.position = static_cast<int>(i);
+                Node(entry.child, depth + 1, &entry.key, &node);
                 if (!fault.empty()) return;
                 continue;
             }
@@ -82,7 +86,7 @@ std::string CheckTag(IndexTag& tag) {
     Walk walk{tag, static_cast<std::uint32_t>(std::max(table.RecordCount(), 0)), file.OrdersEqualKeysByRecord(), {}, {}, {}};
     file.Lock();
     try {
-        walk.Node(tag.ReadRootOffset(), 0, nullptr);
+        walk.Node(tag.ReadRootOffset(), 0, nullptr, nullptr);
     } catch (...) {
         file.Unlock();
         throw;

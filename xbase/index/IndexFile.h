@@ -68,6 +68,9 @@ public:
     // Called after a successful Open with the table: sets the table's production-index flag
     // when this file is its production index (CDX, MDX).
     virtual bool CanBeProductionIndex() const { return false; }
+    // Why a tag of `definition` cannot be kept in a file of this kind (a message naming
+    // the file), empty when it can. Asked before any byte of the file is touched.
+    virtual std::string Refuses(const TagDefinition& /*definition*/) const { return {}; }
 
     // ------------------------------------------------------------ bytes
     // Reads exactly `count` bytes at `offset`; a short read raises error 2112 naming the
@@ -86,6 +89,18 @@ public:
     bool TryLock();
     void Unlock();
     int LockDepth() const { return lockDepth_; }
+    // Runs `work` under the lock (Lock; given back however `work` ends).
+    template <class Work>
+    void Locked(Work work) {
+        Lock();
+        try {
+            work();
+        } catch (...) {
+            Unlock();
+            throw;
+        }
+        Unlock();
+    }
 
     // ------------------------------------------------------------ facts
     DbfFile& Table() const { return table_; }

@@ -88,6 +88,14 @@ IndexKey IndexTag::EvaluateKey() {
     return ConvertKey(keyExpr_->Evaluate());
 }
 
+KeyValue IndexTag::KeyOnBlankRecord() {
+    if (!keyExpr_) CompileKey();
+    DbfFile& table = file_.Table();
+    std::vector<std::uint8_t> blank(static_cast<std::size_t>(table.RecordLength()) + 1, ' ');
+    RecordView view(table, blank.data());
+    return keyExpr_->Evaluate();
+}
+
 bool IndexTag::EvaluateFor() {
     if (forText_.empty()) return true;
     if (!forExpr_) CompileFor();

@@ -88,6 +88,9 @@ public:
     virtual void CompileFor();
     // Key of the record in the table's record buffer, converted (ConvertKey).
     virtual IndexKey EvaluateKey();
+    // The key expression's value on a record of blanks (CompileKey first): what a new tag
+    // learns its key type and width from. Expression errors raise.
+    KeyValue KeyOnBlankRecord();
     // FOR condition of the record in the table's record buffer (true without one).
     virtual bool EvaluateFor();
     // Writes the sorted keys of a build as pages (bottom-up) and sets the root. The

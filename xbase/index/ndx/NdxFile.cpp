@@ -38,20 +38,22 @@ void NdxFile::Create() {
     SetOpened(true);
 }
 
+std::string NdxFile::Refuses(const TagDefinition& definition) const {
+    if (!definition.forExpression.empty()) return "A dBase index (.NDX) keeps no FOR condition: " + FullPath();
+    if (definition.descending) return "A dBase index (.NDX) keeps no descending order: " + FullPath();
+    return {};
+}
+
 IndexTag& NdxFile::AddTag(const TagDefinition& definition) {
-    Lock();
-    try {
+    if (const std::string refusal = Refuses(definition); !refusal.empty()) throw XBaseError(refusal);
+    Locked([&] {
         MutableTags().clear();
         auto tag = std::make_unique<NdxTag>(*this, BaseName());
         Truncate(0);
         nextFree_ = 1;
         tag->CreateTag(definition);
         MutableTags().push_back(std::move(tag));
-    } catch (...) {
-        Unlock();
-        throw;
-    }
-    Unlock();
+    });
     return *Tags().front();
 }
 
@@ -69,17 +71,12 @@ void NdxFile::ResetAllocator() { nextFree_ = static_cast<std::int64_t>(FileSize(
 void NdxFile::Reindex() {
     NdxTag* tag = Tag();
     if (tag == nullptr) return;
-    Lock();
-    try {
+    Locked([&] {
         tag->Discard();
         Truncate(ndx::kPageSize);
         nextFree_ = 1;
         tag->Build();
-    } catch (...) {
-        Unlock();
-        throw;
-    }
-    Unlock();
+    });
 }
 
 }  // namespace xbase

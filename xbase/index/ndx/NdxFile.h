@@ -22,6 +22,8 @@ public:
     std::int64_t AllocateNode() override;
     void ResetAllocator() override;
     void Reindex() override;
+    // A FOR condition and the descending order: the header has no room for them.
+    std::string Refuses(const TagDefinition& definition) const override;
 
     NdxTag* Tag() const;
     // Pages in use: the next page the allocator gives.

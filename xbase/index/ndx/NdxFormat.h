@@ -32,6 +32,7 @@ inline constexpr std::size_t KeyCount = 0;       // 4 bytes
 inline constexpr std::size_t Entries = 4;
 // Within an entry.
 inline constexpr std::size_t ChildPage = 0;      // 4 bytes
+inline constexpr std::size_t ChildPageSize = 4;
 inline constexpr std::size_t RecordNumber = 4;   // 4 bytes
 inline constexpr std::size_t Key = 8;
 }  // namespace node

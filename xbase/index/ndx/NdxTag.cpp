@@ -122,7 +122,9 @@ void NdxTag::ReadNode(std::int64_t place, IndexNode& node) {
     const auto size = static_cast<std::size_t>(entrySize_);
     const bool interior = Get32(entries + ndx::node::ChildPage) != 0;
     const std::size_t slots = count + (interior ? 1u : 0u);
-    if (count > static_cast<std::uint32_t>(maxKeys_) + 1 || ndx::node::Entries + slots * size > ndx::kPageSize) {
+    // The child-only last entry of an interior node stores its child page alone.
+    if (count > static_cast<std::uint32_t>(maxKeys_) + 1 ||
+        ndx::node::Entries + count * size + (interior ? ndx::node::ChildPageSize : 0u) > ndx::kPageSize) {
         CorruptNode("a node of tag " + Name() + " holds " + std::to_string(count) +
                     " keys, more than its page can");
     }
@@ -130,13 +132,19 @@ void NdxTag::ReadNode(std::int64_t place, IndexNode& node) {
     node.entries.reserve(slots);
     node.levelKind = interior ? IndexNode::kInteriorLevel : IndexNode::kLeafLevel;
     node.left = node.right = -1;
+    const IndexEntry* above =
+        node.parent != nullptr && node.parent->HasCurrent() ? &node.parent->Current() : nullptr;
     for (std::size_t i = 0; i < slots; ++i) {
         const std::uint8_t* e = entries + i * size;
         IndexEntry entry;
         entry.child = Get32(e + ndx::node::ChildPage);
         entry.recNo = Get32(e + ndx::node::RecordNumber);
         if (interior && i == count) {
-            entry.key = IndexKey::BeyondAll();
+            // The child-only entry covers keys up to this node's separator above (beyond
+            // all keys on the rightmost path). Keeping that key lets a removal at the end
+            // of the last leaf lower the separators all the way up; a key beyond all would
+            // stop there, and a later key would be inserted into the next subtree.
+            entry.key = above != nullptr && !above->key.IsBeyond() ? above->key : IndexKey::BeyondAll();
         } else if (KeyType() == 'C') {
             const char* k = reinterpret_cast<const char*>(e + ndx::node::Key);
             std::size_t n = static_cast<std::size_t>(storedKeyLength_);
@@ -214,29 +222,10 @@ void NdxTag::WriteSortedKeys(IndexSorter& sorter) {
 }
 
 void NdxTag::CreateTag(const TagDefinition& definition) {
-    if (!definition.forExpression.empty()) {
-        throw XBaseError("A dBase index (.NDX) keeps no FOR condition: " + File().FullPath());
-    }
-    if (definition.descending) {
-        throw XBaseError("A dBase index (.NDX) keeps no descending order: " + File().FullPath());
-    }
     SetExpressions(definition.keyExpression, {});
     CompileKey();
     // Key type and length from the key's value on a blank record.
-    DbfFile& table = File().Table();
-    std::vector<std::uint8_t> blank(static_cast<std::size_t>(table.RecordLength()) + 1, ' ');
-    KeyValue value;
-    {
-        std::uint8_t* previous = table.RecordBuffer();
-        table.UseRecordBuffer(blank.data());
-        try {
-            value = KeyExpression()->Evaluate();
-        } catch (...) {
-            table.UseRecordBuffer(previous);
-            throw;
-        }
-        table.UseRecordBuffer(previous);
-    }
+    const KeyValue value = KeyOnBlankRecord();
     char type = value.type == 'N' ? 'N' : value.type == 'D' ? 'D' : 'C';
     int memoryLength = type == 'C' ? KeyValueWidth(value) : type == 'N' ? ndx::kNumericReserved : ndx::kNumberKeyLength;
     if (type == 'C' && (memoryLength < 1 || memoryLength > 100)) {

@@ -1,0 +1,92 @@
+// Index builds and seeks of the Clipper (.NTX), dBase IV multiple (.MDX) and dBase single
+// (.NDX) formats on the engine's workload table, in the same run as BM_Engine_Scan and
+// BM_Engine_RandomGoTo (the yardsticks: a build should take no longer than a scan, 100,000
+// seeks no longer than 1.5 times as many random reads).
+//
+//   table_bench --benchmark_filter='Engine_Scan$|RandomGoTo|Index_'
+#include <benchmark/benchmark.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "BenchTable.h"
+#include "xbase/cursor/DbfHandler.h"
+
+namespace {
+
+constexpr long kSeeks = 100000;
+
+// The index file of `format` beside the bench table, named after `tag`.
+std::string IndexPath(const char* tag, const char* format) {
+    return bench::BenchDir() + "/taxbridge-bench-" + tag + format;
+}
+
+// Builds tag `tag` on `key` into a fresh file of `format` per iteration.
+void Build(benchmark::State& state, const char* format, const char* tag, const char* key) {
+    const std::string& table = bench::EngineTablePath();
+    const std::string file = IndexPath(tag, format);
+    for (auto _ : state) {
+        state.PauseTiming();
+        std::filesystem::remove(file);
+        state.ResumeTiming();
+        xbase::DbfHandler handler(table, false, true);
+        handler.CreateIndex(file, tag, key, "", false, false);
+    }
+    state.counters["records/s"] =
+        benchmark::Counter(static_cast<double>(bench::EngineRecordCount()) * state.iterations(),
+                           benchmark::Counter::kIsRate);
+}
+
+// 100,000 seeks of the CODE of random records in a CODE tag of `format`; every key must be
+// found on a record holding it.
+void Seek(benchmark::State& state, const char* format) {
+    const std::string& table = bench::EngineTablePath();
+    const std::string file = IndexPath("CODE", format);
+    std::vector<std::string> keys;
+    {
+        xbase::DbfHandler handler(table, false, true);
+        if (!std::filesystem::exists(file)) handler.CreateIndex(file, "CODE", "CODE", "", false, false);
+        std::vector<long> records(kSeeks);
+        bench::RandomRecords(bench::EngineRecordCount(), kSeeks, records.data());
+        for (long r : records) {
+            handler.GoTo(static_cast<std::int32_t>(r + 1));
+            keys.push_back(handler.GetFieldText("CODE"));
+        }
+    }
+    for (auto _ : state) {
+        xbase::DbfHandler handler(table, true, false);
+        if (handler.OpenIndexFile(file) != 0) state.SkipWithError("index file not opened");
+        handler.SelectTag("CODE");
+        long found = 0;
+        for (const std::string& key : keys) found += handler.SeekKey(key) ? 1 : 0;
+        if (found != kSeeks) state.SkipWithError("a seek did not find its key");
+    }
+}
+
+void BM_Index_NtxBuildCode(benchmark::State& s) { Build(s, ".NTX", "CODE", "CODE"); }
+void BM_Index_NtxBuildPrice(benchmark::State& s) { Build(s, ".NTX", "PRICE", "PRICE"); }
+void BM_Index_NtxSeek(benchmark::State& s) { Seek(s, ".NTX"); }
+void BM_Index_MdxBuildCode(benchmark::State& s) { Build(s, ".MDX", "CODE", "CODE"); }
+void BM_Index_MdxBuildPrice(benchmark::State& s) { Build(s, ".MDX", "PRICE", "PRICE"); }
+void BM_Index_MdxSeek(benchmark::State& s) { Seek(s, ".MDX"); }
+void BM_Index_NdxBuildCode(benchmark::State& s) { Build(s, ".NDX", "CODE", "CODE"); }
+void BM_Index_NdxBuildPrice(benchmark::State& s) { Build(s, ".NDX", "PRICE", "PRICE"); }
+void BM_Index_NdxSeek(benchmark::State& s) { Seek(s, ".NDX"); }
+
+void Configure(benchmark::internal::Benchmark* b) {
+    b->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(3)->ReportAggregatesOnly(true)
+        ->UseRealTime();
+}
+
+}  // namespace
+
+BENCHMARK(BM_Index_NtxBuildCode)->Apply(Configure);
+BENCHMARK(BM_Index_NtxBuildPrice)->Apply(Configure);
+BENCHMARK(BM_Index_NtxSeek)->Apply(Configure);
+BENCHMARK(BM_Index_MdxBuildCode)->Apply(Configure);
+BENCHMARK(BM_Index_MdxBuildPrice)->Apply(Configure);
+BENCHMARK(BM_Index_MdxSeek)->Apply(Configure);
+BENCHMARK(BM_Index_NdxBuildCode)->Apply(Configure);
+BENCHMARK(BM_Index_NdxBuildPrice)->Apply(Configure);
+BENCHMARK(BM_Index_NdxSeek)->Apply(Configure);

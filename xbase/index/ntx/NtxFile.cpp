@@ -1,0 +1,130 @@
+#include "xbase/index/ntx/NtxFile.h"
+
+#include <array>
+
+#include "xbase/file/EngineError.h"
+#include "xbase/index/IndexBytes.h"
+#include "xbase/index/IndexFormats.h"
+#include "xbase/index/TreePage.h"
+#include "xbase/index/ntx/NtxFormat.h"
+#include "xbase/index/ntx/NtxPage.h"
+#include "xbase/index/ntx/NtxTag.h"
+
+namespace xbase {
+
+namespace {
+const IndexFormatRegistration kNtx{".NTX", &MakeIndexFile<NtxFile>};
+
+}  // namespace
+
+NtxFile::NtxFile(DbfFile& table, const std::string& path) : IndexFile(table, path) {}
+
+NtxTag* NtxFile::Tag() const {
+    return Tags().empty() ? nullptr : static_cast<NtxTag*>(Tags().front().get());
+}
+
+void NtxFile::Open() {
+    OpenDisk();
+    if (Disk().IsClosed()) return;
+    if (FileSize() < 2 * ntx::kPageSize) {
+        SetWrongKind(true);
+        return;
+    }
+    auto tag = std::make_unique<NtxTag>(*this, BaseName());
+    tag->ReadHeader();
+    MutableTags().clear();
+    MutableTags().push_back(std::move(tag));
+    ResetAllocator();
+    SetOpened(true);
+}
+
+void NtxFile::Create() {
+    CreateDisk();
+    MutableTags().clear();
+    nextFree_ = ntx::kPageSize;
+    SetOpened(true);
+}
+
+IndexTag& NtxFile::AddTag(const TagDefinition& definition) {
+    Locked([&] {
+        std::unique_ptr<IndexTag> old;
+        if (!MutableTags().empty()) old = std::move(MutableTags().front());
+        MutableTags().clear();
+        auto tag = std::make_unique<NtxTag>(*this, BaseName());
+        // The version counter goes on from the file's, so other users see the change.
+        if (auto* previous = dynamic_cast<NtxTag*>(old.get())) tag->SetVersion(previous->Version());
+        Truncate(0);
+        nextFree_ = ntx::kPageSize;
+        tag->CreateTag(definition);
+        MutableTags().push_back(std::move(tag));
+    });
+    return *Tags().front();
+}
+
+void NtxFile::DeleteTag(const std::string& /*name*/) {
+    throw XBaseError("The one tag of a Clipper index (.NTX) cannot be deleted: " + FullPath());
+}
+
+std::int64_t NtxFile::AllocateNode() {
+    if (nextFree_ < static_cast<std::int64_t>(ntx::kPageSize)) ResetAllocator();
+    const std::int64_t place = nextFree_;
+    nextFree_ += ntx::kPageSize;
+    return place;
+}
+
+void NtxFile::ResetAllocator() {
+    const std::uint64_t size = FileSize();
+    const std::uint64_t pages = (size + ntx::kPageSize - 1) / ntx::kPageSize;
+    nextFree_ = static_cast<std::int64_t>(std::max<std::uint64_t>(pages, 1) * ntx::kPageSize);
+}
+
+void NtxFile::Zap() {
+    NtxTag* tag = Tag();
+    if (tag == nullptr) return;
+    Locked([&] {
+        tag->Discard();
+        Truncate(2 * ntx::kPageSize);
+        std::array<std::uint8_t, ntx::kPageSize> empty{};
+        ntx::EncodePage(TreePage{}, tag->Header(), empty.data());
+        WriteBytes(ntx::kPageSize, empty.data(), empty.size());
+        nextFree_ = 2 * ntx::kPageSize;
+        tag->SetRootOffset(ntx::kPageSize);
+        tag->SetVersion(ntx::NextVersion(tag->Version()));
+        tag->WriteHeader();
+    });
+}
+
+void NtxFile::Reindex() {
+    NtxTag* tag = Tag();
+    if (tag == nullptr) return;
+    Locked([&] {
+        tag->Discard();
+        Truncate(ntx::kPageSize);
+        nextFree_ = ntx::kPageSize;
+        tag->SetVersion(ntx::NextVersion(tag->Version()));
+        tag->Build();
+    });
+}
+
+void NtxFile::RecordWritten(const RecordWrite& write) {
+    if (NtxTag* tag = Tag()) {
+        tag->SetVersion(ntx::NextVersion(tag->Version()));
+        std::array<std::uint8_t, 2> bytes{};
+        bytes::PutLe16(bytes.data(), tag->Version());
+        WriteBytes(ntx::kVersionAt, bytes.data(), bytes.size());
+    }
+    IndexFile::RecordWritten(write);
+}
+
+bool NtxFile::ChangedByAnotherUser() {
+    NtxTag* tag = Tag();
+    if (tag == nullptr || !Disk().IsShared()) return false;
+    std::array<std::uint8_t, 2> bytes{};
+    ReadBytes(ntx::kVersionAt, bytes.data(), bytes.size());
+    const std::uint16_t version = bytes::GetLe16(bytes.data());
+    if (version == tag->Version()) return false;
+    tag->SetVersion(version);
+    return true;
+}
+
+}  // namespace xbase

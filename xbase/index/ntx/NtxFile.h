@@ -1,0 +1,42 @@
+// A Clipper index file (.NTX): one tag, named as the file stores it (else after the file's
+// base name), a B-tree of 1024-byte pages, and a version counter that every record write
+// increases so that other users notice the change.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "xbase/index/IndexFile.h"
+
+namespace xbase {
+
+class NtxTag;
+
+class NtxFile : public IndexFile {
+public:
+    NtxFile(DbfFile& table, const std::string& path);
+
+    void Open() override;
+    void Create() override;
+    // Replaces the file's one tag (the file is emptied first) and builds it.
+    IndexTag& AddTag(const TagDefinition& definition) override;
+    void DeleteTag(const std::string& name) override;
+    std::int64_t AllocateNode() override;
+    void ResetAllocator() override;
+    // Empties the file to its header and builds the tag again.
+    void Reindex() override;
+    // Counts the write in the header's version counter (written at once), then keeps the
+    // tag current.
+    void RecordWritten(const RecordWrite& write) override;
+    // Whether the header's version counter differs from the one this user holds.
+    bool ChangedByAnotherUser() override;
+
+    NtxTag* Tag() const;
+    // Cuts the file to the header and one empty root page (the tag keeps its definition).
+    void Zap();
+
+private:
+    std::int64_t nextFree_ = -1;
+};
+
+}  // namespace xbase
