@@ -321,9 +321,10 @@ void CdxBuild(benchmark::State& state, const char* field) {
         std::filesystem::remove(index);
         state.ResumeTiming();
         xbase::DbfHandler table(path, false, true);
-        xbase::cdx::CdxFile cdx(table, index, true);
-        const xbase::cdx::CdxTag& tag = cdx.AddTag({field, field, "", false, false});
-        benchmark::DoNotOptimize(tag.Header().root);
+        xbase::cdx::CdxFile cdx(table, index);
+        cdx.Create();
+        const xbase::IndexTag& tag = cdx.AddTag({field, field, "", false, false});
+        benchmark::DoNotOptimize(tag.RootOffset());
     }
     std::filesystem::remove(index);
 }
@@ -337,7 +338,8 @@ const std::string& CodeIndex() {
         const std::string p = Path("code.cdx");
         std::filesystem::remove(p);
         xbase::DbfHandler table(EngineTable(), false, true);
-        xbase::cdx::CdxFile cdx(table, p, true);
+        xbase::cdx::CdxFile cdx(table, p);
+        cdx.Create();
         cdx.AddTag({"CODE", "CODE", "", false, false});
         return p;
     }();
@@ -357,13 +359,16 @@ void BM_Cdx_SeekRandomCodes(benchmark::State& state) {
     }
     for (auto _ : state) {
         xbase::DbfHandler table(path, true, false);
-        xbase::cdx::CdxFile cdx(table, index, false);
-        xbase::cdx::CdxTag& tag = *cdx.FindTag("CODE");
+        xbase::cdx::CdxFile cdx(table, index);
+        cdx.Open();
+        xbase::IndexTag& tag = *cdx.FindTag("CODE");
         long found = 0;
         for (const std::string& code : codes) {
-            const auto hit = tag.Seek(reinterpret_cast<const std::uint8_t*>(code.data()), code.size(), false, false);
-            table.GoTo(static_cast<std::int32_t>(hit.record));
-            found += hit.found && table.GetFieldTextView(2) == code;
+            xbase::KeyValue value;
+            value.text = code;
+            const bool hit = tag.Search(tag.ConvertKey(value)) == 0;
+            table.GoTo(static_cast<std::int32_t>(tag.CurrentRecNo()));
+            found += hit && table.GetFieldTextView(2) == code;
         }
         if (found != kRandomReads) state.SkipWithError("a seek missed the record holding its code");
     }
@@ -379,10 +384,11 @@ void BM_Cdx_WalkCodeOrder(benchmark::State& state) {
     for (auto _ : state) {
         order.clear();
         xbase::DbfHandler table(path, true, false);
-        xbase::cdx::CdxFile cdx(table, index, false);
-        xbase::cdx::CdxTag& tag = *cdx.FindTag("CODE");
+        xbase::cdx::CdxFile cdx(table, index);
+        cdx.Open();
+        xbase::IndexTag& tag = *cdx.FindTag("CODE");
         std::uint64_t ck = CK_INIT;
-        for (std::uint32_t r = tag.First(); r != 0; r = tag.Next()) {
+        for (std::uint32_t r = tag.Top(); r != 0; r = tag.Next()) {
             table.GoTo(static_cast<std::int32_t>(r));
             ck = FoldCurrent<TextRead::View>(table, ck, text);
             order.push_back(static_cast<long>(r) - 1);

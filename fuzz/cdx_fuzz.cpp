@@ -14,7 +14,7 @@
 #include "xbase/index/cdx/CdxKey.h"
 #include "xbase/index/cdx/CdxMemoryStore.h"
 #include "xbase/index/cdx/CdxPageChecker.h"
-#include "xbase/index/cdx/CdxTag.h"
+#include "xbase/index/cdx/CdxTree.h"
 
 namespace {
 
@@ -22,18 +22,18 @@ constexpr std::size_t kMaxSteps = 200000;
 
 void Exercise(xbase::cdx::CdxMemoryStore& store, const xbase::cdx::CdxHeader& header, char type) {
     using namespace xbase::cdx;
-    CdxTag tag(store, "T", 0, header, type);
+    CdxTree tree(store, header.root, header.keyLength, PadFor(type));
     std::size_t steps = 0;
-    for (std::uint32_t r = tag.First(); r != 0 && steps < kMaxSteps; r = tag.Next()) ++steps;
-    for (std::uint32_t r = tag.Last(); r != 0 && steps < 2 * kMaxSteps; r = tag.Prior()) ++steps;
+    for (CdxPosition at = tree.First(); at.Valid() && steps < kMaxSteps; tree.Next(at)) ++steps;
+    for (CdxPosition at = tree.Last(); at.Valid() && steps < 2 * kMaxSteps; tree.Prior(at)) ++steps;
     std::vector<std::uint8_t> key(header.keyLength, PadFor(type));
     key[0] = 'M';
-    tag.Seek(key.data(), 1, true, false);
-    tag.Seek(key.data(), key.size(), true, true);
+    tree.LowerBound(key.data(), 1, CdxTree::kBeforeEqual);
+    tree.LowerBound(key.data(), key.size(), CdxTree::kAfterEqual);
     CheckTag(store, header.root, header.keyLength, PadFor(type), 0x7FFFFFFF);
-    if (!tag.ReadOnly()) {
-        tag.AddKey(key.data(), 7, 100);
-        tag.RemoveKey(key.data(), 7);
+    if (!header.generalCollation) {
+        tree.Insert(key.data(), 7, 100);
+        tree.Remove(key.data(), 7);
     }
 }
 

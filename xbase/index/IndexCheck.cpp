@@ -80,6 +80,7 @@ struct Walk {
 }  // namespace
 
 std::string CheckTag(IndexTag& tag) {
+    if (std::optional<std::string> own = tag.OwnCheck()) return *own;
     IndexFile& file = tag.File();
     DbfFile& table = file.Table();
     tag.Release();

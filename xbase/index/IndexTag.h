@@ -126,17 +126,17 @@ public:
     // Searches from the root: -1 the key is less than the entry reached, 0 equal (with a
     // record number given, that record's entry), 1 past the last entry of the tag. The
     // path is left on the entry reached.
-    int Search(const IndexKey& key, std::int64_t recNo = kAnyRecord, bool partial = false);
+    virtual int Search(const IndexKey& key, std::int64_t recNo = kAnyRecord, bool partial = false);
 
     // ------------------------------------------------------------ cursor
     // Each returns the record number of the new current key, or 0 with AtTop/AtBottom.
-    std::uint32_t Top();
-    std::uint32_t Bottom();
-    std::uint32_t Next();
-    std::uint32_t Prior();
+    virtual std::uint32_t Top();
+    virtual std::uint32_t Bottom();
+    virtual std::uint32_t Next();
+    virtual std::uint32_t Prior();
     // Puts the cursor on (key, recNo); false (and the cursor at the top) when the tag
     // holds no such entry.
-    bool PositionOn(const IndexKey& key, std::uint32_t recNo);
+    virtual bool PositionOn(const IndexKey& key, std::uint32_t recNo);
     // Sets the cursor's entry without searching: the next Next or Prior continues from
     // where (key, recNo) stands in the tag, or would stand.
     void SetCursor(const IndexKey& key, std::uint32_t recNo) {
@@ -162,16 +162,16 @@ public:
 
     // ------------------------------------------------------------ maintenance
     // Key maintenance for one record write; the file is locked by the caller.
-    void RecordWritten(const RecordWrite& write);
+    virtual void RecordWritten(const RecordWrite& write);
     // Removes the entry under the cursor.
-    void DeleteCurrentKey();
+    virtual void DeleteCurrentKey();
     // Builds the keys of every record of the table (deleted ones too), FOR applied,
     // unique keeping the first record, through MakeSorter and WriteSortedKeys.
-    void Build();
+    virtual void Build();
     // Writes back changed nodes bottom-up and a changed header, and drops the path.
-    void Release();
+    virtual void Release();
     // Drops the path without writing (another user changed the file).
-    void Discard();
+    virtual void Discard();
 
     // ------------------------------------------------------------ for formats
     // Sets what a format reads from its header.
@@ -202,10 +202,26 @@ public:
     IndexNode* Leaf();
     // Whether key maintenance is under way (the range is ignored meanwhile).
     bool Updating() const { return updating_; }
+    // The whole check of `taxbridge index check` for a format with its own page checker
+    // (an empty optional leaves the tag to CheckTag's generic walk); "" when sound.
+    virtual std::optional<std::string> OwnCheck() { return std::nullopt; }
     IndexExpression* KeyExpression() { return keyExpr_.get(); }
     IndexExpression* ForExpression() { return forExpr_.get(); }
 
 protected:
+    // For formats that keep their own cursor: whether an entry is current, and the
+    // top/bottom flags the moves report.
+    void SetCursorState(bool hasCurrent, bool atTop, bool atBottom) {
+        hasCurrent_ = hasCurrent;
+        atTop_ = atTop;
+        atBottom_ = atBottom;
+    }
+    // The range as SetRange set it.
+    const std::optional<IndexKey>& RangeLow() const { return rangeLow_; }
+    const std::optional<IndexKey>& RangeHigh() const { return rangeHigh_; }
+    bool RangePartial() const { return rangePartial_; }
+    bool LowInclusive() const { return lowInclusive_; }
+    bool HighInclusive() const { return highInclusive_; }
     void SetKeyExpression(std::unique_ptr<IndexExpression> e) { keyExpr_ = std::move(e); }
     void SetForExpression(std::unique_ptr<IndexExpression> e) { forExpr_ = std::move(e); }
 

@@ -13,6 +13,7 @@
 #include "../table/TableTestSupport.h"
 #include "xbase/cursor/DbfHandler.h"
 #include "xbase/file/EngineError.h"
+#include "xbase/index/IndexCheck.h"
 #include "xbase/index/cdx/CdxFile.h"
 
 using namespace xbase::cdx;
@@ -24,17 +25,32 @@ const std::string kPeer = std::string(TAXBRIDGE_FIXTURES_DIR) + "/peer-xbase/";
 
 std::vector<std::uint32_t> Walk(CdxTag& tag) {
     std::vector<std::uint32_t> out;
-    for (std::uint32_t r = tag.First(); r != 0; r = tag.Next()) out.push_back(r);
+    for (std::uint32_t r = tag.Top(); r != 0; r = tag.Next()) out.push_back(r);
     return out;
+}
+
+// Opens `path` into the table's index slots, so that the table's writes keep it current.
+CdxFile& Kept(xbase::DbfHandler& t, const std::string& path) {
+    EXPECT_EQ(t.OpenIndexFile(path), 0) << path;
+    for (int slot = xbase::DbfHandler::kIndexSlots; slot >= 1; --slot) {
+        if (t.IndexSlot(slot) != nullptr) return dynamic_cast<CdxFile&>(*t.IndexSlot(slot));
+    }
+    throw std::runtime_error("no index slot holds " + path);
+}
+
+// A new, empty compound index of the table in its index slots.
+CdxFile& Created(xbase::DbfHandler& t, const std::string& path) {
+    { CdxFile made(t, path); made.Create(); }
+    return Kept(t, path);
 }
 
 // `except` names a tag left out: the peer's UPPER() also changes the second byte of a
 // double-byte character, ours leaves such characters whole, so the peer's keys of those
 // records are not the keys our expressions give.
 void ExpectSound(CdxFile& cdx, const std::string& when, const std::string& except = "") {
-    for (const CdxTagReport& r : cdx.Check()) {
-        if (r.tag != except) {
-            EXPECT_EQ(r.fault, "") << r.tag << " " << when;
+    for (const auto& tag : cdx.Tags()) {
+        if (tag->Name() != except) {
+            EXPECT_EQ(xbase::CheckTag(*tag), "") << tag->Name() << " " << when;
         }
     }
 }
@@ -43,7 +59,7 @@ void ExpectSound(CdxFile& cdx, const std::string& when, const std::string& excep
 // rebuild would).
 std::vector<std::vector<std::uint32_t>> NonUniqueWalks(CdxFile& cdx, const std::string& except = "") {
     std::vector<std::vector<std::uint32_t>> out;
-    for (std::size_t i = 0; i < cdx.TagCount(); ++i) {
+    for (std::size_t i = 0; i < cdx.Tags().size(); ++i) {
         if (!cdx.TagAt(i).Unique() && cdx.TagAt(i).Name() != except) out.push_back(Walk(cdx.TagAt(i)));
     }
     return out;
@@ -54,7 +70,10 @@ TEST(CdxFile, ANewFileIsTheEmptyDirectoryOf1536Bytes) {
     const std::string table = dir.path() + "/T.DBF";
     tabletest::WriteFile(table, tabletest::BuildTable(tabletest::SimpleShape({"A"})));
     xbase::DbfHandler handler(table, false, true);
-    { CdxFile cdx(handler, dir.path() + "/T.CDX", true); }
+    {
+        CdxFile cdx(handler, dir.path() + "/T.CDX");
+        cdx.Create();
+    }
     const std::vector<std::uint8_t> bytes = tabletest::ReadFile(dir.path() + "/T.CDX");
     ASSERT_EQ(bytes.size(), 1536u);
     const std::vector<std::uint8_t> head = {0x00, 0x04, 0x00, 0x00, 0, 0, 0, 0, 0, 0, 0, 0,
@@ -91,34 +110,31 @@ struct PeerCopy {
     }
 };
 
-// Rewrites record r through the handler and keeps the index current.
+// Rewrites record r through the handler, which keeps its index files current.
 template <typename Change>
-void Replace(xbase::DbfHandler& t, CdxFile& cdx, std::int32_t r, Change change) {
+void Replace(xbase::DbfHandler& t, std::int32_t r, Change change) {
     t.GoTo(r);
-    const std::vector<std::uint8_t> before(t.OldRecord(), t.OldRecord() + t.RecordLength());
     change();
-    t.ReplaceRecord(r);
-    cdx.RecordWritten(static_cast<std::uint32_t>(r), before.data(), t.RecordBuffer());
+    ASSERT_TRUE(t.ReplaceRecord(r));
 }
 
 template <typename Fill>
-void Append(xbase::DbfHandler& t, CdxFile& cdx, Fill fill) {
+void Append(xbase::DbfHandler& t, Fill fill) {
     t.BlankRecord();
     fill();
     ASSERT_TRUE(t.AppendRecord());
-    cdx.RecordWritten(static_cast<std::uint32_t>(t.RecordCount()), nullptr, t.RecordBuffer());
 }
 
 TEST(CdxFile, EditsOnThePeersFilesKeepEveryTagSoundAndEqualToARebuild) {
     PeerCopy copy("fox32");
     xbase::DbfHandler t(copy.table, true, true);
-    CdxFile cdx(t, copy.cdx, false);
-    ASSERT_EQ(cdx.TagCount(), 9u);
+    CdxFile& cdx = Kept(t, copy.cdx);
+    ASSERT_EQ(cdx.TagCount(), 9);
     ExpectSound(cdx, "as the peer wrote it", "ITEMU");
     const std::uint32_t counter = cdx.ChangeCounter();
     std::mt19937 rng(500);
     for (int i = 0; i < 15; ++i) {
-        Append(t, cdx, [&] {
+        Append(t, [&] {
             t.PutFieldRaw("ITEM", i % 3 == 0 ? "Hex Bolt M6" : "Appended item " + std::to_string(rng() % 40));
             t.PutFieldRaw("SKU", i % 2 == 0 ? "HB-0006" : "AP-" + std::to_string(i));
             t.PutFieldNumber("QTY", static_cast<double>(static_cast<int>(rng() % 40) - 10));
@@ -127,14 +143,14 @@ TEST(CdxFile, EditsOnThePeersFilesKeepEveryTagSoundAndEqualToARebuild) {
         });
     }
     for (std::int32_t r : {1, 6, 8, 12, 14, 20, 55, 123, 250, 333, 444, 499}) {
-        Replace(t, cdx, r, [&] {
+        Replace(t, r, [&] {
             t.PutFieldRaw("ITEM", "Changed " + std::to_string(r % 7));
             t.PutFieldRaw("SKU", r % 2 == 0 ? "XK123456" : "CH-" + std::to_string(r));
             t.PutFieldNumber("QTY", static_cast<double>(r % 23) - 3);
             t.PutFieldNumber("COST", -static_cast<double>(r) / 8.0);
         });
     }
-    for (std::int32_t r : {2, 9, 30, 100, 201, 400, 505}) Replace(t, cdx, r, [&] { t.DeleteRecord(); });
+    for (std::int32_t r : {2, 9, 30, 100, 201, 400, 505}) Replace(t, r, [&] { t.DeleteRecord(); });
     ExpectSound(cdx, "after the edits", "ITEMU");
     EXPECT_NE(cdx.ChangeCounter(), counter);
     const auto edited = NonUniqueWalks(cdx, "ITEMU");
@@ -163,7 +179,7 @@ TEST(CdxFile, TenThousandRandomEditsLeaveEveryNodeSound) {
     const std::string path = dir.path() + "/EDITS.DBF";
     tabletest::WriteFile(path, tabletest::BuildTable(CodePriceShape(1500)));
     xbase::DbfHandler t(path, false, true);
-    CdxFile cdx(t, dir.path() + "/EDITS.CDX", true);
+    CdxFile& cdx = Created(t, dir.path() + "/EDITS.CDX");
     cdx.AddTag({"CODE", "CODE", "", false, false});
     cdx.AddTag({"PRICE", "PRICE", "", false, true});
     cdx.AddTag({"CODEU", "UPPER(CODE)", "", true, false});
@@ -176,13 +192,13 @@ TEST(CdxFile, TenThousandRandomEditsLeaveEveryNodeSound) {
         std::snprintf(price, sizeof price, "%.2f", (static_cast<double>(rng() % 2000000) - 1000000) / 100.0);
         const std::string code = "C" + std::to_string(rng() % 700);
         if (kind < 3) {
-            Append(t, cdx, [&] {
+            Append(t, [&] {
                 t.PutFieldRaw("CODE", code);
                 t.PutFieldText("PRICE", price);
             });
         } else {
             const auto r = static_cast<std::int32_t>(1 + rng() % static_cast<unsigned>(t.RecordCount()));
-            Replace(t, cdx, r, [&] {
+            Replace(t, r, [&] {
                 if (kind == 9) {
                     t.DeleteRecord();
                 } else {
@@ -208,15 +224,19 @@ TEST(CdxFile, GeneralCollationTagsAreReadButNeverWritten) {
         tabletest::WriteFile(copy.cdx, bytes);
     }
     xbase::DbfHandler t(copy.table, true, true);
-    CdxFile cdx(t, copy.cdx, false);
-    CdxTag* sku = cdx.FindTag("sku");
+    CdxFile cdx(t, copy.cdx);
+    cdx.Open();
+    CdxTag* sku = cdx.FindCdxTag("sku");
     ASSERT_NE(sku, nullptr);
     EXPECT_TRUE(sku->ReadOnly());
     EXPECT_EQ(Walk(*sku).size(), 500u);
     t.GoTo(1);
     const std::vector<std::uint8_t> before = tabletest::ReadFile(copy.cdx);
     try {
-        cdx.RecordWritten(1, t.RecordBuffer(), t.RecordBuffer());
+        xbase::RecordWrite write;
+        write.recNo = 1;
+        write.newRecord = write.oldRecord = t.RecordBuffer();
+        cdx.RecordWritten(write);
         FAIL() << "a write reached a GENERAL collation tag";
     } catch (const xbase::XBaseError& e) {
         EXPECT_STREQ(e.what(), "Index tag SKU uses the GENERAL collation and can only be read");
@@ -246,7 +266,8 @@ TEST(CdxFile, HostileHeadersAreRefusedWith2112) {
         tabletest::WriteFile(copy.cdx, bytes);
         xbase::DbfHandler t(copy.table, true, true);
         try {
-            CdxFile cdx(t, copy.cdx, false);
+            CdxFile cdx(t, copy.cdx);
+            cdx.Open();
             ADD_FAILURE() << c.name << ": opened";
         } catch (const xbase::XBaseError& e) {
             EXPECT_EQ(e.code(), 2112) << c.name << ": " << e.what();
@@ -261,18 +282,18 @@ TEST(CdxFile, AWriterKilledMidAppendLeavesAnIndexThatChecksOrRebuilds) {
     tabletest::WriteFile(path, tabletest::BuildTable(CodePriceShape(300)));
     {
         xbase::DbfHandler t(path, true, true);
-        CdxFile cdx(t, index, true);
+        CdxFile& cdx = Created(t, index);
         cdx.AddTag({"CODE", "CODE", "", false, false});
         cdx.AddTag({"PRICE", "PRICE", "", false, false});
     }
     std::mt19937 rng(200);
     int stale = 0;
-    for (int round = 0; round < 40; ++round) {
+    for (int round = 0; round < 200; ++round) {
         const pid_t child = tabletest::Spawn([&] {
             xbase::DbfHandler t(path, true, true);
-            CdxFile cdx(t, index, false);
+            Kept(t, index);
             for (int i = 0;; ++i) {
-                Append(t, cdx, [&] {
+                Append(t, [&] {
                     t.PutFieldRaw("CODE", "K" + std::to_string(i % 997));
                     t.PutFieldNumber("PRICE", i * 0.25);
                 });
@@ -283,12 +304,12 @@ TEST(CdxFile, AWriterKilledMidAppendLeavesAnIndexThatChecksOrRebuilds) {
         ::kill(child, SIGKILL);
         tabletest::ExitCode(child);
         xbase::DbfHandler t(path, true, true);
-        CdxFile cdx(t, index, false);
+        CdxFile& cdx = Kept(t, index);
         bool sound = true;
-        for (const CdxTagReport& r : cdx.Check()) {
-            if (r.fault.empty()) continue;
+        for (const auto& tag : cdx.Tags()) {
+            if (xbase::CheckTag(*tag).empty()) continue;
             sound = false;
-            EXPECT_TRUE(r.tag == "CODE" || r.tag == "PRICE") << r.tag;
+            EXPECT_TRUE(tag->Name() == "CODE" || tag->Name() == "PRICE") << tag->Name();
         }
         if (sound) continue;
         ++stale;

@@ -3,6 +3,7 @@
 // page checker.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <map>
@@ -10,11 +11,11 @@
 #include <string>
 #include <vector>
 
-#include "xbase/table/DbfDate.h"
-#include "xbase/index/cdx/CdxMemoryStore.h"
+#include "xbase/cursor/DbfHandler.h"
+#include "xbase/index/cdx/CdxFile.h"
 #include "xbase/index/cdx/CdxKey.h"
 #include "xbase/index/cdx/CdxPageChecker.h"
-#include "xbase/index/cdx/CdxTag.h"
+#include "xbase/table/DbfDate.h"
 
 using namespace xbase::cdx;
 
@@ -41,46 +42,27 @@ std::string Bytes(const std::string& utf8) {
     return out;
 }
 
-// Key types of the fixture tags, from their key expressions' result types.
-char KeyTypeOf(const std::string& tag) {
-    static const std::map<std::string, char> types = {
-        {"COST", 'N'}, {"SOLD", 'D'}, {"QTYDESC", 'N'}, {"QTY", 'N'}};
-    const auto found = types.find(tag);
-    return found == types.end() ? 'C' : found->second;
-}
-
+// A peer table (read-only) with its compound index opened through the index framework.
 struct PeerIndex {
-    CdxMemoryStore store;
-    std::vector<std::unique_ptr<CdxTag>> tags;
+    xbase::DbfHandler table;
+    CdxFile file;
     std::vector<bool> deleted;  // by record number
     std::uint32_t records = 0;
 
-    PeerIndex(const std::string& cdx, const std::string& dbf) {
-        store.Bytes() = ReadFile(kDir + cdx);
-        const std::vector<std::uint8_t> table = ReadFile(kDir + dbf);
-        records = GetLe32(table.data() + 4);
-        const std::size_t header = GetLe16(table.data() + 8);
-        const std::size_t length = GetLe16(table.data() + 10);
+    PeerIndex(const std::string& cdx, const std::string& dbf) : table(kDir + dbf, false, false), file(table, kDir + cdx) {
+        file.Open();
+        records = static_cast<std::uint32_t>(table.RecordCount());
         deleted.assign(records + 1, false);
-        for (std::uint32_t r = 1; r <= records; ++r) deleted[r] = table[header + (r - 1) * length] == '*';
-        CdxHeader directory;
-        EXPECT_EQ(directory.Parse(store.Bytes().data(), store.Bytes().size()), "");
-        CdxTree names(store, directory.root, kDirectoryKeyLength, ' ');
-        for (CdxPosition at = names.First(); at.Valid(); names.Next(at)) {
-            std::string name(reinterpret_cast<const char*>(names.KeyAt(at)), kDirectoryKeyLength);
-            name.erase(name.find_last_not_of(' ') + 1);
-            const std::uint32_t offset = names.RecordAt(at);
-            CdxHeader header;
-            EXPECT_EQ(header.Parse(store.Bytes().data() + offset, store.Bytes().size()), "") << name;
-            tags.push_back(std::make_unique<CdxTag>(store, name, offset, header, KeyTypeOf(name)));
+        for (std::uint32_t r = 1; r <= records; ++r) {
+            table.GoTo(static_cast<std::int32_t>(r));
+            deleted[r] = table.RecordDeleted();
         }
     }
 
     CdxTag& Tag(const std::string& name) {
-        for (auto& t : tags) {
-            if (t->Name() == name) return *t;
-        }
-        throw std::runtime_error("no tag " + name);
+        CdxTag* tag = file.FindCdxTag(name);
+        if (tag == nullptr) throw std::runtime_error("no tag " + name);
+        return *tag;
     }
 };
 
@@ -103,7 +85,7 @@ TEST_P(CdxPeerRead, EveryTagWalksInThePeersOrderAndPassesThePageChecker) {
     PeerIndex index(f.cdx, f.dbf);
     nlohmann::json orders;
     if (fixture.contains("order_file")) orders = nlohmann::json::parse(ReadFile(kDir + "big.orders.json"));
-    ASSERT_EQ(index.tags.size(), fixture["tags"].size());
+    ASSERT_EQ(static_cast<std::size_t>(index.file.TagCount()), fixture["tags"].size());
     for (const auto& t : fixture["tags"]) {
         const std::string name = t["name"];
         CdxTag& tag = index.Tag(name);
@@ -115,12 +97,12 @@ TEST_P(CdxPeerRead, EveryTagWalksInThePeersOrderAndPassesThePageChecker) {
             t.contains("order") ? t["order"].get<std::vector<std::uint32_t>>()
                                 : orders[t["order_list"].get<std::string>()].get<std::vector<std::uint32_t>>();
         std::vector<std::uint32_t> forward, backward;
-        for (std::uint32_t r = tag.First(); r != 0; r = tag.Next()) forward.push_back(r);
-        for (std::uint32_t r = tag.Last(); r != 0; r = tag.Prior()) backward.insert(backward.begin(), r);
+        for (std::uint32_t r = tag.Top(); r != 0; r = tag.Next()) forward.push_back(r);
+        for (std::uint32_t r = tag.Bottom(); r != 0; r = tag.Prior()) backward.insert(backward.begin(), r);
         EXPECT_EQ(forward, expected) << name;
         EXPECT_EQ(backward, expected) << name;
         const CdxCheckResult check =
-            CheckTag(index.store, tag.Header().root, tag.KeyLength(), tag.Pad(), index.records);
+            CheckTag(index.file, tag.Header().root, static_cast<std::uint16_t>(tag.KeyLength()), tag.Pad(), index.records);
         EXPECT_TRUE(check.Sound()) << name << ": " << check.fault;
         EXPECT_EQ(check.keys, t["keycount"].get<std::size_t>()) << name;
     }
@@ -155,7 +137,7 @@ TEST_P(CdxPeerRead, EverySeekLandsWhereThePeerLanded) {
         // seek for the last key) and the find holds only while the key still matches.
         if (s["set_deleted"].get<bool>()) {
             while (r.record != 0 && index.deleted[r.record]) r.record = last ? tag.Prior() : tag.Next();
-            r.found = r.found && tag.CurrentMatches(key.data(), keyBytes);
+            r.found = r.found && r.record != 0 && std::memcmp(tag.CurrentKey(), key.data(), keyBytes) == 0;
             if (!r.found && !s["softseek"].get<bool>()) r.record = 0;
         }
         const std::uint32_t landed = r.record == 0 ? index.records + 1 : r.record;

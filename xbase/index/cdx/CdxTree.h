@@ -43,6 +43,12 @@ public:
     const CdxNode& Node(std::uint32_t offset);
     // Drops every cached node (another program changed the file, or a change failed).
     void Invalidate();
+    // The node at `offset` when it is cached; nullptr otherwise (nothing is read).
+    const CdxNode* Cached(std::uint32_t offset) const {
+        if (last_ != nullptr && last_->offset == offset) return last_;
+        const auto found = cache_.find(offset);
+        return found == cache_.end() ? nullptr : found->second.get();
+    }
 
     // The first entry whose first `keyBytes` bytes and record number are not below
     // (key, record); record kBeforeEqual finds the first of equal keys, kAfterEqual the
