@@ -8,6 +8,8 @@
 #include "appserver/Backend.h"
 #include "appserver/NumberText.h"
 #include "appserver/ServerDirectory.h"
+#include "platform/Clock.h"
+#include "platform/DateText.h"
 
 namespace appserver {
 namespace demo {
@@ -246,14 +248,11 @@ std::vector<MachineInvoice> machineInvoices() {
 }
 
 std::string dayText(int dayOffset) {
-    std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
-    local.tm_mday += dayOffset;
-    local.tm_hour = 12;  // away from daylight-saving edges
-    std::mktime(&local);
+    const platform::LocalTime now = platform::localNow();
+    const platform::CivilDate day = platform::dateFromDayCount(
+        platform::dayCountFromDate({now.year, now.month, now.day}) + dayOffset);
     char buf[48];
-    std::snprintf(buf, sizeof buf, "%04d-%02d-%02d", local.tm_year + 1900, local.tm_mon + 1, local.tm_mday);
+    std::snprintf(buf, sizeof buf, "%04d-%02d-%02d", day.year, day.month, day.day);
     return buf;
 }
 

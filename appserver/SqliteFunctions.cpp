@@ -11,6 +11,7 @@
 #include "appserver/NumberText.h"
 #include "appserver/OracleDateText.h"
 #include "appserver/ServerError.h"
+#include "platform/Clock.h"
 
 namespace appserver {
 
@@ -45,11 +46,8 @@ void guarded(sqlite3_context* ctx, Body body) {
 }
 
 void fnSysdate(sqlite3_context* ctx, int, sqlite3_value**) {
-    std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
-    DateTimeValue v{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min,
-                    local.tm_sec};
+    const platform::LocalTime now = platform::localNow();
+    DateTimeValue v{now.year, now.month, now.day, now.hour, now.minute, now.second};
     resultText(ctx, storedDateText(v));
 }
 

@@ -11,6 +11,8 @@ namespace cli {
 
 // taxbridge table info|dump|append|set|delete|recall (TableCommands.cpp)
 void addTableCommands(CLI::App& app);
+// taxbridge table create (TableCreate.cpp), registered by addTableCommands
+void addTableCreateCommand(CLI::App& tableGroup);
 
 // taxbridge index list|walk|seek|create|reindex|check (IndexCommands.cpp)
 void addIndexCommands(CLI::App& app);

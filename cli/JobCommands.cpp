@@ -19,6 +19,7 @@
 #include "jobs/ProductRefresh.h"
 #include "jobs/ReadInDate.h"
 #include "jobs/TableRefill.h"
+#include "platform/Clock.h"
 #include "platform/DateText.h"
 
 namespace cli {
@@ -76,10 +77,8 @@ CLI::App* addRefreshCommand(CLI::App& app, const char* name, const char* descrip
 }
 
 platform::CivilDate today() {
-    std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
-    return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday};
+    const platform::LocalTime now = platform::localNow();
+    return {now.year, now.month, now.day};
 }
 
 platform::CivilDate dateOf(const std::string& text) {

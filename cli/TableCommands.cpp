@@ -198,6 +198,7 @@ void addTableCommands(CLI::App& app) {
                                     "table to itself)",
                                     *args);
     pack->callback([args] { packTable(args->file, std::cout); });
+    addTableCreateCommand(*group);
 }
 
 }  // namespace cli

@@ -7,6 +7,23 @@
 #include "cli/CommandGroups.h"
 #include "cli/GlobalOptions.h"
 
+namespace {
+
+// The message and, after " (", the message of each failure that caused it.
+void printFailure(const std::exception& e) {
+    std::cerr << e.what();
+    try {
+        std::rethrow_if_nested(e);
+    } catch (const std::exception& cause) {
+        std::cerr << " (";
+        printFailure(cause);
+        std::cerr << ")";
+    } catch (...) {
+    }
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
     CLI::App app{"taxbridge: look into and fix the tax machine's dBase tables, run the jobs"};
     app.require_subcommand(1);
@@ -23,7 +40,9 @@ int main(int argc, char** argv) {
     } catch (const CLI::ParseError& e) {
         return app.exit(e);
     } catch (const std::exception& e) {
-        std::cerr << "taxbridge: " << e.what() << '\n';
+        std::cerr << "taxbridge: ";
+        printFailure(e);
+        std::cerr << '\n';
         return 1;
     } catch (...) {
         std::cerr << "taxbridge: unknown failure\n";

@@ -2,6 +2,8 @@
 // reads and writes, and open-file-description byte-range locks.
 #include "platform/OsFile.h"
 
+#include "platform/ErrorCode.h"
+
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -14,17 +16,6 @@
 namespace platform {
 
 namespace {
-
-constexpr int kErrorFileNotFound = 2;
-constexpr int kErrorPathNotFound = 3;
-constexpr int kErrorAccessDenied = 5;
-constexpr int kErrorInvalidHandle = 6;
-constexpr int kErrorSharingViolation = 32;
-constexpr int kErrorLockViolation = 33;
-constexpr int kErrorInvalidParameter = 87;
-constexpr int kErrorDiskFull = 112;
-constexpr int kErrorAlreadyExists = 183;
-constexpr int kErrorCantAccessFile = 1920;
 
 constexpr std::uint64_t kMaxOffset = static_cast<std::uint64_t>(INT64_MAX);
 
@@ -41,7 +32,7 @@ bool parentDirectoryExists(const std::string& path) {
 // The Windows code for a failed open or create: a missing file is 2 when its directory
 // exists and 3 when the directory itself is missing.
 int openError(int err, const std::string& path) {
-    if (err == ENOENT) return parentDirectoryExists(path) ? kErrorFileNotFound : kErrorPathNotFound;
+    if (err == ENOENT) return parentDirectoryExists(path) ? errc::FileNotFound : errc::PathNotFound;
     return windowsErrorFromErrno(err);
 }
 
@@ -106,13 +97,13 @@ int OsFile::open(const std::string& hostPath, bool readWrite, bool shared) {
         const bool directory = S_ISDIR(st.st_mode);
         closeFd(fd);
         // Windows opens no directory as a file: access denied.
-        return directory ? kErrorAccessDenied : kErrorCantAccessFile;
+        return directory ? errc::AccessDenied : errc::CantAccessFile;
     }
     ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     if (!takeShareLock(fd, shared)) {
         const int err = errno;
         closeFd(fd);
-        return err == EWOULDBLOCK ? kErrorSharingViolation : windowsErrorFromErrno(err);
+        return err == EWOULDBLOCK ? errc::SharingViolation : windowsErrorFromErrno(err);
     }
     fd_ = fd;
     writable_ = readWrite;
@@ -129,7 +120,7 @@ int OsFile::create(const std::string& hostPath) {
     if (fd < 0) return openError(errno, hostPath);
     int result = 0;
     if (!takeShareLock(fd, false)) {
-        result = errno == EWOULDBLOCK ? kErrorSharingViolation : windowsErrorFromErrno(errno);
+        result = errno == EWOULDBLOCK ? errc::SharingViolation : windowsErrorFromErrno(errno);
     } else {
         int rc;
         do {
@@ -152,8 +143,8 @@ void OsFile::close() {
 
 int OsFile::readAt(std::uint64_t offset, void* buffer, std::size_t count, std::size_t& got) {
     got = 0;
-    if (fd_ < 0) return kErrorInvalidHandle;
-    if (offset > kMaxOffset) return kErrorInvalidParameter;
+    if (fd_ < 0) return errc::InvalidHandle;
+    if (offset > kMaxOffset) return errc::InvalidParameter;
     auto* out = static_cast<char*>(buffer);
     while (got < count) {
         const ssize_t n = ::pread(fd_, out + got, count - got, static_cast<off_t>(offset + got));
@@ -169,8 +160,8 @@ int OsFile::readAt(std::uint64_t offset, void* buffer, std::size_t count, std::s
 }
 
 int OsFile::writeAt(std::uint64_t offset, const void* buffer, std::size_t count) {
-    if (fd_ < 0) return kErrorInvalidHandle;
-    if (offset > kMaxOffset || count > kMaxOffset - offset) return kErrorInvalidParameter;
+    if (fd_ < 0) return errc::InvalidHandle;
+    if (offset > kMaxOffset || count > kMaxOffset - offset) return errc::InvalidParameter;
     const auto* in = static_cast<const char*>(buffer);
     std::size_t done = 0;
     while (done < count) {
@@ -178,7 +169,7 @@ int OsFile::writeAt(std::uint64_t offset, const void* buffer, std::size_t count)
         if (n > 0) {
             done += static_cast<std::size_t>(n);
         } else if (n == 0) {
-            return kErrorDiskFull;  // no progress and no error: the device takes no more
+            return errc::DiskFull;  // no progress and no error: the device takes no more
         } else if (errno != EINTR) {
             return windowsErrorFromErrno(errno);
         }
@@ -188,7 +179,7 @@ int OsFile::writeAt(std::uint64_t offset, const void* buffer, std::size_t count)
 
 int OsFile::size(std::uint64_t& out) {
     out = 0;
-    if (fd_ < 0) return kErrorInvalidHandle;
+    if (fd_ < 0) return errc::InvalidHandle;
     // Seeking to the end reads the size at about half the cost of fstat(); the file
     // position itself is never used (all transfers are positioned).
     const off_t end = ::lseek(fd_, 0, SEEK_END);
@@ -198,7 +189,7 @@ int OsFile::size(std::uint64_t& out) {
 }
 
 int OsFile::flush() {
-    if (fd_ < 0) return kErrorInvalidHandle;
+    if (fd_ < 0) return errc::InvalidHandle;
     if (!writable_) return 0;  // nothing of ours to write back
     int rc;
     do {
@@ -215,41 +206,41 @@ int OsFile::flush() {
 }
 
 int OsFile::truncate(std::uint64_t length) {
-    if (fd_ < 0) return kErrorInvalidHandle;
-    if (length > kMaxOffset) return kErrorInvalidParameter;
+    if (fd_ < 0) return errc::InvalidHandle;
+    if (length > kMaxOffset) return errc::InvalidParameter;
     int rc;
     do {
         rc = ::ftruncate(fd_, static_cast<off_t>(length));
     } while (rc != 0 && errno == EINTR);
     if (rc != 0)
-        return errno == EINVAL || errno == EBADF ? kErrorAccessDenied
+        return errno == EINVAL || errno == EBADF ? errc::AccessDenied
                                                  : windowsErrorFromErrno(errno);
     return 0;
 }
 
 int OsFile::lock(std::uint64_t offset, std::uint64_t length) {
-    if (fd_ < 0) return kErrorInvalidHandle;
+    if (fd_ < 0) return errc::InvalidHandle;
     // A zero-length region locks nothing (fcntl would read length 0 as "to the end").
     if (length == 0) return 0;
     struct flock fl;
     // A read-only descriptor cannot hold a write lock; it takes a read lock, which still
     // excludes every writer's lock on the region.
     if (!makeRegion(fl, writable_ ? F_WRLCK : F_RDLCK, offset, length))
-        return kErrorInvalidParameter;
+        return errc::InvalidParameter;
     for (;;) {
         if (::fcntl(fd_, F_OFD_SETLK, &fl) == 0) return 0;
         const int err = errno;
         if (err == EINTR) continue;
-        if (err == EAGAIN || err == EACCES) return kErrorLockViolation;
+        if (err == EAGAIN || err == EACCES) return errc::LockViolation;
         return windowsErrorFromErrno(err);
     }
 }
 
 int OsFile::unlock(std::uint64_t offset, std::uint64_t length) {
-    if (fd_ < 0) return kErrorInvalidHandle;
+    if (fd_ < 0) return errc::InvalidHandle;
     if (length == 0) return 0;
     struct flock fl;
-    if (!makeRegion(fl, F_UNLCK, offset, length)) return kErrorInvalidParameter;
+    if (!makeRegion(fl, F_UNLCK, offset, length)) return errc::InvalidParameter;
     for (;;) {
         if (::fcntl(fd_, F_OFD_SETLK, &fl) == 0) return 0;
         if (errno != EINTR) return windowsErrorFromErrno(errno);
@@ -267,14 +258,14 @@ int renameFile(const std::string& fromHostPath, const std::string& toHostPath) {
         ::renameat2(AT_FDCWD, fromHostPath.c_str(), AT_FDCWD, toHostPath.c_str(), RENAME_NOREPLACE);
     if (rc != 0 && (errno == EINVAL || errno == ENOSYS)) {
         // File systems without RENAME_NOREPLACE: check, then rename.
-        if (fileExists(toHostPath)) return kErrorAlreadyExists;
+        if (fileExists(toHostPath)) return errc::AlreadyExists;
         rc = ::rename(fromHostPath.c_str(), toHostPath.c_str());
     }
     if (rc == 0) return 0;
     const int err = errno;
     if (err == ENOENT) {
         if (!fileExists(fromHostPath)) return openError(err, fromHostPath);
-        return kErrorPathNotFound;  // the target's directory is missing
+        return errc::PathNotFound;  // the target's directory is missing
     }
     return windowsErrorFromErrno(err);
 }
@@ -294,43 +285,43 @@ int windowsErrorFromErrno(int err) {
         case 0:
             return 0;
         case ENOENT:
-            return kErrorFileNotFound;
+            return errc::FileNotFound;
         case ENXIO:  // a pipe or device without a partner
-            return kErrorCantAccessFile;
+            return errc::CantAccessFile;
         case ENOTDIR:
-            return kErrorPathNotFound;
+            return errc::PathNotFound;
         case EMFILE:
         case ENFILE:
-            return 4;  // too many open files
+            return errc::TooManyOpenFiles;
         case EACCES:
         case EPERM:
         case EROFS:
         case EISDIR:
         case ETXTBSY:
-            return kErrorAccessDenied;
+            return errc::AccessDenied;
         case EBADF:
-            return kErrorInvalidHandle;
+            return errc::InvalidHandle;
         case ENOMEM:
-            return 8;  // not enough memory
+            return errc::NotEnoughMemory;
         case EXDEV:
             return 17;  // not the same device
         case EIO:
             return 23;  // data error
         case EBUSY:
-            return kErrorSharingViolation;
+            return errc::SharingViolation;
         case EAGAIN:
-            return kErrorLockViolation;
+            return errc::LockViolation;
         case ENOLCK:
             return 36;  // sharing buffer exceeded: no lock records left
         case EINVAL:
-            return kErrorInvalidParameter;
+            return errc::InvalidParameter;
         case ENOSPC:
         case EDQUOT:
-            return kErrorDiskFull;
+            return errc::DiskFull;
         case ENOTEMPTY:
             return 145;  // directory not empty
         case EEXIST:
-            return kErrorAlreadyExists;
+            return errc::AlreadyExists;
         case ENAMETOOLONG:
             return 206;  // file name too long
         case EFBIG:

@@ -2,7 +2,7 @@
 # Installs the Debian packages the build and the tests need, when they are missing.
 set -euo pipefail
 packages=(
-  build-essential cmake ccache pkg-config
+  build-essential cmake ccache pkg-config clang-format
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   libcli11-dev nlohmann-json3-dev
   libsqlite3-dev libpq-dev postgresql

@@ -3,28 +3,24 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <ctime>
+#include <cstdlib>
 #include <fstream>
 #include <stdexcept>
 
+#include "platform/Clock.h"
 #include "platform/CodePage.h"
+#include "xbase/table/DbfFormat.h"
+#include "xbase/table/TableLayout.h"
 
 namespace jobs::demo {
 
 namespace {
 
-constexpr std::size_t kHeaderSize = 32;
-constexpr std::size_t kDescriptorSize = 32;
-constexpr std::uint8_t kTerminator = 0x0D;
-constexpr std::uint8_t kEof = 0x1A;
-
-void Put16(std::uint8_t* p, unsigned v) {
-    p[0] = static_cast<std::uint8_t>(v & 0xFF);
-    p[1] = static_cast<std::uint8_t>((v >> 8) & 0xFF);
-}
-
-void Put32(std::uint8_t* p, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i) p[i] = static_cast<std::uint8_t>((v >> (8 * i)) & 0xFF);
+// 936 of "CP936"; 0 for a name without a number.
+int CodePageNumber(const std::string& name) {
+    std::size_t digits = name.find_first_of("0123456789");
+    if (digits == std::string::npos) return 0;
+    return std::atoi(name.c_str() + digits);
 }
 
 [[noreturn]] void Refuse(const DbfField& field, const std::string& why) {
@@ -104,35 +100,25 @@ void DbfWriter::AddRecord(const std::vector<DbfValue>& values, bool deleted) {
 }
 
 std::vector<std::uint8_t> DbfWriter::Bytes(const platform::CivilDate& lastUpdate) const {
-    const std::size_t headerLength = kHeaderSize + kDescriptorSize * fields_.size() + 1;
-    std::vector<std::uint8_t> bytes(headerLength, 0);
-    bytes[0] = 0x03;
-    bytes[1] = static_cast<std::uint8_t>((lastUpdate.year - 1900) & 0xFF);
-    bytes[2] = static_cast<std::uint8_t>(lastUpdate.month);
-    bytes[3] = static_cast<std::uint8_t>(lastUpdate.day);
-    Put32(&bytes[4], static_cast<std::uint32_t>(count_));
-    Put16(&bytes[8], static_cast<unsigned>(headerLength));
-    Put16(&bytes[10], static_cast<unsigned>(recordLength_));
-    std::size_t at = kHeaderSize;
-    for (const DbfField& f : fields_) {
-        std::memcpy(&bytes[at], f.name.data(), f.name.size());
-        bytes[at + 11] = static_cast<std::uint8_t>(f.type);
-        bytes[at + 16] = static_cast<std::uint8_t>(f.length);
-        bytes[at + 17] = static_cast<std::uint8_t>(f.decimals);
-        at += kDescriptorSize;
-    }
-    bytes[at] = kTerminator;
+    // The header as the engine lays out every new table, then the records and the end mark.
+    std::vector<xbase::NewField> fields;
+    for (const DbfField& f : fields_) fields.push_back({f.name, f.type, f.length, f.decimals});
+    xbase::NewTableOptions options;
+    options.date.year = lastUpdate.year;
+    options.date.month = lastUpdate.month;
+    options.date.day = lastUpdate.day;
+    options.codePageMark = xbase::CodePageMarkFor(CodePageNumber(codePage_));
+    std::vector<std::uint8_t> bytes =
+        xbase::TableHeaderBytes(xbase::version::DBase3, xbase::CheckedFields(xbase::version::DBase3, fields),
+                                options, static_cast<std::uint32_t>(count_));
     bytes.insert(bytes.end(), data_.begin(), data_.end());
-    bytes.push_back(kEof);
+    bytes.push_back(xbase::dbf::kEofMark);
     return bytes;
 }
 
 void DbfWriter::Write(const std::string& hostPath) const {
-    std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
-    std::vector<std::uint8_t> bytes =
-        Bytes({local.tm_year + 1900, local.tm_mon + 1, local.tm_mday});
+    const platform::LocalTime now = platform::localNow();
+    std::vector<std::uint8_t> bytes = Bytes({now.year, now.month, now.day});
     std::ofstream out(hostPath, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(bytes.data()),
               static_cast<std::streamsize>(bytes.size()));

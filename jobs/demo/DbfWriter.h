@@ -1,6 +1,6 @@
-// A small writer of dBase III tables for the demo folder, tests and benchmarks: the
-// table engine only opens existing tables, so the files are laid out here byte by byte
-// (header, field descriptors, records with their deletion flag, end-of-file mark).
+// A small writer of whole dBase III tables for the demo folder, tests and benchmarks: the
+// header comes from the engine's table layout (as CreateTable writes it), the records
+// with their deletion flag and the end-of-file mark are laid out here in one piece.
 // Text is converted from UTF-8 to the OEM code page and cut at a character boundary;
 // a number that does not fit its field is refused rather than written wrong.
 #pragma once

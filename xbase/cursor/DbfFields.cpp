@@ -39,8 +39,34 @@ DbfFields::~DbfFields() = default;
 // ---------------------------------------------------------------- memo fields
 
 MemoFile* DbfFields::Memo() {
-    if (memo_ == nullptr) memo_ = OpenMemoFile(*this);
+    if (memo_ != nullptr) return memo_.get();
+    bool hasMemoFields = false;
+    for (const FieldDescriptor& field : Fields()) {
+        if (IsMemoFieldType(field.type, Version())) hasMemoFields = true;
+    }
+    MemoOptions options;
+    options.tableName = DisplayPath();
+    options.tableVersion = Version();
+    options.shared = IsShared();
+    options.readWrite = IsReadWrite();
+    options.lockProtocol = LockProtocolValue();
+    try {
+        memo_ = OpenMemoFile(MemoKindFor(Version(), TableFlags(), hasMemoFields), options);
+    } catch (...) {
+        SetLastError(LastEngineFileError());  // the memo's failure is the table's too
+        throw;
+    }
     return memo_.get();
+}
+
+template <typename Op>
+auto DbfFields::WithMemo(MemoFile& memo, Op op) {
+    try {
+        return op(memo);
+    } catch (...) {
+        SetLastError(memo.LastError());  // the memo's failure is the table's too
+        throw;
+    }
 }
 
 std::int32_t DbfFields::MemoBlock(int n) {
@@ -55,7 +81,8 @@ std::string DbfFields::GetMemo(int n) {
     MemoFile* memo = Memo();
     if (memo == nullptr) return {};
     std::int32_t block = MemoBlock(n);
-    return block == 0 ? std::string() : memo->ReadMemoText(block);
+    if (block == 0) return {};
+    return WithMemo(*memo, [block](MemoFile& m) { return m.ReadMemoText(block); });
 }
 
 std::uint32_t DbfFields::GetMemoSize(int n) {
@@ -64,7 +91,8 @@ std::uint32_t DbfFields::GetMemoSize(int n) {
     MemoFile* memo = Memo();
     if (memo == nullptr) return 0;
     std::int32_t block = MemoBlock(n);
-    return block == 0 ? 0 : memo->MemoSize(block);
+    if (block == 0) return 0;
+    return WithMemo(*memo, [block](MemoFile& m) { return m.MemoSize(block); });
 }
 
 bool DbfFields::PutMemo(int n, std::string_view text) {
@@ -92,7 +120,7 @@ bool DbfFields::PutMemo(int n, std::string_view text) {
             return false;
         }
     }
-    memo->WriteMemo(text, block);
+    WithMemo(*memo, [text, &block](MemoFile& m) { return m.WriteMemo(text, block); });
     // No memo: blanks, as other programs write it, where the number is stored as text.
     if (block == 0 && !IsVisualFoxVersion(Version())) return PutFieldRaw(n, "");
     return PutFieldNumber(n, block);
@@ -102,14 +130,15 @@ bool DbfFields::DiskRename(const std::string& newName) {
     // The memo file is found by the table's present name, so it is opened first.
     MemoFile* memo = Memo();
     if (!DbfFile::DiskRename(newName)) return false;
-    return memo == nullptr || memo->RenameWithTable(DisplayPath());
+    return memo == nullptr ||
+           WithMemo(*memo, [this](MemoFile& m) { return m.RenameWithTable(DisplayPath()); });
 }
 
 void DbfFields::FlushMemo() {
-    if (memo_ != nullptr) memo_->DiskFlush();
+    if (memo_ != nullptr) WithMemo(*memo_, [](MemoFile& m) { m.DiskFlush(); });
 }
 
-void DbfFields::PassLockProtocolToMemo(int protocol) {
+void DbfFields::PassLockProtocolToMemo(LockProtocol protocol) {
     if (memo_ != nullptr) memo_->SetLockProtocol(protocol);
 }
 

@@ -20,6 +20,10 @@ class MemoFile;
 
 class DbfFields : public DbfFile {
 public:
+    // Opens the table as DbfFile does (same reports); the memo file is opened on the
+    // first memo access and owned by this table, which passes it its name, modes and lock
+    // protocol. A memo failure is reported with the memo file's path and becomes this
+    // table's last error as well.
     DbfFields(const std::string& name, bool shared, bool writable, const std::string& key = {});
     ~DbfFields() override;
 
@@ -119,7 +123,7 @@ public:
 
 protected:
     void FlushMemo() override;
-    void PassLockProtocolToMemo(int protocol) override;
+    void PassLockProtocolToMemo(LockProtocol protocol) override;
     TableContext Context() const { return TableContext{Version(), DisplayPath()}; }
     void MarkChanged(int n) {
         marks_[static_cast<std::size_t>(n)] = 1;
@@ -135,6 +139,9 @@ private:
     const FieldDescriptor* TypedField(std::string_view name, char wanted);
     void ChangeDeletionFlag(std::uint8_t flag);
 
+    // Runs a memo operation; a failure it reports becomes this table's last error too.
+    template <typename Op>
+    auto WithMemo(MemoFile& memo, Op op);
     // Block number of field n's memo; -1 when the field holds no usable number.
     std::int32_t MemoBlock(int n);
 

@@ -114,19 +114,19 @@ int DbfHandler::OpenIndexFile(const std::string& name) {
     const int free = FreeSlot();
     if (free < 0) {
         ReportEngineError(err::LockViolation, sub::None, path);  // no slot left
-        return 2;
+        return err::FileNotFound;
     }
     std::unique_ptr<IndexFile> file = xbase::OpenIndexFile(*this, path);
-    if (!file) return 2;
+    if (!file) return err::FileNotFound;
     Adopt(*file);
     // Production-index flag: a CDX or MDX of the table's own name.
-    if (file->CanBeProductionIndex() && IsReadWrite() && (TableFlags() & 0x01) == 0) {
+    if (file->CanBeProductionIndex() && IsReadWrite() && (TableFlags() & dbf::kFlagProductionIndex) == 0) {
         std::string tableBase = ShortNameOf(FullPath());
         std::string fileBase = shortName;
         tableBase = tableBase.substr(0, tableBase.rfind('.'));
         fileBase = fileBase.substr(0, fileBase.rfind('.'));
         if (tableBase == fileBase) {
-            SetTableFlags(static_cast<std::uint8_t>(TableFlags() | 0x01));
+            SetTableFlags(static_cast<std::uint8_t>(TableFlags() | dbf::kFlagProductionIndex));
             SetHeaderDirty(true);
             WriteHeader();
         }
@@ -267,7 +267,7 @@ void DbfHandler::Reindex() {
 // ---------------------------------------------------------------- production index
 
 std::string DbfHandler::ProductionIndexPath() const {
-    if ((TableFlags() & 0x01) == 0) return {};
+    if ((TableFlags() & dbf::kFlagProductionIndex) == 0) return {};
     const std::string& path = FullPath();
     std::size_t dot = path.rfind('.');
     std::size_t slash = path.find_last_of("\\/");
@@ -337,7 +337,7 @@ bool DbfHandler::RecordLock() {
 
 bool DbfHandler::RecordAccepted() { return true; }
 
-void DbfHandler::SetLockProtocol(int protocol) {
+void DbfHandler::SetLockProtocol(LockProtocol protocol) {
     DbfFields::SetLockProtocol(protocol);
     for (auto& slot : indexSlots_) {
         if (slot) slot->SetLockProtocol(protocol);
@@ -849,7 +849,7 @@ std::size_t DbfHandler::DiskRead(std::uint64_t offset, void* buffer, std::size_t
         if (got < count) {
             std::memcpy(buffer, window_.data(), got);
             EmptyWindow();
-            SetLastError(221);
+            SetLastError(err::ShortRead);
             return got;
         }
     }

@@ -49,7 +49,7 @@ public:
     // count + 1 leave a blank record in the buffer; the codes walk.
     void GoTo(std::int32_t code) override;
     bool ReplaceRecord(std::int32_t n) override;
-    void SetLockProtocol(int protocol) override;
+    void SetLockProtocol(LockProtocol protocol) override;
     // True when index slot 1 holds an index file (record locks then sit below the append
     // offset).
     bool HasIndexFiles() const override;

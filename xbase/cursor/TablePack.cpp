@@ -7,6 +7,7 @@
 #include "platform/OsFile.h"
 #include "platform/Paths.h"
 #include "xbase/cursor/DbfHandler.h"
+#include "xbase/file/ByteOrder.h"
 #include "xbase/file/EngineError.h"
 #include "xbase/memo/MemoFactory.h"
 #include "xbase/memo/MemoFile.h"
@@ -17,7 +18,6 @@ namespace {
 
 // Packed records are written in pieces of about this size.
 constexpr std::size_t kWriteChunk = 256 * 1024;
-constexpr std::uint8_t kProductionIndexFlag = 0x01;
 
 // "goods.dbf" -> "goods~pack.dbf" beside it (the extension kept, so that the memo file of
 // the packed table is found beside it by the usual rule).
@@ -100,7 +100,7 @@ std::unique_ptr<MemoFile> StartMemoCopy(DbfFields& table, MemoFile& memo, const 
     options.tableVersion = table.Version();
     options.shared = false;
     options.readWrite = true;
-    return OpenMemoFile(MemoKindFor(table.Version(), table.TableFlags(), true), options, nullptr);
+    return OpenMemoFile(MemoKindFor(table.Version(), table.TableFlags(), true), options);
 }
 
 // Moves the memo of every memo field of `record` into `copy` and stores its new block.
@@ -124,7 +124,7 @@ void MoveMemos(DbfFields& table, std::uint8_t* record, MemoFile& copy) {
 PackResult PackTable(const std::string& name) {
     std::unique_ptr<DbfHandler> table = OpenAlone(name);
     const std::string tablePath = table->HostPath();
-    if ((table->TableFlags() & kProductionIndexFlag) != 0) {
+    if ((table->TableFlags() & dbf::kFlagProductionIndex) != 0) {
         throw XBaseError(platform::expandPath(name) +
                              " has a production index, which a pack would leave pointing at the "
                              "old records; it is not packed",
@@ -158,7 +158,7 @@ PackResult PackTable(const std::string& name) {
     std::uint64_t written = headerLength;
     std::vector<std::uint8_t> record(recordLength + 1);
     for (std::int32_t n = 1; n <= table->RecordCount(); ++n) {
-        const std::uint64_t at = headerLength + static_cast<std::uint64_t>(n - 1) * recordLength;
+        const std::uint64_t at = dbf::RecordOffset(static_cast<int>(headerLength), static_cast<int>(recordLength), n);
         if (table->DiskRead(at, record.data(), recordLength) < recordLength) {
             ReportEngineError(err::ShortRead, sub::RecordRead, table->DisplayPath());
         }
@@ -179,10 +179,10 @@ PackResult PackTable(const std::string& name) {
     Check(out.writeAt(written, pending.data(), pending.size()), sub::DiskWrite, tableCopy.path());
 
     platform::LocalTime now = platform::localNow();
-    header[1] = static_cast<std::uint8_t>(now.year % 100);
-    header[2] = static_cast<std::uint8_t>(now.month);
-    header[3] = static_cast<std::uint8_t>(now.day);
-    for (int i = 0; i < 4; ++i) header[4 + i] = static_cast<std::uint8_t>(static_cast<std::uint32_t>(result.kept) >> (8 * i));
+    header[dbf::kUpdateYear] = static_cast<std::uint8_t>(now.year % 100);
+    header[dbf::kUpdateMonth] = static_cast<std::uint8_t>(now.month);
+    header[dbf::kUpdateDay] = static_cast<std::uint8_t>(now.day);
+    byteorder::PutLe32(header.data() + dbf::kRecordCount, static_cast<std::uint32_t>(result.kept));
     Check(out.writeAt(0, header.data(), header.size()), sub::DiskWrite, tableCopy.path());
     Check(out.flush(), sub::DiskFlush, tableCopy.path());
     out.close();

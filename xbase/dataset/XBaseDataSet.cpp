@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <exception>
 #include <limits>
 
 #include "data/DataError.h"
@@ -20,6 +21,17 @@
 namespace xbase {
 
 namespace {
+
+// Raises the dataset's message; an engine error that caused it travels along as the
+// nested exception, so its own message (code, file) is not lost.
+[[noreturn]] void RaiseKeepingCause(const std::string& message, std::exception_ptr cause) {
+    if (!cause) data::DatabaseError(message);
+    try {
+        std::rethrow_exception(cause);
+    } catch (...) {
+        std::throw_with_nested(data::DataError(message));
+    }
+}
 
 // Points the table's record buffer at a caller's bytes (nullptr: the table's own) for
 // the length of a scope, then back at whatever it used before.
@@ -112,7 +124,7 @@ void XBaseDataSet::SetEncryptionKey(const std::string& key) {
 
 void XBaseDataSet::SetLockProtocol(xbase::LockProtocol protocol) {
     lockProtocol_ = protocol;
-    if (handler_) handler_->SetLockProtocol(static_cast<int>(protocol));
+    if (handler_) handler_->SetLockProtocol(protocol);
 }
 
 bool XBaseDataSet::ReadOnly() const {
@@ -159,17 +171,21 @@ std::unique_ptr<DBFObject> XBaseDataSet::OpenTableObject(bool shared, bool writa
     if (tableName_.empty()) data::DatabaseError(dsmsg::TableNameMissing);
     if (!HasExtension(tableName_)) tableName_ += ".DBF";
     std::string path = ResolvedDirectory() + tableName_;
-    if (!platform::fileExists(platform::resolveHostPath(platform::expandPath(path)))) {
-        data::DatabaseErrorFmt(dsmsg::CannotFindFile, {platform::expandPath(path)});
+    try {
+        return std::make_unique<DBFObject>(path, *this, shared, writable, encryptionKey_);
+    } catch (const XBaseError& e) {
+        // The engine found no such file (or no such directory): the dataset's own words.
+        if (e.code() != err::FileNotFound && e.code() != err::PathNotFound) throw;
+        RaiseKeepingCause(data::FormatMessage(dsmsg::CannotFindFile, {platform::expandPath(path)}),
+                          std::current_exception());
     }
-    return std::make_unique<DBFObject>(path, *this, shared, writable, encryptionKey_);
 }
 
 void XBaseDataSet::InternalOpen() {
     handler_ = OpenTableObject(!exclusive_, !data::DataSet::ReadOnly());
     handler_->SetAutoFlush(autoFlush_);
     handler_->SetUseDeleted(useDeleted_);
-    handler_->SetLockProtocol(static_cast<int>(lockProtocol_));
+    handler_->SetLockProtocol(lockProtocol_);
     handler_->SetUserId(userId_);
     recordLength_ = static_cast<std::size_t>(handler_->RecordLength());
 
@@ -306,6 +322,7 @@ data::GetResult XBaseDataSet::GetRecord(data::RecordBuffer& buffer, data::GetMod
                                         bool doCheck) {
     XBaseRecordBuffer& row = Row(buffer);
     data::GetResult result = data::grOK;
+    std::exception_ptr engineError;
     try {
         EngineRecordScope scope(*handler_, row.Record());
         switch (mode) {
@@ -325,6 +342,9 @@ data::GetResult XBaseDataSet::GetRecord(data::RecordBuffer& buffer, data::GetMod
                 }
                 break;
         }
+    } catch (const XBaseError&) {
+        engineError = std::current_exception();
+        result = data::grError;
     } catch (...) {
         result = data::grError;
     }
@@ -341,7 +361,7 @@ data::GetResult XBaseDataSet::GetRecord(data::RecordBuffer& buffer, data::GetMod
             row.SetBookmark(XBaseRecordBuffer::BookmarkFor(recNo));
         }
     }
-    if (result == data::grError && doCheck) data::DatabaseError(dsmsg::RecordOutOfRange);
+    if (result == data::grError && doCheck) RaiseKeepingCause(dsmsg::RecordOutOfRange, engineError);
     return result;
 }
 
@@ -386,16 +406,20 @@ void XBaseDataSet::SetRecNo(int recNo) {
 void XBaseDataSet::InternalGotoBookmark(const data::Bookmark& bookmark) {
     std::optional<std::int32_t> recNo = XBaseRecordBuffer::RecNoOf(bookmark);
     bool found = recNo && *recNo > 0;
+    std::exception_ptr engineError;
     if (found) {
         try {
             firstPending_ = lastPending_ = false;
             MoveTo(*recNo);
             found = !handler_->Eof() && !handler_->Bof();
+        } catch (const XBaseError&) {
+            engineError = std::current_exception();
+            found = false;
         } catch (...) {
             found = false;
         }
     }
-    if (!found) data::DatabaseError(dsmsg::InvalidBookmark + tableName_);
+    if (!found) RaiseKeepingCause(dsmsg::InvalidBookmark + tableName_, engineError);
 }
 
 void XBaseDataSet::InternalSetToRecord(data::RecordBuffer& buffer) {
@@ -482,6 +506,7 @@ void XBaseDataSet::InternalCancel() {
 void XBaseDataSet::ChangeDeletionFlag(bool deleted) {
     XBaseRecordBuffer& row = *ActiveRow();
     bool failed = false;
+    std::exception_ptr engineError;
     {
         EngineRecordScope scope(*handler_, row.Record());
         handler_->SetUseDeleted(true);
@@ -494,12 +519,15 @@ void XBaseDataSet::ChangeDeletionFlag(bool deleted) {
             } else {
                 handler_->RecallRecord();
             }
+        } catch (const XBaseError&) {
+            engineError = std::current_exception();
+            failed = true;
         } catch (...) {
             failed = true;
         }
         handler_->SetUseDeleted(useDeleted_);
     }
-    if (failed) data::DatabaseError(deleted ? dsmsg::CannotDelete : dsmsg::CannotRecall);
+    if (failed) RaiseKeepingCause(deleted ? dsmsg::CannotDelete : dsmsg::CannotRecall, engineError);
 }
 
 void XBaseDataSet::InternalDelete() {

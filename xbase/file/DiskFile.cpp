@@ -9,7 +9,6 @@ namespace xbase {
 
 namespace {
 thread_local int t_lastFileError = 0;
-constexpr int kShortRead = 221;
 }  // namespace
 
 int LastEngineFileError() { return t_lastFileError; }
@@ -30,12 +29,6 @@ DiskFile::~DiskFile() {
     } catch (...) {
         // Closing never reports; nothing can be done about a failure here.
     }
-}
-
-void DiskFile::Fail(int code, int subcode) {
-    lastError_ = code;
-    SetLastEngineFileError(code);
-    ReportError(code, subcode);
 }
 
 void DiskFile::ReportError(int code, int subcode) {
@@ -59,7 +52,7 @@ void DiskFile::DiskOpen() {
     hostPath_ = platform::resolveHostPath(displayPath_);
     int rc = os_.open(hostPath_, readWrite_, shared_);
     if (rc != 0) {
-        Fail(rc, sub::DiskOpen);
+        ReportError(rc, sub::DiskOpen);
         return;
     }
     exists_ = true;
@@ -73,7 +66,7 @@ void DiskFile::DiskCreate() {
     hostPath_ = platform::resolveHostPath(displayPath_);
     int rc = platform::OsFile::create(hostPath_);
     if (rc != 0) {
-        Fail(rc, sub::DiskCreate);
+        ReportError(rc, sub::DiskCreate);
         return;
     }
     DiskOpen();
@@ -108,13 +101,13 @@ std::size_t DiskFile::DiskRead(std::uint64_t offset, void* buffer, std::size_t c
     int rc = os_.readAt(offset, buffer, count, got);
     if (rc != 0) {
         bytesMoved_ = 0;
-        Fail(rc, sub::DiskRead);
+        ReportError(rc, sub::DiskRead);
         return 0;
     }
     bytesMoved_ = got;
     position_ = offset + got;
     if (got < count) {
-        lastError_ = kShortRead;
+        lastError_ = err::ShortRead;
     } else {
         lastError_ = 0;
     }
@@ -125,7 +118,7 @@ void DiskFile::DiskWrite(std::uint64_t offset, const void* buffer, std::size_t c
     int rc = os_.writeAt(offset, buffer, count);
     if (rc != 0) {
         bytesMoved_ = 0;
-        Fail(rc, sub::DiskWrite);
+        ReportError(rc, sub::DiskWrite);
         return;
     }
     bytesMoved_ = count;
@@ -138,7 +131,7 @@ std::uint64_t DiskFile::DiskSize() {
     std::uint64_t size = 0;
     int rc = os_.size(size);
     if (rc != 0) {
-        Fail(rc, sub::DiskSize);
+        ReportError(rc, sub::DiskSize);
         return 0;
     }
     position_ = size;
@@ -149,7 +142,7 @@ void DiskFile::DiskFlush() {
     if (closed_) return;
     int rc = os_.flush();
     if (rc != 0) {
-        Fail(rc, sub::DiskFlush);
+        ReportError(rc, sub::DiskFlush);
         return;
     }
     written_ = false;
@@ -162,7 +155,7 @@ bool DiskFile::DiskRename(const std::string& newName) {
     std::string newHost = platform::resolveHostPath(newDisplay);
     int rc = platform::renameFile(hostPath_, newHost);
     if (rc != 0) {
-        Fail(rc, sub::DiskRename);
+        ReportError(rc, sub::DiskRename);
         return false;
     }
     fullPath_ = newFull;
@@ -173,14 +166,14 @@ bool DiskFile::DiskRename(const std::string& newName) {
 }
 
 void DiskFile::DiskTruncate(std::uint64_t newEnd) {
-    bool allowed = readWrite_ && (!shared_ || HoldsRegion(0, kWholeFileLockLength));
+    bool allowed = readWrite_ && (!shared_ || HoldsRegion(WholeFileLockRange()));
     if (!allowed) {
-        Fail(err::AccessDenied, sub::DiskTruncate);
+        ReportError(err::AccessDenied, sub::DiskTruncate);
         return;
     }
     int rc = os_.truncate(newEnd);
     if (rc != 0) {
-        Fail(rc, sub::DiskTruncate);
+        ReportError(rc, sub::DiskTruncate);
         return;
     }
     position_ = newEnd;
@@ -188,7 +181,7 @@ void DiskFile::DiskTruncate(std::uint64_t newEnd) {
 
 bool DiskFile::LockWholeFileIfShared() {
     if (!shared_) return true;
-    return LockRegion(0, kWholeFileLockLength);
+    return LockRegion(WholeFileLockRange());
 }
 
 bool DiskFile::LockRegion(std::uint64_t offset, std::uint64_t length) {

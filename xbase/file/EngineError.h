@@ -10,6 +10,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/ErrorCode.h"
+
 namespace xbase {
 
 class XBaseError : public std::runtime_error {
@@ -32,13 +34,18 @@ class XBaseExpressionError : public std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
-// Error codes the engine itself raises.
+// Error codes the engine reports: the system's file codes (platform/ErrorCode.h), the
+// short read the disk layer records, and the engine's own codes from 1001.
 namespace err {
-constexpr int FileNotFound = 2;
-constexpr int PathNotFound = 3;
-constexpr int AccessDenied = 5;
-constexpr int SharingViolation = 32;
-constexpr int LockViolation = 33;
+constexpr int FileNotFound = platform::errc::FileNotFound;
+constexpr int PathNotFound = platform::errc::PathNotFound;
+constexpr int TooManyOpenFiles = platform::errc::TooManyOpenFiles;
+constexpr int AccessDenied = platform::errc::AccessDenied;
+constexpr int SharingViolation = platform::errc::SharingViolation;
+constexpr int LockViolation = platform::errc::LockViolation;
+constexpr int AlreadyExists = platform::errc::AlreadyExists;
+// Fewer bytes than asked arrived (reading at or past the end): recorded, never raised by
+// the disk layer itself.
 constexpr int ShortRead = 221;
 constexpr int NotRegularFile = 1920;  // a pipe, device or directory where a file should be
 constexpr int HeaderInvalid = 1001;

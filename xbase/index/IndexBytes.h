@@ -1,4 +1,4 @@
-// Little-endian integers and zero-terminated texts inside index file headers and pages.
+// Integers and zero-terminated texts inside index file headers and pages.
 #pragma once
 
 #include <cstddef>
@@ -6,28 +6,19 @@
 #include <cstring>
 #include <string>
 
+#include "xbase/file/ByteOrder.h"
+
 namespace xbase::bytes {
 
-inline std::uint16_t GetLe16(const std::uint8_t* p) {
-    return static_cast<std::uint16_t>(p[0] | p[1] << 8);
-}
-
-inline std::uint32_t GetLe32(const std::uint8_t* p) {
-    return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
-           static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
-}
-
-inline void PutLe16(std::uint8_t* p, std::uint16_t v) {
-    p[0] = static_cast<std::uint8_t>(v);
-    p[1] = static_cast<std::uint8_t>(v >> 8);
-}
-
-inline void PutLe32(std::uint8_t* p, std::uint32_t v) {
-    p[0] = static_cast<std::uint8_t>(v);
-    p[1] = static_cast<std::uint8_t>(v >> 8);
-    p[2] = static_cast<std::uint8_t>(v >> 16);
-    p[3] = static_cast<std::uint8_t>(v >> 24);
-}
+// The engine's one set of byte-order helpers (xbase/file/ByteOrder.h).
+using byteorder::GetBe16;
+using byteorder::GetBe32;
+using byteorder::GetLe16;
+using byteorder::GetLe32;
+using byteorder::PutBe16;
+using byteorder::PutBe32;
+using byteorder::PutLe16;
+using byteorder::PutLe32;
 
 // The text of a zero-terminated field of `size` bytes (all of it when no zero ends it).
 inline std::string GetZeroText(const std::uint8_t* p, std::size_t size) {

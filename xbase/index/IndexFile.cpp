@@ -60,8 +60,8 @@ void IndexFile::RecordWritten(const RecordWrite& write) {
 
 bool IndexFile::ChangedByAnotherUser() { return disk_.IsShared(); }
 
-void IndexFile::SetLockProtocol(int protocol) {
-    if (protocol >= 0 && protocol <= 3 && lockDepth_ == 0) protocol_ = protocol;
+void IndexFile::SetLockProtocol(LockProtocol protocol) {
+    if (IsKnownLockProtocol(protocol) && lockDepth_ == 0) protocol_ = protocol;
 }
 
 void IndexFile::ReleaseTags() {
@@ -151,7 +151,7 @@ bool IndexFile::TryLock() {
         ++lockDepth_;
         return true;
     }
-    const IndexLockRange range = IndexLockRangeFor(protocol_);
+    const LockRange range = IndexFileLockRange(protocol_, LockNumbersFor(protocol_, {}));
     for (int attempt = 0; attempt < kLockAttempts; ++attempt) {
         if (disk_.LockRegion(range.offset, range.length)) {
             lockDepth_ = 1;

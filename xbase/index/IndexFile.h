@@ -62,7 +62,7 @@ public:
     // Whether another user changed the file since this one last looked. Without a change
     // counter a shared file must be assumed changed; the default says so.
     virtual bool ChangedByAnotherUser();
-    virtual void SetLockProtocol(int protocol);
+    virtual void SetLockProtocol(LockProtocol protocol);
     // Whether equal keys are ordered by record number (CDX).
     virtual bool OrdersEqualKeysByRecord() const { return false; }
     // Called after a successful Open with the table: sets the table's production-index flag
@@ -112,7 +112,7 @@ public:
     std::string BaseName() const;
     bool Opened() const { return opened_; }
     bool WrongKind() const { return wrongKind_; }
-    int LockProtocolValue() const { return protocol_; }
+    LockProtocol LockProtocolValue() const { return protocol_; }
     const std::vector<std::unique_ptr<IndexTag>>& Tags() const { return tags_; }
     int TagCount() const { return static_cast<int>(tags_.size()); }
     // The tag of that name (trimmed, any case), nullptr when none.
@@ -151,7 +151,7 @@ private:
     IndexDiskFile disk_;
     std::string shortName_;
     std::vector<std::unique_ptr<IndexTag>> tags_;
-    int protocol_ = 0;
+    LockProtocol protocol_ = LockProtocol::Default;
     int lockDepth_ = 0;
     bool opened_ = false;
     bool wrongKind_ = false;

@@ -1,6 +1,6 @@
 #include "xbase/memo/FoxMemoFile.h"
 
-#include "xbase/memo/MemoBytes.h"
+#include "xbase/file/ByteOrder.h"
 
 namespace xbase {
 
@@ -12,12 +12,12 @@ constexpr std::uint32_t kPictureType = 0;
 
 }  // namespace
 
-FoxMemoFile::FoxMemoFile(const MemoOptions& options, DbfFile* owner)
-    : MemoFile(options, owner, ".FPT") {
+FoxMemoFile::FoxMemoFile(const MemoOptions& options)
+    : MemoFile(options, ".FPT") {
     if (!UsableFile()) return;
     ReadPadded(0, Header().data(), Header().size());
     // Bytes 4-7 are read as one number of which the low 16 bits are the block size.
-    if (!TakeBlockSize(memobytes::GetBe32(Header().data() + 4) & 0xFFFFu)) return;
+    if (!TakeBlockSize(byteorder::GetBe32(Header().data() + 4) & 0xFFFFu)) return;
     SetBlockHeaderSize(kBlockHeader);
 }
 
@@ -31,9 +31,9 @@ std::size_t FoxMemoFile::WriteTerminator(std::uint8_t* /*at*/, std::size_t /*roo
 }
 
 std::int64_t FoxMemoFile::LengthFromHeader() const {
-    std::uint32_t type = memobytes::GetBe32(WorkHeader().data());
+    std::uint32_t type = byteorder::GetBe32(WorkHeader().data());
     if (type != kTextType && type != kPictureType) return -1;
-    return static_cast<std::int64_t>(memobytes::GetBe32(WorkHeader().data() + 4)) + kBlockHeader;
+    return static_cast<std::int64_t>(byteorder::GetBe32(WorkHeader().data() + 4)) + kBlockHeader;
 }
 
 bool FoxMemoFile::CheckText(std::string_view text) {
@@ -42,14 +42,14 @@ bool FoxMemoFile::CheckText(std::string_view text) {
 }
 
 void FoxMemoFile::PutNextFree(std::uint8_t* header, std::uint32_t block) const {
-    memobytes::PutBe32(header, block);
+    byteorder::PutBe32(header, block);
 }
 
 void FoxMemoFile::PrepareBlockHeader(std::uint64_t n) {
     auto& h = Header();
     h.fill(0);
-    memobytes::PutBe32(h.data(), kTextType);
-    memobytes::PutBe32(h.data() + 4, static_cast<std::uint32_t>(n));
+    byteorder::PutBe32(h.data(), kTextType);
+    byteorder::PutBe32(h.data() + 4, static_cast<std::uint32_t>(n));
 }
 
 }  // namespace xbase

@@ -10,7 +10,7 @@ namespace xbase {
 
 class FoxMemoFile : public MemoFile {
   public:
-    explicit FoxMemoFile(const MemoOptions& options, DbfFile* owner = nullptr);
+    explicit FoxMemoFile(const MemoOptions& options);
 
   protected:
     std::uint64_t BlocksNeeded(std::uint64_t n) const override;

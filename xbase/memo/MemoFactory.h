@@ -4,12 +4,11 @@
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "xbase/memo/MemoFile.h"
 
 namespace xbase {
-
-class DbfFile;
 
 enum class MemoKind { None, DBase3, DBase4, FoxPro };
 
@@ -22,12 +21,13 @@ MemoKind MemoKindFor(std::uint8_t version, std::uint8_t tableFlags, bool hasMemo
 // dBase and FoxPro tables (in Visual FoxPro tables B is an 8-byte double).
 bool IsMemoFieldType(char type, std::uint8_t version);
 
-// Opens the memo file of `table` with its modes and lock protocol; nullptr when the
-// table's version carries no memo file. A missing file is error 2 with subcode 6101.
-std::unique_ptr<MemoFile> OpenMemoFile(DbfFile& table);
+// Opens a memo file of a given kind with the table's name, version, modes and lock
+// protocol; nullptr for MemoKind::None. A missing file is error 2 with subcode 6101.
+std::unique_ptr<MemoFile> OpenMemoFile(MemoKind kind, const MemoOptions& options);
 
-// Opens a memo file of a given kind for a table name (tests and tools).
-std::unique_ptr<MemoFile> OpenMemoFile(MemoKind kind, const MemoOptions& options,
-                                       DbfFile* owner = nullptr);
+// The bytes of an empty memo file of `kind` (its header area; the next free block is
+// the first after it). `blockSize` 0 takes 512 for dBase memos and 64 for FoxPro memos.
+// Throws std::invalid_argument for a block size the kind cannot hold.
+std::vector<std::uint8_t> EmptyMemoFileBytes(MemoKind kind, int blockSize);
 
 }  // namespace xbase

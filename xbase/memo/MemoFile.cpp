@@ -7,9 +7,8 @@
 
 #include "platform/Paths.h"
 #include "platform/Sleep.h"
-#include "xbase/table/DbfFile.h"
 #include "xbase/file/EngineError.h"
-#include "xbase/memo/MemoBytes.h"
+#include "xbase/file/ByteOrder.h"
 
 namespace xbase {
 
@@ -68,11 +67,10 @@ std::string MemoFile::MemoFileName(const std::string& tableName, std::string_vie
     return name;
 }
 
-MemoFile::MemoFile(const MemoOptions& options, DbfFile* owner) : MemoFile(options, owner, ".DBT") {}
+MemoFile::MemoFile(const MemoOptions& options) : MemoFile(options, ".DBT") {}
 
-MemoFile::MemoFile(const MemoOptions& options, DbfFile* owner, std::string_view extension)
+MemoFile::MemoFile(const MemoOptions& options, std::string_view extension)
     : DiskFile(MemoFileName(options.tableName, extension), options.shared, options.readWrite),
-      owner_(owner),
       tableVersion_(options.tableVersion),
       extension_(extension) {
     if (!Existed()) {
@@ -86,13 +84,6 @@ MemoFile::MemoFile(const MemoOptions& options, DbfFile* owner, std::string_view 
         return;
     }
     SetLockProtocol(options.lockProtocol);
-}
-
-void MemoFile::ReportError(int code, int subcode) {
-    SetLastError(code);
-    SetLastEngineFileError(code);
-    if (owner_ != nullptr) owner_->SetLastError(code);
-    ReportEngineError(code, subcode, DisplayPath());
 }
 
 bool MemoFile::Refuse(int subcode) {
@@ -136,7 +127,7 @@ std::uint64_t MemoFile::BlocksNeeded(std::uint64_t n) const {
 }
 
 void MemoFile::PutNextFree(std::uint8_t* header, std::uint32_t block) const {
-    memobytes::PutLe32(header, block);
+    byteorder::PutLe32(header, block);
 }
 
 void MemoFile::PrepareBlockHeader(std::uint64_t /*n*/) { workHeader_.fill(0); }
@@ -337,29 +328,11 @@ void MemoFile::SetWriteLockRetries(int attempts, int pauseMs) {
 
 // ---------------------------------------------------------------- lock protocol and rename
 
-void MemoFile::SetLockProtocol(int protocol) {
-    switch (protocol) {
-        case 0:
-        case 3:
-            lockOffsets_ = {0x7FFFFFFEu, 0x40000000u, 0x3FFFFFFFu};
-            break;
-        case 1:
-            lockOffsets_ = {0xEFFFFFFFu, 0x40000000u, 0xB0000000u};
-            break;
-        case 2:
-            lockOffsets_ = {1000000000u, 1000000000u, 1000000000u};
-            break;
-        default:
-            return;  // unknown protocols keep the previous offsets
-    }
+void MemoFile::SetLockProtocol(LockProtocol protocol) {
+    if (!IsKnownLockProtocol(protocol)) return;  // unknown protocols keep the previous range
     protocol_ = protocol;
+    numbers_ = LockNumbersFor(protocol, numbers_);
 }
-
-std::uint64_t MemoFile::WriteLockOffset() const {
-    return protocol_ == 2 ? lockOffsets_[0] : lockOffsets_[0] - 1;
-}
-
-std::uint64_t MemoFile::WriteLockLength() const { return protocol_ == 1 ? 2 : 1; }
 
 bool MemoFile::RenameWithTable(const std::string& newTableName) {
     if (!DiskRename(MemoFileName(newTableName, extension_))) return false;

@@ -17,10 +17,10 @@
 #include <string_view>
 
 #include "xbase/file/DiskFile.h"
+#include "xbase/file/LockProtocol.h"
+#include "xbase/table/DbfFormat.h"
 
 namespace xbase {
-
-class DbfFile;
 
 // Subcodes of memo failures.
 namespace memoinfo {
@@ -33,10 +33,10 @@ constexpr int TooLarge = 6198;   // a memo beyond what the format can hold (erro
 // What a memo file takes over from its table.
 struct MemoOptions {
     std::string tableName;  // the table file's name; its extension is replaced
-    std::uint8_t tableVersion = 0x83;
+    std::uint8_t tableVersion = version::DBase3Memo;
     bool shared = true;
     bool readWrite = true;
-    int lockProtocol = 0;
+    LockProtocol lockProtocol = LockProtocol::Default;
 };
 
 class MemoFile : public DiskFile {
@@ -52,13 +52,11 @@ class MemoFile : public DiskFile {
     static constexpr int kWriteLockAttempts = 100;
     static constexpr int kWriteLockPauseMs = 50;
 
-    // Opens the dBase III memo of the table (its name with ".DBT"). `owner`, when given,
-    // is the table through which failures are reported. A missing file is error 2 with
-    // subcode 6101.
-    explicit MemoFile(const MemoOptions& options, DbfFile* owner = nullptr);
-
-    // Records the failure on the owner too, then raises it with the memo file's path.
-    void ReportError(int code, int subcode) override;
+    // Opens the dBase III memo of the table (its name with ".DBT"); the table passes its
+    // name, version, modes and lock protocol in `options`. A missing file is error 2 with
+    // subcode 6101. Failures are reported with the memo file's path and leave their code
+    // in LastError() for the caller (the table) to take over.
+    explicit MemoFile(const MemoOptions& options);
 
     // Reads the memo that starts at `block` into `buffer` (at most `capacity` bytes) and
     // returns the number of bytes delivered. Block 0 delivers nothing and puts a zero
@@ -78,7 +76,7 @@ class MemoFile : public DiskFile {
     std::uint64_t HighestNewBlock();
 
     // Takes the table's lock protocol (ordinals 4 and above keep the previous offsets).
-    void SetLockProtocol(int protocol);
+    void SetLockProtocol(LockProtocol protocol);
     // Follows the table to its new name (own extension); dBase memos also record the new
     // base name in their header.
     bool RenameWithTable(const std::string& newTableName);
@@ -88,13 +86,13 @@ class MemoFile : public DiskFile {
     std::uint32_t BlockCount() const { return blockCount_; }
     std::int32_t BlockSize() const { return blockSize_; }
     int BlockHeaderSize() const { return blockHeaderSize_; }
-    int LockProtocolValue() const { return protocol_; }
-    const std::array<std::uint64_t, 3>& LockOffsets() const { return lockOffsets_; }
-    // The byte range the write lock takes under the current protocol.
-    std::uint64_t WriteLockOffset() const;
-    std::uint64_t WriteLockLength() const;
+    LockProtocol LockProtocolValue() const { return protocol_; }
+    const LockNumbers& Numbers() const { return numbers_; }
+    // The byte range the write lock takes under the current protocol (the lock map,
+    // xbase/file/LockProtocol.h).
+    std::uint64_t WriteLockOffset() const { return MemoWriteLockRange(protocol_, numbers_).offset; }
+    std::uint64_t WriteLockLength() const { return MemoWriteLockRange(protocol_, numbers_).length; }
     const std::array<std::uint8_t, 32>& WorkHeader() const { return workHeader_; }
-    DbfFile* Owner() const { return owner_; }
     // How often and how far apart the write lock is asked for (100 times, 50 ms).
     void SetWriteLockRetries(int attempts, int pauseMs);
 
@@ -103,7 +101,7 @@ class MemoFile : public DiskFile {
     static std::string MemoFileName(const std::string& tableName, std::string_view extension);
 
   protected:
-    MemoFile(const MemoOptions& options, DbfFile* owner, std::string_view extension);
+    MemoFile(const MemoOptions& options, std::string_view extension);
 
     // Blocks a text of n bytes occupies, header and terminator included.
     virtual std::uint64_t BlocksNeeded(std::uint64_t n) const;
@@ -157,14 +155,13 @@ class MemoFile : public DiskFile {
     bool AcquireWriteLock();
     std::int32_t WriteLocked(std::string_view text, std::int32_t block);
 
-    DbfFile* owner_;
     std::uint8_t tableVersion_;
     std::int32_t currentBlock_ = 0;
     std::uint32_t blockCount_ = 0;
     std::int32_t blockSize_ = kDefaultBlockSize;
     std::array<std::uint8_t, 32> workHeader_{};
-    int protocol_ = 0;
-    std::array<std::uint64_t, 3> lockOffsets_{0x7FFFFFFEu, 0x40000000u, 0x3FFFFFFFu};
+    LockProtocol protocol_ = LockProtocol::Default;
+    LockNumbers numbers_{};
     int blockHeaderSize_ = 0;
     int lockAttempts_ = kWriteLockAttempts;
     int lockPauseMs_ = kWriteLockPauseMs;

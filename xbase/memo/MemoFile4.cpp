@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <limits>
 
-#include "xbase/memo/MemoBytes.h"
+#include "xbase/file/ByteOrder.h"
 
 namespace xbase {
 
@@ -16,11 +16,11 @@ std::uint64_t CeilDiv(std::uint64_t a, std::uint64_t b) { return (a + b - 1) / b
 
 }  // namespace
 
-MemoFile4::MemoFile4(const MemoOptions& options, DbfFile* owner) : MemoFile(options, owner) {
+MemoFile4::MemoFile4(const MemoOptions& options) : MemoFile(options) {
     if (!UsableFile()) return;
     // A file shorter than its header reads as the bytes present followed by zeros.
     ReadPadded(0, Header().data(), Header().size());
-    if (!TakeBlockSize(memobytes::GetLe32(Header().data() + 20))) return;
+    if (!TakeBlockSize(byteorder::GetLe32(Header().data() + 20))) return;
     SetBlockHeaderSize(kBlockHeader);
 }
 
@@ -35,7 +35,7 @@ std::size_t MemoFile4::WriteTerminator(std::uint8_t* /*at*/, std::size_t /*room*
 std::int64_t MemoFile4::LengthFromHeader() const {
     const auto& h = WorkHeader();
     if (h[0] != 0xFF || h[1] != 0xFF) return -1;
-    std::uint32_t total = memobytes::GetLe32(h.data() + 4);
+    std::uint32_t total = byteorder::GetLe32(h.data() + 4);
     return total < kBlockHeader ? -1 : static_cast<std::int64_t>(total);
 }
 
@@ -52,7 +52,7 @@ bool MemoFile4::WalkChain(std::int32_t block, bool& holds, std::vector<FreeRun>*
     ReadPadded(0, head, sizeof head);
     std::uint64_t end = std::max<std::uint64_t>(BlocksInFile(), 1);
     std::uint64_t first = FirstDataBlock();
-    std::uint64_t run = memobytes::GetLe32(head);
+    std::uint64_t run = byteorder::GetLe32(head);
     std::uint64_t steps = 0;
     while (run < end) {
         // Every run is at least one block and no two runs share one, so a chain with more
@@ -60,8 +60,8 @@ bool MemoFile4::WalkChain(std::int32_t block, bool& holds, std::vector<FreeRun>*
         if (run < first || ++steps > end) return Refuse();
         std::uint8_t rh[8];
         ReadPadded(BlockOffset(run), rh, sizeof rh);
-        std::uint64_t next = memobytes::GetLe32(rh);
-        std::uint64_t count = memobytes::GetLe32(rh + 4);
+        std::uint64_t next = byteorder::GetLe32(rh);
+        std::uint64_t count = byteorder::GetLe32(rh + 4);
         if (count == 0 || run + count > end) return Refuse();
         if (block > 0 && static_cast<std::uint64_t>(block) >= run &&
             static_cast<std::uint64_t>(block) < run + count) {
@@ -84,17 +84,17 @@ bool MemoFile4::FreeChain(std::vector<FreeRun>& runs) {
 void MemoFile4::ReleaseRun(std::int32_t block) {
     std::uint8_t bh[8];
     ReadPadded(BlockOffset(static_cast<std::uint64_t>(block)), bh, sizeof bh);
-    std::uint64_t total = memobytes::GetLe32(bh + 4);
+    std::uint64_t total = byteorder::GetLe32(bh + 4);
     std::uint64_t count =
         std::max<std::uint64_t>(CeilDiv(total, static_cast<std::uint64_t>(BlockSize())), 1);
     std::uint8_t head[8];
     ReadPadded(0, head, sizeof head);
     std::uint8_t rh[8];
-    memobytes::PutLe32(rh, memobytes::GetLe32(head));
-    memobytes::PutLe32(rh + 4, static_cast<std::uint32_t>(count));
+    byteorder::PutLe32(rh, byteorder::GetLe32(head));
+    byteorder::PutLe32(rh + 4, static_cast<std::uint32_t>(count));
     DiskWrite(BlockOffset(static_cast<std::uint64_t>(block)), rh, sizeof rh);
-    memobytes::PutLe32(head, static_cast<std::uint32_t>(block));
-    memobytes::PutLe32(head + 4, 0);
+    byteorder::PutLe32(head, static_cast<std::uint32_t>(block));
+    byteorder::PutLe32(head + 4, 0);
     DiskWrite(0, head, sizeof head);
 }
 
@@ -110,14 +110,14 @@ bool MemoFile4::Allocate(std::uint64_t n) {
     ReadPadded(0, head, sizeof head);
     std::uint64_t end = std::max<std::uint64_t>(BlocksInFile(), 1);
     std::uint64_t previous = 0;  // 0: the file header
-    std::uint64_t run = memobytes::GetLe32(head);
+    std::uint64_t run = byteorder::GetLe32(head);
     std::uint64_t taken = 0;
     std::uint64_t newNext = 0;
     while (run < end) {
         std::uint8_t rh[8];
         ReadPadded(BlockOffset(run), rh, sizeof rh);
-        std::uint64_t next = memobytes::GetLe32(rh);
-        std::uint64_t count = memobytes::GetLe32(rh + 4);
+        std::uint64_t next = byteorder::GetLe32(rh);
+        std::uint64_t count = byteorder::GetLe32(rh + 4);
         if (count < needed) {
             previous = run;
             run = next;
@@ -128,8 +128,8 @@ bool MemoFile4::Allocate(std::uint64_t n) {
             newNext = next;
         } else {
             std::uint8_t rest[8];
-            memobytes::PutLe32(rest, static_cast<std::uint32_t>(next));
-            memobytes::PutLe32(rest + 4, static_cast<std::uint32_t>(count - needed));
+            byteorder::PutLe32(rest, static_cast<std::uint32_t>(next));
+            byteorder::PutLe32(rest + 4, static_cast<std::uint32_t>(count - needed));
             DiskWrite(BlockOffset(run + needed), rest, sizeof rest);
             newNext = run + needed;
         }
@@ -141,7 +141,7 @@ bool MemoFile4::Allocate(std::uint64_t n) {
         newNext = taken + needed;
     }
     std::uint8_t link[4];
-    memobytes::PutLe32(link, static_cast<std::uint32_t>(newNext));
+    byteorder::PutLe32(link, static_cast<std::uint32_t>(newNext));
     DiskWrite(previous == 0 ? 0 : BlockOffset(previous), link, sizeof link);
 
     TakeBlocks(static_cast<std::int32_t>(taken), needed);
@@ -149,8 +149,8 @@ bool MemoFile4::Allocate(std::uint64_t n) {
     h.fill(0);
     h[0] = 0xFF;
     h[1] = 0xFF;
-    memobytes::PutLe16(h.data() + 2, kBlockHeader);
-    memobytes::PutLe32(h.data() + 4, static_cast<std::uint32_t>(n + kBlockHeader));
+    byteorder::PutLe16(h.data() + 2, kBlockHeader);
+    byteorder::PutLe32(h.data() + 4, static_cast<std::uint32_t>(n + kBlockHeader));
     return true;
 }
 

@@ -12,7 +12,7 @@ namespace xbase {
 
 class MemoFile4 : public MemoFile {
   public:
-    explicit MemoFile4(const MemoOptions& options, DbfFile* owner = nullptr);
+    explicit MemoFile4(const MemoOptions& options);
 
     // One free run of the chain, for inspection.
     struct FreeRun {

@@ -6,16 +6,13 @@
 #include "platform/Clock.h"
 #include "platform/Paths.h"
 #include "platform/Sleep.h"
+#include "xbase/file/ByteOrder.h"
 #include "xbase/file/EngineError.h"
 
 namespace xbase {
 
 namespace {
 
-constexpr int kShortRead = 221;
-// Bytes of Visual FoxPro header that follow the descriptors (terminator and back-link).
-constexpr int kFoxBacklink = 296;
-constexpr int kPlainHeaderTail = 33;
 // Exclusive appends are written once this many bytes are held back.
 constexpr std::size_t kPendingLimit = 256 * 1024;
 // An append lock held by another program is asked for again at most this often.
@@ -23,19 +20,19 @@ constexpr int kAppendLockTries = 100;
 constexpr int kAppendLockPauseMs = 50;
 constexpr std::int64_t kMaxRecordCount = 0x7FFFFFF0;
 
-std::uint32_t Le32(const std::uint8_t* p) {
-    return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
-           static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
+using byteorder::GetLe16;
+using byteorder::GetLe32;
+using byteorder::PutLe32;
+
+// The type letter of Visual FoxPro's hidden _NullFlags column.
+constexpr char kNullFlagsType = '0';
+
+bool KnownVersion(std::uint8_t v) {
+    return v == version::DBase3 || IsVisualFoxVersion(v) || v == version::DBase3Memo ||
+           v == version::DBase4Memo || v == version::FoxProMemo;
 }
 
-int Le16(const std::uint8_t* p) { return p[0] | p[1] << 8; }
-
-void PutLe32(std::uint8_t* p, std::uint32_t v) {
-    p[0] = static_cast<std::uint8_t>(v);
-    p[1] = static_cast<std::uint8_t>(v >> 8);
-    p[2] = static_cast<std::uint8_t>(v >> 16);
-    p[3] = static_cast<std::uint8_t>(v >> 24);
-}
+}  // namespace
 
 // Trims the name and gives it ".DBF" when it has no extension; its case is kept, so that
 // the file whose name matches exactly is found first.
@@ -51,21 +48,6 @@ std::string TableFileName(const std::string& name) {
     }
     return trimmed;
 }
-
-bool KnownVersion(std::uint8_t v) {
-    return v == version::DBase3 || IsVisualFoxVersion(v) || v == version::DBase3Memo ||
-           v == version::DBase4Memo || v == version::FoxProMemo;
-}
-
-constexpr std::uint8_t kDescriptorEnd = 0x0D;
-constexpr int kDescriptorSize = 32;
-// Visual FoxPro descriptor bytes: column flags, autoincrement next value and step.
-constexpr int kColumnFlags = 18;
-constexpr int kAutoIncrementNext = 19;
-constexpr int kAutoIncrementStep = 23;
-constexpr char kNullFlagsType = '0';
-
-}  // namespace
 
 DbfFile::DbfFile(const std::string& name, bool shared, bool writable, const std::string& key)
     : DiskFile(TableFileName(name), shared, writable) {
@@ -94,7 +76,7 @@ void DbfFile::Open(const std::string& key) {
     if (IsClosed()) return;
     std::size_t got = DiskFile::DiskRead(0, header_.data(), header_.size());
     if (got < header_.size()) {
-        ReportError(kShortRead, sub::TableOpen);
+        ReportError(err::ShortRead, sub::TableOpen);
         return;
     }
     version_ = header_[0];
@@ -104,39 +86,43 @@ void DbfFile::Open(const std::string& key) {
         ReportError(err::HeaderInvalid, sub::TableOpen, text);
         return;
     }
-    headerLength_ = Le16(header_.data() + 8);
-    recordLength_ = Le16(header_.data() + 10);
-    tableFlags_ = header_[28] & 0x07;
-    changeStamp_ = Le32(header_.data() + 16);
-    encrypted_ = header_[15] != 0;
+    headerLength_ = GetLe16(header_.data() + dbf::kHeaderLength);
+    recordLength_ = GetLe16(header_.data() + dbf::kRecordLength);
+    tableFlags_ = header_[dbf::kTableFlags] & dbf::kKeptFlagBits;
+    changeStamp_ = GetLe32(header_.data() + dbf::kChangeStamp);
+    encrypted_ = header_[dbf::kEncrypted] != 0;
     if (encrypted_ && key.empty()) RaiseEncryptionError(err::NoPasswordForEncrypted, DisplayPath());
     if (!encrypted_ && !key.empty()) RaiseEncryptionError(err::PasswordForPlainFile, DisplayPath());
     // No cipher is offered: an enciphered table cannot be read with any password.
     if (encrypted_) RaiseEncryptionError(err::InvalidPassword, DisplayPath());
     hasMemo_ = version_ == version::DBase3Memo || version_ == version::DBase4Memo ||
                version_ == version::FoxProMemo ||
-               (IsVisualFoxVersion(version_) && (tableFlags_ & 0x02) != 0);
+               (IsVisualFoxVersion(version_) && (tableFlags_ & dbf::kFlagHasMemo) != 0);
 
     // The descriptors end at the terminator byte; the header length only bounds them (some
     // writers leave room for a container link in every table). Without a terminator the
     // header length alone counts them.
-    int tail = IsVisualFoxVersion(version_) ? kFoxBacklink : kPlainHeaderTail;
-    int maxCount = headerLength_ > kPlainHeaderTail ? (headerLength_ - kPlainHeaderTail) / kDescriptorSize : 0;
-    int fieldCount = headerLength_ > tail ? (headerLength_ - tail) / kDescriptorSize : 0;
-    if (recordLength_ == 0 || maxCount == 0 || maxCount > kMaxFields) {
+    const int tail = dbf::HeaderTail(version_);
+    int maxCount = headerLength_ > dbf::kPlainHeaderTail
+                       ? (headerLength_ - dbf::kPlainHeaderTail) / dbf::kDescriptorSize
+                       : 0;
+    int fieldCount = headerLength_ > tail ? (headerLength_ - tail) / dbf::kDescriptorSize : 0;
+    if (recordLength_ == 0 || maxCount == 0 || maxCount > dbf::kMaxFields) {
         ReportError(err::HeaderInvalid, sub::TableOpen);
         return;
     }
     std::uint64_t size = DiskFile::DiskSize();
-    std::vector<std::uint8_t> area(static_cast<std::size_t>(maxCount) * kDescriptorSize);
-    got = size < static_cast<std::uint64_t>(headerLength_) ? 0 : DiskFile::DiskRead(32, area.data(), area.size());
+    std::vector<std::uint8_t> area(static_cast<std::size_t>(maxCount) * dbf::kDescriptorSize);
+    got = size < static_cast<std::uint64_t>(headerLength_)
+              ? 0
+              : DiskFile::DiskRead(dbf::kHeaderSize, area.data(), area.size());
     if (got < area.size()) {
-        ReportError(kShortRead, sub::TableOpen);
+        ReportError(err::ShortRead, sub::TableOpen);
         return;
     }
     if (fieldCount <= 0) fieldCount = maxCount;  // a Visual FoxPro table without the link
     for (int i = 0; i < maxCount; ++i) {
-        if (area[static_cast<std::size_t>(i) * kDescriptorSize] == kDescriptorEnd) {
+        if (area[static_cast<std::size_t>(i) * dbf::kDescriptorSize] == dbf::kDescriptorEnd) {
             fieldCount = i;
             break;
         }
@@ -145,7 +131,7 @@ void DbfFile::Open(const std::string& key) {
         ReportError(err::HeaderInvalid, sub::TableOpen);
         return;
     }
-    area.resize(static_cast<std::size_t>(fieldCount) * kDescriptorSize);
+    area.resize(static_cast<std::size_t>(fieldCount) * dbf::kDescriptorSize);
     ParseDescriptors(area);
     if (fields_.empty()) return;
 
@@ -155,31 +141,32 @@ void DbfFile::Open(const std::string& key) {
     oldRecord_.assign(recordLength_, kLiveFlag);
     scratch_.assign(static_cast<std::size_t>(recordLength_) + 1, kLiveFlag);
 
-    count_ = CountRecords(Le32(header_.data() + 4), size);
+    count_ = CountRecords(GetLe32(header_.data() + dbf::kRecordCount), size);
     current_ = 0;
     eof_ = false;
     bof_ = true;
-    SetLockProtocol(0);
+    SetLockProtocol(LockProtocol::Default);
     RefreshHeader();
     Notify(event::TableOpened, 0);
 }
 
 void DbfFile::ParseDescriptors(const std::vector<std::uint8_t>& area) {
-    std::size_t count = area.size() / 32;
+    constexpr std::size_t kSize = dbf::kDescriptorSize;
+    std::size_t count = area.size() / kSize;
     std::vector<FieldDescriptor> fields(count);
     std::int64_t offset = 1;
     for (std::size_t i = 0; i < count; ++i) {
         FieldDescriptor& f = fields[i];
-        std::memcpy(f.raw.data(), area.data() + i * 32, 32);
-        const char* name = reinterpret_cast<const char*>(f.raw.data());
-        f.name.assign(name, strnlen(name, 11));
-        f.type = static_cast<char>(f.raw[11]);
+        std::memcpy(f.raw.data(), area.data() + i * kSize, kSize);
+        const char* name = reinterpret_cast<const char*>(f.raw.data() + dbf::kFieldName);
+        f.name.assign(name, strnlen(name, dbf::kMaxFieldNameLength + 1));
+        f.type = static_cast<char>(f.raw[dbf::kFieldType]);
         if (f.type == 'C') {
-            f.length = f.raw[16] | f.raw[17] << 8;
+            f.length = f.raw[dbf::kFieldLength] | f.raw[dbf::kFieldDecimals] << 8;
             f.decimals = 0;
         } else {
-            f.length = f.raw[16];
-            f.decimals = f.raw[17];
+            f.length = f.raw[dbf::kFieldLength];
+            f.decimals = f.raw[dbf::kFieldDecimals];
         }
         f.number = static_cast<int>(i) + 1;
         if (offset + f.length > recordLength_) {
@@ -188,9 +175,8 @@ void DbfFile::ParseDescriptors(const std::vector<std::uint8_t>& area) {
             return;
         }
         f.offset = static_cast<int>(offset);
-        PutLe32(f.raw.data() + 12, static_cast<std::uint32_t>(f.offset));
-        f.raw[26] = static_cast<std::uint8_t>(f.number);
-        f.raw[27] = static_cast<std::uint8_t>(f.number >> 8);
+        PutLe32(f.raw.data() + dbf::kFieldOffset, static_cast<std::uint32_t>(f.offset));
+        byteorder::PutLe16(f.raw.data() + dbf::kFieldNumber, static_cast<std::uint16_t>(f.number));
         offset += f.length;
     }
     if (IsVisualFoxVersion(version_)) AssignNullFlagBits(fields);
@@ -205,10 +191,10 @@ void DbfFile::AssignNullFlagBits(std::vector<FieldDescriptor>& fields) const {
         if (f.type == kNullFlagsType) nullFlags = &f;
     int bit = 0;
     for (FieldDescriptor& f : fields) {
-        f.flags = f.raw[kColumnFlags];
+        f.flags = f.raw[dbf::kFieldFlags];
         if (nullFlags == nullptr || &f == nullFlags) continue;
         f.nullFlagsOffset = nullFlags->offset;
-        if ((f.flags & 0x02) != 0) f.nullBit = bit++;
+        if ((f.flags & dbf::kFieldFlagNullable) != 0) f.nullBit = bit++;
         if (f.type == 'V' || f.type == 'Q') f.lengthBit = bit++;
         // Bits beyond the column's width mean nothing.
         if (f.nullBit >= nullFlags->length * 8) f.nullBit = -1;
@@ -248,15 +234,15 @@ void DbfFile::RefreshHeader() {
         return;
     }
     if (recordLength_ == 0 || IsClosed()) return;
-    std::array<std::uint8_t, 32> image{};
+    std::array<std::uint8_t, dbf::kHeaderSize> image{};
     std::size_t got = DiskRead(0, image.data(), image.size());
     if (got < image.size()) {
-        ReportError(kShortRead, sub::RecordRead);
+        ReportError(err::ShortRead, sub::RecordRead);
         return;
     }
     header_ = image;
-    std::int32_t newCount = CountRecords(Le32(header_.data() + 4), DiskSize());
-    std::uint32_t stamp = Le32(header_.data() + 16);
+    std::int32_t newCount = CountRecords(GetLe32(header_.data() + dbf::kRecordCount), DiskSize());
+    std::uint32_t stamp = GetLe32(header_.data() + dbf::kChangeStamp);
     changedByOthers_ = newCount != count_ || stamp != changeStamp_;
     count_ = newCount;
     changeStamp_ = stamp;
@@ -267,14 +253,14 @@ void DbfFile::RewriteHeader() {
     changeStamp_ = ((static_cast<std::uint32_t>(now.hour) * 64 + now.minute) * 64 + now.second) *
                        1024 +
                    now.millisecond;
-    header_[1] = static_cast<std::uint8_t>(now.year % 100);
-    header_[2] = static_cast<std::uint8_t>(now.month);
-    header_[3] = static_cast<std::uint8_t>(now.day);
-    PutLe32(header_.data() + 4, static_cast<std::uint32_t>(count_));
-    header_[15] = encrypted_ ? 1 : 0;
-    PutLe32(header_.data() + 16, changeStamp_);
-    PutLe32(header_.data() + 20, static_cast<std::uint32_t>(userId_));
-    header_[28] = tableFlags_ & 0x07;
+    header_[dbf::kUpdateYear] = static_cast<std::uint8_t>(now.year % 100);
+    header_[dbf::kUpdateMonth] = static_cast<std::uint8_t>(now.month);
+    header_[dbf::kUpdateDay] = static_cast<std::uint8_t>(now.day);
+    PutLe32(header_.data() + dbf::kRecordCount, static_cast<std::uint32_t>(count_));
+    header_[dbf::kEncrypted] = encrypted_ ? 1 : 0;
+    PutLe32(header_.data() + dbf::kChangeStamp, changeStamp_);
+    PutLe32(header_.data() + dbf::kUserId, static_cast<std::uint32_t>(userId_));
+    header_[dbf::kTableFlags] = tableFlags_ & dbf::kKeptFlagBits;
     DiskFile::DiskWrite(0, header_.data(), header_.size());
     headerDirty_ = false;
 }
@@ -364,7 +350,7 @@ bool DbfFile::ReadRecord(std::int32_t n, bool fresh) {
     }
     freshRead_ = false;
     if (got < static_cast<std::size_t>(recordLength_)) {
-        ReportError(kShortRead, sub::RecordRead);
+        ReportError(err::ShortRead, sub::RecordRead);
         return false;
     }
     current_ = n;
@@ -458,18 +444,19 @@ void DbfFile::TakeAutoIncrementValues() {
     for (FieldDescriptor& f : fields_) {
         if (!f.AutoIncrement() || f.type != 'I' || f.length < 4) continue;
         // Read from the file: another program may have appended since the table was opened.
-        const std::uint64_t at = 32 + static_cast<std::uint64_t>(f.number - 1) * kDescriptorSize + kAutoIncrementNext;
+        const std::uint64_t at = dbf::kHeaderSize + static_cast<std::uint64_t>(f.number - 1) * dbf::kDescriptorSize +
+                                 dbf::kFieldAutoIncrementNext;
         std::uint8_t counter[5];
         if (DiskFile::DiskRead(at, counter, sizeof counter) < sizeof counter) {
-            ReportError(kShortRead, sub::DiskWrite);
+            ReportError(err::ShortRead, sub::DiskWrite);
             return;
         }
-        const std::uint32_t value = Le32(counter);
-        const std::uint8_t step = counter[kAutoIncrementStep - kAutoIncrementNext];
+        const std::uint32_t value = GetLe32(counter);
+        const std::uint8_t step = counter[dbf::kFieldAutoIncrementStep - dbf::kFieldAutoIncrementNext];
         PutLe32(record_ + f.offset, value);
         PutLe32(counter, value + step);
         DiskFile::DiskWrite(at, counter, 4);
-        std::memcpy(f.raw.data() + kAutoIncrementNext, counter, 4);
+        std::memcpy(f.raw.data() + dbf::kFieldAutoIncrementNext, counter, 4);
     }
 }
 
@@ -551,7 +538,7 @@ void DbfFile::Flush() {
 
 // ---------------------------------------------------------------- locks
 
-void DbfFile::SetLockProtocol(int protocol) {
+void DbfFile::SetLockProtocol(LockProtocol protocol) {
     protocol_ = protocol;
     numbers_ = LockNumbersFor(protocol, numbers_);
     PassLockProtocolToMemo(protocol);
@@ -568,12 +555,12 @@ bool DbfFile::TableLockNests() {
 
 bool DbfFile::AppendLock() {
     if (TableLockNests()) return true;
-    return LockRegion(numbers_.appendOffset, 1);
+    return LockRegion(AppendLockRange(numbers_));
 }
 
 bool DbfFile::FileLock() {
     if (TableLockNests()) return true;
-    if (!LockRegion(numbers_.fileLockBase, numbers_.fileLockLength)) return false;
+    if (!LockRegion(FileLockRange(numbers_))) return false;
     fileLocked_ = true;
     RefreshHeader();
     return true;
@@ -581,7 +568,7 @@ bool DbfFile::FileLock() {
 
 bool DbfFile::WholeFileLock() {
     if (TableLockNests()) return true;
-    if (!LockRegion(0, kWholeFileLockLength)) return false;
+    if (!LockRegion(WholeFileLockRange())) return false;
     fileLocked_ = true;
     RefreshHeader();
     return true;
@@ -589,27 +576,11 @@ bool DbfFile::WholeFileLock() {
 
 bool DbfFile::RecordLockOffset(std::int32_t r, std::uint64_t& offset) const {
     if (r < 1) return false;
-    const std::uint64_t rec = static_cast<std::uint64_t>(r);
-    switch (protocol_) {
-        case 0:
-        case 3:
-            if (HasIndexFiles()) {
-                if (rec > numbers_.appendOffset) return false;
-                offset = numbers_.appendOffset - rec;
-            } else {
-                offset = numbers_.fileLockBase + RecordOffset(r);
-            }
-            return true;
-        case 1:
-            if (rec + 1 > numbers_.appendOffset) return false;
-            offset = numbers_.appendOffset - rec - 1;
-            return true;
-        case 2:
-            offset = numbers_.fileLockBase + rec;
-            return true;
-        default:
-            return false;
-    }
+    const std::optional<LockRange> range =
+        RecordLockRange(protocol_, numbers_, {r, HasIndexFiles(), RecordOffset(r)});
+    if (!range) return false;
+    offset = range->offset;
+    return true;
 }
 
 bool DbfFile::RecordLock() {

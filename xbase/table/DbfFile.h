@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "xbase/file/DiskFile.h"
+#include "xbase/table/DbfFormat.h"
 #include "xbase/table/FieldDescriptor.h"
 #include "xbase/file/LockProtocol.h"
 
@@ -48,43 +49,64 @@ constexpr int Normal = 1;
 constexpr int Rewriting = 5;
 }  // namespace tablestate
 
-constexpr int kMaxFields = 4096;
-constexpr std::uint8_t kDeletedFlag = '*';
-constexpr std::uint8_t kLiveFlag = ' ';
-constexpr std::uint8_t kEofMark = 0x1A;
+// The record marks by their short names (the byte layout itself is in DbfFormat.h).
+constexpr std::uint8_t kDeletedFlag = dbf::kDeletedFlag;
+constexpr std::uint8_t kLiveFlag = dbf::kLiveFlag;
+constexpr std::uint8_t kEofMark = dbf::kEofMark;
+
+// The file name of a table: trimmed, upper case, ".DBF" added when it has no extension.
+// The one place a table's name is completed; DiskFile then expands it to a full path.
+std::string TableFileName(const std::string& name);
 
 class DbfFile : public DiskFile {
 public:
-    // Opens an existing table. A name without extension gets ".DBF". `key` is the
-    // encryption key (empty for none); enciphered tables are refused.
+    // Opens an existing table (TableFileName completes the name). `key` is the
+    // encryption key (empty for none); enciphered tables are refused. Reports: a missing
+    // file (2), an unknown version or impossible header (1001, subcode 1204), a short
+    // header (221, 1204), descriptors that run past the record (1001); the password
+    // checks throw XBaseEncryptionError. The table owns its record buffers.
     DbfFile(const std::string& name, bool shared, bool writable, const std::string& key = {});
+    // Writes appended records held back and a dirty header; never reports.
     ~DbfFile() override;
 
     // Appends the record buffer as a new record under the append lock; false when nothing
     // was written (a refused append lock is reported as error 33 first).
     virtual bool AppendRecord();
+    // Hook for the event codes above; the table itself only ends an append's state.
     virtual void Notify(int event, std::int32_t record);
     // Table-level movement: a record number or one of the move codes; 0 does nothing.
+    // Reports a record beyond the end (1002, subcode 1207) and a short record read (221).
     virtual void GoTo(std::int32_t code);
+    // The table locks (ranges from the lock map, xbase/file/LockProtocol.h). Each returns
+    // false when refused and never reports or waits; while the file lock is held every
+    // request only nests. FileLock and WholeFileLock re-read the header on success.
     virtual bool AppendLock();
     virtual bool FileLock();
     virtual bool WholeFileLock();
+    // Gives back one level of whatever is held; a file lock released to nothing writes
+    // the header held back meanwhile. False when the system refuses the unlock.
     virtual bool Unlock();
     // Locks the current record (one byte at the protocol's offset); false when refused.
     virtual bool RecordLock();
     // Rewrites record n in place (appends when n is not a record of the table).
     virtual bool ReplaceRecord(std::int32_t n);
-    virtual void SetLockProtocol(int protocol);
+    // Sets the protocol and its lock numbers (unknown protocols keep the numbers) and
+    // passes it to the memo file.
+    virtual void SetLockProtocol(LockProtocol protocol);
+    // True when the first index slot holds an index file (the record lock moves then).
     virtual bool HasIndexFiles() const;
 
+    // Re-reads the header of a shared table: the record count from the file size, and
+    // ChangedByOthers() when count or change stamp moved. Reports a short read (221).
     void RefreshHeader();
     // Rewrites the header now when it is dirty (held back while a file lock is held).
     void WriteHeader();
     // Writes everything held back, flushes the file (and memo), then sends AfterFlush.
     void Flush();
 
-    // Offset of record r's lock byte under the current protocol; false when the protocol
-    // has no record lock or r is not a record number.
+    // Offset of record r's lock byte under the current protocol (computed by the lock map,
+    // xbase/file/LockProtocol.h); false when the protocol has no record lock or r is not a
+    // record number.
     bool RecordLockOffset(std::int32_t r, std::uint64_t& offset) const;
 
     // Holds the record locks of many records at once, beside the one region the table
@@ -101,7 +123,7 @@ public:
     std::uint8_t Version() const { return version_; }
     std::uint8_t TableFlags() const { return tableFlags_; }
     // Bits 0-2 are kept and written with the next header rewrite.
-    void SetTableFlags(std::uint8_t flags) { tableFlags_ = flags & 0x07; }
+    void SetTableFlags(std::uint8_t flags) { tableFlags_ = flags & dbf::kKeptFlagBits; }
     int HeaderLength() const { return headerLength_; }
     int RecordLength() const { return recordLength_; }
     int FieldCount() const { return static_cast<int>(fields_.size()); }
@@ -109,7 +131,7 @@ public:
     std::uint32_t ChangeStamp() const { return changeStamp_; }
     bool HasMemo() const { return hasMemo_; }
     bool Encrypted() const { return encrypted_; }
-    const std::array<std::uint8_t, 32>& HeaderImage() const { return header_; }
+    const std::array<std::uint8_t, dbf::kHeaderSize>& HeaderImage() const { return header_; }
     const std::vector<FieldDescriptor>& Fields() const { return fields_; }
 
     // Cursor.
@@ -134,7 +156,7 @@ public:
     void SetAutoFlush(bool on) { autoFlush_ = on; }
     std::int32_t UserId() const { return userId_; }
     void SetUserId(std::int32_t id) { userId_ = id; }
-    int LockProtocolValue() const { return protocol_; }
+    LockProtocol LockProtocolValue() const { return protocol_; }
     const LockNumbers& Numbers() const { return numbers_; }
     bool FileLocked() const { return fileLocked_; }
     bool HeaderDirty() const { return headerDirty_; }
@@ -157,7 +179,7 @@ public:
 protected:
     // Memo file hooks: the memo layer flushes its file and takes the lock protocol.
     virtual void FlushMemo() {}
-    virtual void PassLockProtocolToMemo(int /*protocol*/) {}
+    virtual void PassLockProtocolToMemo(LockProtocol /*protocol*/) {}
 
     // Reads record n into the record buffer (events 4 and 6, old-value copy). `fresh`
     // asks for the bytes from the disk, never from a read-ahead copy.
@@ -166,8 +188,7 @@ protected:
     bool FreshReadWanted() const { return freshRead_; }
     // Record count of the bytes the file held at the last refresh.
     std::uint64_t RecordOffset(std::int32_t n) const {
-        return static_cast<std::uint64_t>(headerLength_) +
-               static_cast<std::uint64_t>(n - 1) * static_cast<std::uint64_t>(recordLength_);
+        return dbf::RecordOffset(headerLength_, recordLength_, n);
     }
     void SetCursorFlags(bool eof, bool bof) {
         eof_ = eof;
@@ -193,7 +214,7 @@ private:
     bool BatchesAppends() const;
     bool TableLockNests();
 
-    std::array<std::uint8_t, 32> header_{};
+    std::array<std::uint8_t, dbf::kHeaderSize> header_{};
     std::uint8_t version_ = 0;
     std::uint8_t tableFlags_ = 0;
     int headerLength_ = 0;
@@ -223,7 +244,7 @@ private:
     bool fileLocked_ = false;
     bool freshRead_ = false;
     std::int32_t userId_ = 0;
-    int protocol_ = 0;
+    LockProtocol protocol_ = LockProtocol::Default;
     LockNumbers numbers_{};
 
     // Records held by LockRecords with their lock offsets.

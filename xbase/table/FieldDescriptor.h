@@ -6,10 +6,13 @@
 #include <cstdint>
 #include <string>
 
+#include "xbase/file/ByteOrder.h"
+#include "xbase/table/DbfFormat.h"
+
 namespace xbase {
 
 struct FieldDescriptor {
-    std::array<std::uint8_t, 32> raw{};  // the descriptor as read (engine copy)
+    std::array<std::uint8_t, dbf::kDescriptorSize> raw{};  // the descriptor as read (engine copy)
     std::string name;                    // up to the first NUL, at most 10 characters
     char type = 'C';                     // type letter as stored
     int length = 0;                      // 16-bit for C fields, byte 16 otherwise
@@ -36,29 +39,12 @@ struct FieldDescriptor {
         const auto mask = static_cast<std::uint8_t>(1u << (bit % 8));
         byte = static_cast<std::uint8_t>(on ? byte | mask : byte & ~mask);
     }
-    bool AutoIncrement() const { return (flags & 0x0C) == 0x0C; }
+    bool AutoIncrement() const { return (flags & dbf::kFieldFlagAutoIncrement) == dbf::kFieldFlagAutoIncrement; }
     // An autoincrement column's next value and step (descriptor bytes 19-22 and 23).
     std::uint32_t AutoIncrementNext() const {
-        return static_cast<std::uint32_t>(raw[19]) | static_cast<std::uint32_t>(raw[20]) << 8 |
-               static_cast<std::uint32_t>(raw[21]) << 16 | static_cast<std::uint32_t>(raw[22]) << 24;
+        return byteorder::GetLe32(&raw[dbf::kFieldAutoIncrementNext]);
     }
-    int AutoIncrementStep() const { return raw[23]; }
+    int AutoIncrementStep() const { return raw[dbf::kFieldAutoIncrementStep]; }
 };
-
-// Table version bytes.
-namespace version {
-constexpr std::uint8_t DBase3 = 0x03;
-constexpr std::uint8_t VisualFox = 0x30;
-constexpr std::uint8_t VisualFoxAutoIncrement = 0x31;  // Visual FoxPro 8 and later
-constexpr std::uint8_t VisualFoxVarchar = 0x32;        // Visual FoxPro 9 with varchar/varbinary
-constexpr std::uint8_t DBase3Memo = 0x83;
-constexpr std::uint8_t DBase4Memo = 0x8B;
-constexpr std::uint8_t FoxProMemo = 0xF5;
-}  // namespace version
-
-// The Visual FoxPro family (binary B, G, I, M, T, Y; a container link after the fields).
-inline bool IsVisualFoxVersion(std::uint8_t v) {
-    return v == version::VisualFox || v == version::VisualFoxAutoIncrement || v == version::VisualFoxVarchar;
-}
 
 }  // namespace xbase

@@ -81,7 +81,7 @@ TEST_F(LockTest, RecordLockSitsAtTheProtocolsByte) {
         std::unique_ptr<DbfHandler> table =
             c.indexed ? std::make_unique<IndexedHandler>(path, true, true)
                       : std::make_unique<DbfHandler>(path, true, true);
-        table->SetLockProtocol(c.protocol);
+        table->SetLockProtocol(static_cast<xbase::LockProtocol>(c.protocol));
         table->GoTo(3);
         ASSERT_TRUE(table->RecordLock());
         ExpectLockedExactlyAt(path, c.offset);
@@ -92,8 +92,8 @@ TEST_F(LockTest, RecordLockSitsAtTheProtocolsByte) {
 
 TEST_F(LockTest, UnknownProtocolHasNoRecordLockAndKeepsItsNumbers) {
     DbfHandler table(path, true, true);
-    table.SetLockProtocol(2);
-    table.SetLockProtocol(4);
+    table.SetLockProtocol(xbase::LockProtocol::ClipLock);
+    table.SetLockProtocol(static_cast<xbase::LockProtocol>(4));
     EXPECT_EQ(table.Numbers().appendOffset, 1000000000u);
     table.GoTo(1);
     EXPECT_FALSE(table.RecordLock());
@@ -112,7 +112,7 @@ TEST_F(LockTest, AppendFileAndWholeFileLockRegions) {
               0b0110);
     table.Unlock();
 
-    table.SetLockProtocol(1);
+    table.SetLockProtocol(xbase::LockProtocol::DB4Lock);
     ASSERT_TRUE(table.FileLock());
     EXPECT_EQ(LockedBytesSeenByAnotherProcess(path, {0x40000000u, 0xEFFFFFFFu, 0xF0000000u}),
               0b011);

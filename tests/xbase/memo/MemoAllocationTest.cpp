@@ -8,7 +8,7 @@
 
 #include "../table/TableTestSupport.h"
 #include "MemoTestSupport.h"
-#include "xbase/memo/MemoBytes.h"
+#include "xbase/file/ByteOrder.h"
 #include "xbase/memo/MemoFile4.h"
 
 using memotest::Open;
@@ -57,7 +57,7 @@ TEST(ReuseOrAppendFile, AppendsAfterUnpaddedLastMemoNotIntoIt) {
     }
     auto bytes = tabletest::ReadFile(dir.file("t.fpt"));
     bytes.resize(8 * 64 + 8 + 100);
-    xbase::memobytes::PutBe32(bytes.data(), 9);  // lags: the memo runs into block 9
+    xbase::byteorder::PutBe32(bytes.data(), 9);  // lags: the memo runs into block 9
     tabletest::WriteFile(dir.file("t.fpt"), bytes);
     auto memo = Open(MemoKind::FoxPro, dir.file("t.dbf"));
     std::int32_t next = 0;
@@ -68,7 +68,7 @@ TEST(ReuseOrAppendFile, AppendsAfterUnpaddedLastMemoNotIntoIt) {
 
 std::uint32_t FirstFree(const xbase::MemoFile& memo) {
     auto bytes = tabletest::ReadFile(memo.HostPath());
-    return xbase::memobytes::GetLe32(bytes.data());
+    return xbase::byteorder::GetLe32(bytes.data());
 }
 
 TEST(FreeChain, RewriteThatNeedsNoMoreBlocksLandsOnTheSameBlock) {
@@ -115,7 +115,7 @@ TEST(FreeChain, EmptyTextGivesTheRunBack) {
     EXPECT_EQ(runs[0].block, 1u);
     EXPECT_EQ(runs[0].count, 2u);
     auto bytes = tabletest::ReadFile(memo->HostPath());
-    EXPECT_EQ(xbase::memobytes::GetLe32(bytes.data() + 4), 0u);
+    EXPECT_EQ(xbase::byteorder::GetLe32(bytes.data() + 4), 0u);
 }
 
 TEST(FreeChain, StaysConsistentOverAThousandRandomRewrites) {

@@ -5,12 +5,12 @@
 #include "../table/TableTestSupport.h"
 #include "MemoTestSupport.h"
 #include "xbase/file/EngineError.h"
-#include "xbase/memo/MemoBytes.h"
+#include "xbase/file/ByteOrder.h"
 #include "xbase/memo/MemoFile4.h"
 
 using memotest::Open;
 using xbase::MemoKind;
-namespace mb = xbase::memobytes;
+namespace mb = xbase::byteorder;
 
 namespace {
 

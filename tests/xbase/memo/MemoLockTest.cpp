@@ -29,14 +29,14 @@ TEST(MemoWriteLock, RangeFollowsTheLockProtocol) {
     };
     for (auto e : {Expect{0, 0x7FFFFFFE, 0x7FFFFFFD, 1}, Expect{1, 0xEFFFFFFF, 0xEFFFFFFE, 2},
                    Expect{2, 1000000000, 1000000000, 1}, Expect{3, 0x7FFFFFFE, 0x7FFFFFFD, 1}}) {
-        memo->SetLockProtocol(e.protocol);
-        EXPECT_EQ(memo->LockOffsets()[0], e.first) << e.protocol;
+        memo->SetLockProtocol(static_cast<xbase::LockProtocol>(e.protocol));
+        EXPECT_EQ(memo->Numbers().appendOffset, e.first) << e.protocol;
         EXPECT_EQ(memo->WriteLockOffset(), e.offset) << e.protocol;
         EXPECT_EQ(memo->WriteLockLength(), e.length) << e.protocol;
     }
-    memo->SetLockProtocol(7);  // unknown: the previous range stays
+    memo->SetLockProtocol(static_cast<xbase::LockProtocol>(7));  // unknown: the previous range stays
     EXPECT_EQ(memo->WriteLockOffset(), 0x7FFFFFFDu);
-    EXPECT_EQ(memo->LockOffsets()[1], 0x40000000u);
+    EXPECT_EQ(memo->Numbers().fileLockBase, 0x40000000u);
 }
 
 TEST(MemoWriteLock, RefusedAfterTheRetriesAndNothingIsWritten) {

@@ -10,6 +10,7 @@
 #include "../table/TableTestSupport.h"
 #include "MemoTestSupport.h"
 #include "xbase/cursor/DbfHandler.h"
+#include "xbase/memo/MemoFile.h"
 
 namespace {
 
@@ -35,7 +36,7 @@ Texts ParseLines(const std::string& output) {
 // Every record's memo of field `field`, read through the table and its memo file.
 Texts ReadWithEngine(const std::string& table, const std::string& field) {
     xbase::DbfHandler dbf(table, true, false);
-    auto memo = xbase::OpenMemoFile(dbf);
+    xbase::MemoFile* memo = dbf.Memo();
     EXPECT_NE(memo, nullptr);
     Texts texts;
     if (memo == nullptr) return texts;
@@ -113,7 +114,7 @@ TEST(MemoPeers, HarbourMemoFilesReadIdenticallyBeforeAndAfterItsEdits) {
 // number from the record, write, block number back into the record.
 void WriteWithEngine(const std::string& table, const Texts& texts) {
     xbase::DbfHandler dbf(table, true, true);
-    auto memo = xbase::OpenMemoFile(dbf);
+    xbase::MemoFile* memo = dbf.Memo();
     ASSERT_NE(memo, nullptr);
     int field = dbf.FieldNumber("NOTES");
     for (const auto& [recno, text] : texts) {

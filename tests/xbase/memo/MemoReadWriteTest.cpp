@@ -7,7 +7,7 @@
 #include "../table/TableTestSupport.h"
 #include "MemoTestSupport.h"
 #include "xbase/file/EngineError.h"
-#include "xbase/memo/MemoBytes.h"
+#include "xbase/file/ByteOrder.h"
 
 using memotest::Open;
 using xbase::MemoKind;
@@ -124,7 +124,7 @@ TEST(MemoLayout, DBase3TextEndsWithTwoTerminatorsAndZeroFill) {
     EXPECT_EQ(bytes[1024 + 511], 0x1A);
     EXPECT_EQ(bytes[1024 + 512], 0x1A);
     EXPECT_EQ(bytes[1024 + 513], 0x00);
-    EXPECT_EQ(xbase::memobytes::GetLe32(bytes.data()), 4u);  // next free block
+    EXPECT_EQ(xbase::byteorder::GetLe32(bytes.data()), 4u);  // next free block
 }
 
 TEST(MemoLayout, BlockHeadersOfDBase4AndFoxPro) {
@@ -141,13 +141,13 @@ TEST(MemoLayout, BlockHeadersOfDBase4AndFoxPro) {
     EXPECT_EQ(h4[0], 0xFF);
     EXPECT_EQ(h4[1], 0xFF);
     EXPECT_EQ(h4[2], 8);
-    EXPECT_EQ(xbase::memobytes::GetLe32(h4 + 4), 13u);
+    EXPECT_EQ(xbase::byteorder::GetLe32(h4 + 4), 13u);
     EXPECT_EQ(bf, 8);  // after the 512-byte header in 64-byte blocks
     const std::uint8_t* hf = fx.data() + 64 * bf;
-    EXPECT_EQ(xbase::memobytes::GetBe32(hf), 1u);
-    EXPECT_EQ(xbase::memobytes::GetBe32(hf + 4), 5u);
+    EXPECT_EQ(xbase::byteorder::GetBe32(hf), 1u);
+    EXPECT_EQ(xbase::byteorder::GetBe32(hf + 4), 5u);
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(hf + 8), 5), "hello");
-    EXPECT_EQ(xbase::memobytes::GetBe32(fx.data()), 9u);
+    EXPECT_EQ(xbase::byteorder::GetBe32(fx.data()), 9u);
     EXPECT_EQ(fx.size(), 9u * 64);
 }
 
@@ -157,13 +157,13 @@ TEST(MemoLayout, FoxProPictureBlockReadsAsTextAndBecomesTextOnRewrite) {
     std::int32_t block = 0;
     Open(MemoKind::FoxPro, dir.file("p.dbf"))->WriteMemo("picture", block);
     auto bytes = tabletest::ReadFile(dir.file("p.fpt"));
-    xbase::memobytes::PutBe32(bytes.data() + 64 * block, 0);
+    xbase::byteorder::PutBe32(bytes.data() + 64 * block, 0);
     tabletest::WriteFile(dir.file("p.fpt"), bytes);
     auto memo = Open(MemoKind::FoxPro, dir.file("p.dbf"));
     EXPECT_EQ(memo->ReadMemoText(block), "picture");
     memo->WriteMemo("text now", block);
     bytes = tabletest::ReadFile(dir.file("p.fpt"));
-    EXPECT_EQ(xbase::memobytes::GetBe32(bytes.data() + 64 * block), 1u);
+    EXPECT_EQ(xbase::byteorder::GetBe32(bytes.data() + 64 * block), 1u);
 }
 
 TEST(MemoLayout, DBase3WithoutTerminatorStopsAt65519Bytes) {

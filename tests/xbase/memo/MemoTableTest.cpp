@@ -61,7 +61,7 @@ TEST_P(MemoFields, RenameTakesTheMemoFileAlong) {
 TEST_P(MemoFields, LockProtocolAndFlushReachTheMemo) {
     xbase::DbfHandler dbf(table_, true, true);
     ASSERT_NE(dbf.Memo(), nullptr);
-    dbf.SetLockProtocol(1);
+    dbf.SetLockProtocol(xbase::LockProtocol::DB4Lock);
     EXPECT_EQ(dbf.Memo()->WriteLockOffset(), 0xEFFFFFFEu);
     EXPECT_EQ(dbf.Memo()->WriteLockLength(), 2u);
     dbf.GoTo(1);

@@ -8,7 +8,7 @@
 #include <fstream>
 
 #include "../table/TableTestSupport.h"
-#include "xbase/memo/MemoBytes.h"
+#include "xbase/file/ByteOrder.h"
 
 namespace memotest {
 
@@ -22,7 +22,7 @@ std::string MemoPath(xbase::MemoKind kind, const std::string& tableName) {
 }  // namespace
 
 void CreateEmptyMemo(xbase::MemoKind kind, const std::string& tableName, int blockSize) {
-    using namespace xbase::memobytes;
+    using namespace xbase::byteorder;
     std::vector<std::uint8_t> header(512, 0);
     auto size = static_cast<std::uint32_t>(blockSize);
     std::uint32_t first = (512 + size - 1) / size;
@@ -54,7 +54,7 @@ std::unique_ptr<xbase::MemoFile> Open(xbase::MemoKind kind, const std::string& t
                                                              : 0xF5;
     options.shared = shared;
     options.readWrite = true;
-    options.lockProtocol = protocol;
+    options.lockProtocol = static_cast<xbase::LockProtocol>(protocol);
     return xbase::OpenMemoFile(kind, options);
 }
 

@@ -1,18 +1,33 @@
-// Little- and big-endian integers inside memo file headers and block headers.
+// Little- and big-endian integers inside file headers: the one set of byte-order helpers
+// of the engine. Tables and memo headers are little-endian; FoxPro memo headers and some
+// index pages are big-endian. Every helper reads or writes exactly its width at `p`.
 #pragma once
 
 #include <cstdint>
 
-namespace xbase::memobytes {
+namespace xbase::byteorder {
+
+inline std::uint16_t GetLe16(const std::uint8_t* p) {
+    return static_cast<std::uint16_t>(p[0] | p[1] << 8);
+}
 
 inline std::uint32_t GetLe32(const std::uint8_t* p) {
     return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
            static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
 }
 
+inline std::uint16_t GetBe16(const std::uint8_t* p) {
+    return static_cast<std::uint16_t>(p[0] << 8 | p[1]);
+}
+
 inline std::uint32_t GetBe32(const std::uint8_t* p) {
     return static_cast<std::uint32_t>(p[0]) << 24 | static_cast<std::uint32_t>(p[1]) << 16 |
            static_cast<std::uint32_t>(p[2]) << 8 | static_cast<std::uint32_t>(p[3]);
+}
+
+inline void PutLe16(std::uint8_t* p, std::uint16_t v) {
+    p[0] = static_cast<std::uint8_t>(v);
+    p[1] = static_cast<std::uint8_t>(v >> 8);
 }
 
 inline void PutLe32(std::uint8_t* p, std::uint32_t v) {
@@ -22,6 +37,11 @@ inline void PutLe32(std::uint8_t* p, std::uint32_t v) {
     p[3] = static_cast<std::uint8_t>(v >> 24);
 }
 
+inline void PutBe16(std::uint8_t* p, std::uint16_t v) {
+    p[0] = static_cast<std::uint8_t>(v >> 8);
+    p[1] = static_cast<std::uint8_t>(v);
+}
+
 inline void PutBe32(std::uint8_t* p, std::uint32_t v) {
     p[0] = static_cast<std::uint8_t>(v >> 24);
     p[1] = static_cast<std::uint8_t>(v >> 16);
@@ -29,9 +49,4 @@ inline void PutBe32(std::uint8_t* p, std::uint32_t v) {
     p[3] = static_cast<std::uint8_t>(v);
 }
 
-inline void PutLe16(std::uint8_t* p, std::uint16_t v) {
-    p[0] = static_cast<std::uint8_t>(v);
-    p[1] = static_cast<std::uint8_t>(v >> 8);
-}
-
-}  // namespace xbase::memobytes
+}  // namespace xbase::byteorder
