@@ -6,6 +6,7 @@
 
 #include "xbase/file/EngineError.h"
 #include "xbase/index/IndexBytes.h"
+#include "xbase/index/LayingSorter.h"
 #include "xbase/index/TreePage.h"
 #include "xbase/index/mdx/MdxFile.h"
 #include "xbase/index/mdx/MdxNode.h"
@@ -20,24 +21,6 @@ std::string_view TrimBlanks(std::string_view text) {
     while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
     return text;
 }
-
-// The build's sorter: keys sorted in one block and laid out by MdxSorter.
-class MdxBuildSorter : public IndexSorter {
-public:
-    MdxBuildSorter(const mdx::TagHeader& tag, std::size_t blockSize) : sorter_(tag, blockSize) {}
-    void Add(IndexKey key, std::uint32_t recNo) override {
-        if (key.IsText()) sorter_.AddText(key.text, recNo); else sorter_.AddNumber(key.number, recNo);
-    }
-    void Finish() override {}
-    bool Next(IndexEntry&) override {
-        throw std::logic_error("the MDX build sorter lays its blocks out itself");
-    }
-    std::size_t Count() const override { return sorter_.Count(); }
-    MdxSorter& Sorter() { return sorter_; }
-
-private:
-    MdxSorter sorter_;
-};
 
 }  // namespace
 
@@ -210,21 +193,16 @@ void MdxTag::WriteNode(IndexNode& node) {
 }
 
 std::unique_ptr<IndexSorter> MdxTag::MakeSorter() {
-    return std::make_unique<MdxBuildSorter>(header_, mdxFile().Header().blockSize);
+    return std::make_unique<LayingSorter<MdxSorter>>(header_, mdxFile().Header().blockSize,
+                                                     static_cast<std::size_t>(std::max(File().Table().RecordCount(), 0)));
 }
 
 void MdxTag::WriteSortedKeys(IndexSorter& sorter) {
-    auto* own = dynamic_cast<MdxBuildSorter*>(&sorter);
-    std::unique_ptr<MdxBuildSorter> copy;
-    if (own == nullptr) {
-        copy = std::make_unique<MdxBuildSorter>(header_, mdxFile().Header().blockSize);
-        IndexEntry entry;
-        while (sorter.Next(entry)) copy->Add(entry.key, entry.recNo);
-        own = copy.get();
-    }
+    std::unique_ptr<LayingSorter<MdxSorter>> copy;
+    MdxSorter& own = OwnSorter<MdxSorter>(sorter, copy, header_, mdxFile().Header().blockSize);
     std::uint32_t next = 0;
     const auto first = static_cast<std::uint32_t>(File().AllocateNode());
-    const std::uint32_t root = own->Sorter().Write(
+    const std::uint32_t root = own.Write(
         first, header_,
         [this](std::uint64_t offset, const std::uint8_t* data, std::size_t count) { File().WriteBytes(offset, data, count); },
         next);

@@ -10,6 +10,7 @@
 #include "xbase/index/TreePage.h"
 #include "xbase/index/ntx/NtxFile.h"
 #include "xbase/index/ntx/NtxPage.h"
+#include "xbase/index/LayingSorter.h"
 #include "xbase/index/ntx/NtxSorter.h"
 #include "xbase/table/DbfDate.h"
 #include "xbase/table/DbfFile.h"
@@ -29,22 +30,6 @@ std::string_view TrimBlanks(std::string_view text) {
     while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
     return text;
 }
-
-// The build's sorter: the keys' stored texts sorted in one block, laid out by NtxSorter.
-class NtxBuildSorter : public IndexSorter {
-public:
-    explicit NtxBuildSorter(const ntx::Header& header) : sorter_(header) {}
-    void Add(IndexKey key, std::uint32_t recNo) override { sorter_.Add(key.text, recNo); }
-    void Finish() override {}
-    bool Next(IndexEntry&) override {
-        throw std::logic_error("the Clipper build sorter lays its pages out itself");
-    }
-    std::size_t Count() const override { return sorter_.Count(); }
-    NtxSorter& Sorter() { return sorter_; }
-
-private:
-    NtxSorter sorter_;
-};
 
 }  // namespace
 
@@ -205,21 +190,16 @@ void NtxTag::WriteNode(IndexNode& node) {
 std::unique_ptr<IndexSorter> NtxTag::MakeSorter() {
     header_.unique = Unique();
     header_.descending = Descending();
-    return std::make_unique<NtxBuildSorter>(header_);
+    return std::make_unique<LayingSorter<NtxSorter>>(header_,
+                                                     static_cast<std::size_t>(std::max(File().Table().RecordCount(), 0)));
 }
 
 void NtxTag::WriteSortedKeys(IndexSorter& sorter) {
-    auto* own = dynamic_cast<NtxBuildSorter*>(&sorter);
-    std::unique_ptr<NtxBuildSorter> copy;
-    if (own == nullptr) {
-        copy = std::make_unique<NtxBuildSorter>(header_);
-        IndexEntry entry;
-        while (sorter.Next(entry)) copy->Add(entry.key, entry.recNo);
-        own = copy.get();
-    }
+    std::unique_ptr<LayingSorter<NtxSorter>> copy;
+    NtxSorter& own = OwnSorter<NtxSorter>(sorter, copy, header_);
     std::uint64_t end = 0;
     const auto first = static_cast<std::uint32_t>(File().AllocateNode());
-    const std::uint32_t root = own->Sorter().Write(
+    const std::uint32_t root = own.Write(
         first, [this](std::uint64_t offset, const std::uint8_t* data, std::size_t count) {
             File().WriteBytes(offset, data, count);
         },
