@@ -437,13 +437,20 @@ std::int32_t DbfHandler::NextInOrder(std::int32_t code) {
     if (currentTag_ != nullptr) {
         SetReadAhead(false);
         std::int32_t step = code;
+        // The tag's cursor is put on the current record once: keys the filter passes over
+        // are stepped from the tag's own cursor (syncing again would go back each time).
+        bool synced = false;
+        auto sync = [&] {
+            if (!synced) SyncTag();
+            synced = true;
+        };
         for (;;) {
             std::uint32_t rec = 0;
             switch (step) {
-                case move::First: rec = currentTag_->Top(); break;
-                case move::Last: rec = currentTag_->Bottom(); break;
-                case move::Next: SyncTag(); rec = currentTag_->Next(); break;
-                case move::Prior: SyncTag(); rec = currentTag_->Prior(); break;
+                case move::First: rec = currentTag_->Top(); synced = true; break;
+                case move::Last: rec = currentTag_->Bottom(); synced = true; break;
+                case move::Next: sync(); rec = currentTag_->Next(); break;
+                case move::Prior: sync(); rec = currentTag_->Prior(); break;
                 default:
                     if (CurrentRecord() < 1) {
                         rec = currentTag_->Top();
