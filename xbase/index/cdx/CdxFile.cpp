@@ -54,7 +54,10 @@ CdxFile::CdxFile(DbfFile& table, const std::string& path) : IndexFile(table, pat
 
 CdxFile::~CdxFile() = default;
 
-void CdxFile::Corrupt(const std::string& detail) { RaiseIndexFault(FullPath(), detail); }
+void CdxFile::Corrupt(const std::string& detail) {
+    if (optimistic_) throw TornRead{};
+    RaiseIndexFault(FullPath(), detail);
+}
 
 // ---------------------------------------------------------------- open and create
 
