@@ -230,6 +230,16 @@ bool CdxFile::ChangedByAnotherUser() {
     return true;
 }
 
+bool CdxFile::CounterChanged() {
+    const std::uint32_t held = counter_;
+    ReadCounter();
+    if (counter_ == held) return false;
+    size_ = FileSize();
+    next_ = 0;
+    ReadDirectory(true);
+    return true;
+}
+
 bool CdxFile::BeginRead() {
     if (!Disk().IsShared() || LockDepth() > 0) return false;
     Lock();

@@ -69,6 +69,9 @@ public:
     // write and moves the allocator past them.
     void WriteBuiltPages(std::uint32_t first, const std::vector<std::uint8_t>& pages);
 
+    // The check a read without the lock makes: whether the change counter in the file
+    // differs from the one held (then the directory and tag headers are read again).
+    bool CounterChanged();
     // For a shared file: takes the index lock for a read and, when another program changed
     // the file, drops every tag's cached pages. Returns whether the lock was taken here
     // (EndRead then releases it).

@@ -42,7 +42,7 @@ template <typename Op>
 auto CdxTag::Read(Op op) -> decltype(op()) {
     CdxFile& file = Cdx();
     if (!file.Disk().IsShared() || file.LockDepth() > 0 || file.Optimistic()) return op();
-    if (file.ChangedByAnotherUser()) file.DiscardTags();
+    if (file.CounterChanged()) file.DiscardTags();
     if (gone_) throw XBaseError("Index tag " + Name() + " was deleted by another program");
     try {
         CdxFile::OptimisticRead optimistic(file);
