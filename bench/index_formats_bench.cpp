@@ -12,6 +12,7 @@
 
 #include "BenchTable.h"
 #include "xbase/cursor/DbfHandler.h"
+#include "xbase/index/IndexTag.h"
 
 namespace {
 
@@ -57,7 +58,8 @@ void Seek(benchmark::State& state, const char* format) {
     for (auto _ : state) {
         xbase::DbfHandler handler(table, true, false);
         if (handler.OpenIndexFile(file) != 0) state.SkipWithError("index file not opened");
-        handler.SelectTag("CODE");
+        // The tag's name: CODE, or the file's base name in a single index of dBase.
+        handler.SelectTag(handler.TagByOrdinal(1)->Name());
         long found = 0;
         for (const std::string& key : keys) found += handler.SeekKey(key) ? 1 : 0;
         if (found != kSeeks) state.SkipWithError("a seek did not find its key");

@@ -8,6 +8,18 @@
 
 namespace cli {
 
+namespace {
+
+std::string tagToSelect(const xbase::XBaseDataSet& table, const std::string& tag) {
+    if (!tag.empty()) return tag;
+    if (table.TagCount() == 1) return table.TagName(0);
+    std::string names;
+    for (int i = 0; i < table.TagCount(); ++i) names += (i == 0 ? "" : ", ") + table.TagName(i);
+    throw std::runtime_error("--tag is needed: the index files hold the tags " + names);
+}
+
+}  // namespace
+
 std::unique_ptr<xbase::XBaseDataSet> openTable(const std::string& file,
                                                const TableOptions& options) {
     auto table = std::make_unique<xbase::XBaseDataSet>();
@@ -16,7 +28,15 @@ std::unique_ptr<xbase::XBaseDataSet> openTable(const std::string& file,
     table->SetUseDeleted(options.useDeleted);
     table->SetReadOnly(options.readOnly);
     table->SetCodePage(options.codePage);
+    table->SetIgnoreProductionIndex(options.ignoreProductionIndex);
+    std::vector<std::string> indexFiles;
+    for (const std::string& index : options.indexFiles) {
+        // A bare name is where the command runs, as FILE is, not beside the table.
+        indexFiles.push_back(index.find_first_of("\\/:") == std::string::npos ? "./" + index : index);
+    }
+    table->SetIndexFiles(indexFiles);
     table->Open();
+    if (options.orderByTag) table->SetIndexName(tagToSelect(*table, options.tag));
     return table;
 }
 

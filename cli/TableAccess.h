@@ -15,9 +15,19 @@ struct TableOptions {
     bool useDeleted = false;  // show deleted records too
     bool readOnly = false;
     std::string codePage;  // empty: the process-wide OEM code page
+    // Index files kept current by writes (paths as given: a bare name is in the current
+    // directory, like FILE), and the tag that orders the records (may be left out when
+    // the files hold one tag only).
+    std::vector<std::string> indexFiles;
+    std::string tag;
+    bool orderByTag = false;
+    // Writes go on when the production index the table's header flags cannot be kept.
+    bool ignoreProductionIndex = false;
 };
 
-// Opens FILE (a host path or a Windows-style path on a mapped drive) shared.
+// Opens FILE (a host path or a Windows-style path on a mapped drive) shared, with the
+// index files open and, with orderByTag, the tag selected ("--tag is needed ..." when it
+// is left out and the files hold several tags).
 std::unique_ptr<xbase::XBaseDataSet> openTable(const std::string& file,
                                                const TableOptions& options);
 

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <iostream>
 #include <memory>
+#include <stdexcept>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -32,6 +33,9 @@ struct TableArgs {
     bool strict = false;
     std::string expression;  // eval's expression, dump's --filter
     std::string evalFormat = "text";
+    std::vector<std::string> indexFiles;  // --index
+    std::string tag;                      // dump's --tag
+    bool ignoreIndex = false;             // --ignore-index
 };
 
 CLI::App* addFileCommand(CLI::App& group, const char* name, const char* description,
@@ -51,6 +55,16 @@ void addRecNo(CLI::App& command, TableArgs& args) {
         ->check(CLI::PositiveNumber);
 }
 
+// --index FILE... and --ignore-index for the commands that write.
+void addIndexMaintenance(CLI::App& command, TableArgs& args) {
+    command.add_option("--index", args.indexFiles,
+                       "Index files to keep current while writing (the production index is kept without it)")
+        ->type_name("FILE")
+        ->expected(1, -1);
+    command.add_flag("--ignore-index", args.ignoreIndex,
+                     "Write even when the production index the header flags is missing or unusable (it goes stale)");
+}
+
 void addAssignments(CLI::App& command, TableArgs& args, bool required) {
     CLI::Option* option = command.add_option("ASSIGNMENTS", args.assignments,
                                              "NAME=VALUE pairs, values as the fields' text");
@@ -63,6 +77,9 @@ TableOptions openOptions(const TableArgs& args, bool useDeleted, bool readOnly) 
     options.useDeleted = useDeleted;
     options.readOnly = readOnly;
     options.codePage = args.codePage;
+    options.indexFiles = args.indexFiles;
+    options.tag = args.tag;
+    options.ignoreProductionIndex = args.ignoreIndex;
     return options;
 }
 
@@ -76,7 +93,10 @@ void useMachineIndependentFormats() {
 
 void runDump(const TableArgs& args) {
     useMachineIndependentFormats();
-    auto table = openTable(args.file, openOptions(args, args.deleted, true));
+    if (!args.tag.empty() && args.indexFiles.empty()) throw std::runtime_error("--tag needs --index");
+    TableOptions open = openOptions(args, args.deleted, true);
+    open.orderByTag = !args.indexFiles.empty();
+    auto table = openTable(args.file, open);
     DumpOptions options;
     options.format = args.format == "csv" ? DumpFormat::Csv : DumpFormat::Json;
     options.raw = args.raw;
@@ -155,7 +175,7 @@ void addTableCommands(CLI::App& app) {
         table->Close();
     });
 
-    CLI::App* dump = addFileCommand(*group, "dump", "Every record, in record order", *args);
+    CLI::App* dump = addFileCommand(*group, "dump", "Every record, in record order (or a tag's order)", *args);
     dump->add_option("--format", args->format, "json (default) or csv")
         ->check(CLI::IsMember({"json", "csv"}));
     dump->add_flag("--deleted", args->deleted, "Include deleted records");
@@ -164,6 +184,11 @@ void addTableCommands(CLI::App& app) {
                    "Fail on the first value that cannot be converted instead of showing it as stored");
     dump->add_option("--filter", args->expression, "Only the records for which this expression is true")
         ->type_name("EXPR");
+    dump->add_option("--index", args->indexFiles, "Index files to open (records in the order of --tag)")
+        ->type_name("FILE")
+        ->expected(1, -1);
+    dump->add_option("--tag", args->tag, "The tag that orders the records (not needed for a one-tag file)")
+        ->type_name("NAME");
     dump->callback([args] { runDump(*args); });
 
     CLI::App* eval = addFileCommand(*group, "eval", "Evaluate an xBase expression for each record", *args);
@@ -176,21 +201,25 @@ void addTableCommands(CLI::App& app) {
     CLI::App* append = addFileCommand(*group, "append",
                                       "Append one record; prints its record number", *args);
     addAssignments(*append, *args, false);
+    addIndexMaintenance(*append, *args);
     append->callback([args] { runAppend(*args); });
 
     CLI::App* set = addFileCommand(*group, "set", "Change fields of one record (locks it)",
                                    *args);
     addRecNo(*set, *args);
     addAssignments(*set, *args, true);
+    addIndexMaintenance(*set, *args);
     set->callback([args] { runSet(*args); });
 
     CLI::App* remove = addFileCommand(*group, "delete", "Flag one record as deleted", *args);
     addRecNo(*remove, *args);
+    addIndexMaintenance(*remove, *args);
     remove->callback([args] { runDeletionFlag(*args, true); });
 
     CLI::App* recall = addFileCommand(*group, "recall", "Clear the deletion flag of one record",
                                       *args);
     addRecNo(*recall, *args);
+    addIndexMaintenance(*recall, *args);
     recall->callback([args] { runDeletionFlag(*args, false); });
 
     CLI::App* pack = addFileCommand(*group, "pack",

@@ -98,6 +98,13 @@ int DbfHandler::FreeSlot() const {
     return -1;
 }
 
+void DbfHandler::Adopt(IndexFile& file) {
+    file.SetLockProtocol(LockProtocolValue());
+    file.progress = [this](int stat1, int stat2, int stat3) {
+        if (statusReport) statusReport(stat1, stat2, stat3);
+    };
+}
+
 int DbfHandler::OpenIndexFile(const std::string& name) {
     const std::string path = IndexFileName(*this, name);
     const std::string shortName = ShortNameOf(path);
@@ -111,7 +118,7 @@ int DbfHandler::OpenIndexFile(const std::string& name) {
     }
     std::unique_ptr<IndexFile> file = xbase::OpenIndexFile(*this, path);
     if (!file) return err::FileNotFound;
-    file->SetLockProtocol(LockProtocolValue());
+    Adopt(*file);
     // Production-index flag: a CDX or MDX of the table's own name.
     if (file->CanBeProductionIndex() && IsReadWrite() && (TableFlags() & dbf::kFlagProductionIndex) == 0) {
         std::string tableBase = ShortNameOf(FullPath());
@@ -239,7 +246,7 @@ IndexFile& DbfHandler::CreateIndex(const std::string& name, const std::string& t
             made = CreateIndexFile(*this, path);
         }
         if (!made) throw XBaseError("Cannot create index file " + path);
-        made->SetLockProtocol(LockProtocolValue());
+        Adopt(*made);
         file = made.get();
         indexSlots_[static_cast<std::size_t>(free)] = std::move(made);
     }
@@ -292,7 +299,7 @@ void DbfHandler::EnsureProductionIndex() {
     try {
         std::unique_ptr<IndexFile> file = xbase::OpenIndexFile(*this, path);
         if (!file) throw XBaseError("it cannot be opened");
-        file->SetLockProtocol(LockProtocolValue());
+        Adopt(*file);
         const int free = FreeSlot();
         if (free < 0) throw XBaseError("no index slot is free");
         indexSlots_[static_cast<std::size_t>(free)] = std::move(file);
@@ -430,13 +437,20 @@ std::int32_t DbfHandler::NextInOrder(std::int32_t code) {
     if (currentTag_ != nullptr) {
         SetReadAhead(false);
         std::int32_t step = code;
+        // The tag's cursor is put on the current record once: keys the filter passes over
+        // are stepped from the tag's own cursor (syncing again would go back each time).
+        bool synced = false;
+        auto sync = [&] {
+            if (!synced) SyncTag();
+            synced = true;
+        };
         for (;;) {
             std::uint32_t rec = 0;
             switch (step) {
-                case move::First: rec = currentTag_->Top(); break;
-                case move::Last: rec = currentTag_->Bottom(); break;
-                case move::Next: SyncTag(); rec = currentTag_->Next(); break;
-                case move::Prior: SyncTag(); rec = currentTag_->Prior(); break;
+                case move::First: rec = currentTag_->Top(); synced = true; break;
+                case move::Last: rec = currentTag_->Bottom(); synced = true; break;
+                case move::Next: sync(); rec = currentTag_->Next(); break;
+                case move::Prior: sync(); rec = currentTag_->Prior(); break;
                 default:
                     if (CurrentRecord() < 1) {
                         rec = currentTag_->Top();

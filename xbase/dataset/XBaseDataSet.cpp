@@ -1,6 +1,7 @@
 #include "xbase/dataset/XBaseDataSet.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <exception>
 #include <limits>
@@ -17,6 +18,8 @@
 #include "xbase/dataset/BlobStream.h"
 #include "xbase/dataset/FieldDefMapping.h"
 #include "xbase/dataset/XBaseDataSetMessages.h"
+#include "xbase/index/IndexFile.h"
+#include "xbase/index/IndexTag.h"
 
 namespace xbase {
 
@@ -93,6 +96,22 @@ bool HasExtension(const std::string& name) {
     return dot != std::string::npos && (start == std::string::npos || dot > start);
 }
 
+// The names of a list separated by ';', blanks around each removed, empty ones skipped.
+std::vector<std::string> FieldNames(const std::string& list) {
+    std::vector<std::string> names;
+    std::string name;
+    for (std::size_t i = 0; i <= list.size(); ++i) {
+        if (i == list.size() || list[i] == ';') {
+            name = TrimRight(name);
+            if (!name.empty()) names.push_back(name);
+            name.clear();
+        } else if (!(name.empty() && list[i] == ' ')) {
+            name += list[i];
+        }
+    }
+    return names;
+}
+
 bool HasDirectory(const std::string& name) { return name.find_first_of("\\/:") != std::string::npos; }
 
 }  // namespace
@@ -157,6 +176,11 @@ std::string XBaseDataSet::TagExpression(int ordinal) const {
     return indexDefs_[static_cast<std::size_t>(ordinal)].expression;
 }
 
+void XBaseDataSet::SetIgnoreProductionIndex(bool on) {
+    ignoreProductionIndex_ = on;
+    if (handler_) handler_->SetIgnoreProductionIndex(on);
+}
+
 std::string XBaseDataSet::ResolvedDirectory() const {
     return AliasList::Global().Resolve(databaseName_);
 }
@@ -193,27 +217,23 @@ void XBaseDataSet::InternalOpen() {
     if (DefaultFields()) CreateFields();
     BindFields(true);
 
-    if (Filtered() && !Filter().empty()) {
-        // Filter expressions need the expression engine, which this table layer lacks;
-        // showing unfiltered records instead would pass them off as the filtered ones.
-        data::DatabaseErrorFmt("Filter expression cannot be evaluated: %s", {Filter()});
-    }
+    handler_->SetIgnoreProductionIndex(ignoreProductionIndex_);
+    if (Filtered()) ApplyEngineFilter(true, Filter(), filterOptions_);
     InternalFirst();
-
-    for (const std::string& file : indexFiles_) {
-        std::string name = HasExtension(file) ? file : file + ".NDX";
-        if (!HasDirectory(name)) name = ResolvedDirectory() + name;
-        if (!platform::FileExists(platform::ResolveHostPath(platform::ExpandFullPath(name)))) {
-            data::DatabaseErrorFmt(dsmsg::CannotFindFile, {name});
+    if (!indexFiles_.empty()) {
+        ApplyIndexFiles();
+        if (!indexName_.empty()) {
+            EngineRecordScope scope(*handler_, nullptr);
+            handler_->SelectTag(indexName_, false);
         }
-        // The table layer opens no index file itself.
-        data::DatabaseErrorFmt(dsmsg::ErrorGetting, {name});
     }
     editing_ = false;
+    ApplyMasterRange();
 }
 
 void XBaseDataSet::InternalClose() {
     pendingMemos_.clear();
+    indexDefs_.clear();
     handler_.reset();
     editing_ = false;
     firstPending_ = lastPending_ = false;
@@ -554,9 +574,12 @@ bool XBaseDataSet::RecordDeleted() {
 
 void XBaseDataSet::InternalRefresh() {
     XBaseRecordBuffer* row = ActiveRow();
-    if (row == nullptr || IsEmpty() || row->Flag() != data::bfCurrent) return;
-    EngineRecordScope scope(*handler_, row->Record());
-    handler_->GoTo(row->RecNo());
+    if (row != nullptr && !IsEmpty() && row->Flag() == data::bfCurrent) {
+        EngineRecordScope scope(*handler_, row->Record());
+        handler_->GoTo(row->RecNo());
+    }
+    EngineRecordScope scope(*handler_, nullptr);
+    handler_->RebuildFilter();
 }
 
 void XBaseDataSet::DoAfterInsert() {
@@ -746,6 +769,326 @@ std::string XBaseDataSet::FieldRawText(const data::Field& field) {
     if (record == nullptr || n == 0) return {};
     EngineRecordScope scope(*handler_, record);
     return Translation().FromOem(handler_->GetFieldRaw(n));
+}
+
+// ---------------------------------------------------------------- index files and tags
+
+void XBaseDataSet::ApplyIndexFiles() {
+    handler_->CloseIndexFiles();
+    indexDefs_.clear();
+    try {
+        for (const std::string& file : indexFiles_) OpenOneIndexFile(file);
+    } catch (...) {
+        // None of the list stays open: a half-opened list would keep some tags current
+        // and leave the others stale.
+        handler_->CloseIndexFiles();
+        throw;
+    }
+    RebuildIndexDefs();
+}
+
+void XBaseDataSet::OpenOneIndexFile(const std::string& file) {
+    std::string name = HasExtension(file) ? file : file + ".NDX";
+    if (!HasDirectory(name)) name = ResolvedDirectory() + name;
+    const std::string shown = platform::ExpandPath(name);
+    if (!platform::FileExists(platform::ResolveHostPath(platform::ExpandFullPath(name)))) {
+        data::DatabaseErrorFmt(dsmsg::CannotFindFile, {shown});
+    }
+    int result = 0;
+    try {
+        EngineRecordScope scope(*handler_, nullptr);
+        result = handler_->OpenIndexFile(name);
+    } catch (const XBaseError&) {
+        RaiseKeepingCause(data::FormatMessage(dsmsg::ErrorGetting, {shown}), std::current_exception());
+    }
+    if (result == -1) data::DatabaseErrorFmt(dsmsg::IndexAlreadyOpen, {shown});
+    if (result != 0) data::DatabaseErrorFmt(dsmsg::ErrorGetting, {shown});
+}
+
+void XBaseDataSet::RebuildIndexDefs() {
+    indexDefs_.clear();
+    if (!handler_) return;
+    for (int n = 1; n <= handler_->TagCount(); ++n) {
+        const IndexTag* tag = handler_->TagByOrdinal(n);
+        IndexDef def;
+        def.name = tag->Name();
+        def.expression = tag->KeyExpressionText();
+        def.unique = tag->Unique();
+        def.descending = tag->Descending();
+        def.isExpression = def.expression.find('(') != std::string::npos;
+        if (def.isExpression) {
+            def.fields = def.expression;
+        } else {
+            for (char c : def.expression) {
+                if (c == '+' || c == '-') {
+                    def.fields += ';';
+                } else if (c != ' ') {
+                    def.fields += c;
+                }
+            }
+        }
+        indexDefs_.push_back(std::move(def));
+    }
+}
+
+void XBaseDataSet::SetIndexFiles(std::vector<std::string> files) {
+    indexFiles_ = std::move(files);
+    if (indexFiles_.empty()) indexName_.clear();
+    // While closed the list is opened with the table.
+    if (!handler_) return;
+    CheckBrowseMode();
+    try {
+        ApplyIndexFiles();
+    } catch (...) {
+        // No index file is open now: the rows follow record numbers again.
+        try {
+            First();
+        } catch (...) {
+        }
+        throw;
+    }
+    if (!indexName_.empty()) {
+        SetIndexName(indexName_);
+    } else {
+        First();
+    }
+}
+
+void XBaseDataSet::SetIndexName(const std::string& name) {
+    if (!handler_) {
+        indexName_ = name;
+        return;
+    }
+    CheckBrowseMode();
+    if (!IsEmpty()) UpdateCursorPos();
+    {
+        EngineRecordScope scope(*handler_, nullptr);
+        handler_->SelectTag(name, true);
+    }
+    indexName_ = name;
+    ApplyMasterRange();
+    if (handler_->OutOfScope() || handler_->Eof() || handler_->Bof()) {
+        try {
+            First();
+        } catch (...) {
+            // The dataset stays where the tag left it.
+        }
+    } else {
+        firstPending_ = lastPending_ = false;
+        Resync(data::rmNone);
+    }
+    DoAfterScroll();
+}
+
+void XBaseDataSet::SetRange(const std::string& low, const std::string& high) {
+    if (!handler_) data::DatabaseError(data::msg::DataSetClosed);
+    CheckBrowseMode();
+    {
+        EngineRecordScope scope(*handler_, nullptr);
+        handler_->SetRange(Translation().ToOem(low), Translation().ToOem(high));
+    }
+    First();
+}
+
+void XBaseDataSet::CancelRange() {
+    if (!handler_) return;
+    CheckBrowseMode();
+    handler_->ClearRange();
+    First();
+}
+
+bool XBaseDataSet::IsSequenced() const {
+    return handler_ == nullptr || (handler_->CurrentTag() == nullptr && !Filtered());
+}
+
+// ---------------------------------------------------------------- filter
+
+void XBaseDataSet::ApplyEngineFilter(bool filtered, const std::string& text, unsigned options) {
+    EngineRecordScope scope(*handler_, nullptr);
+    // A bad expression raises here, before the engine's filter or this dataset changes.
+    if (filtered && !text.empty()) {
+        handler_->SetFilter(Translation().ToOem(text), (options & foCaseInsensitive) != 0,
+                            (options & foNoPartialCompare) == 0);
+    } else {
+        handler_->SetFilter({});
+    }
+    handler_->SetFilterActive(filtered);
+}
+
+void XBaseDataSet::SetFiltered(bool filtered) {
+    if (filtered != Filtered() && handler_) {
+        CheckBrowseMode();
+        ApplyEngineFilter(filtered, Filter(), filterOptions_);
+    }
+    // Goes to the first row that passes when open.
+    data::DataSet::SetFiltered(filtered);
+}
+
+void XBaseDataSet::SetFilter(std::string filter) {
+    if (handler_ && Filtered()) {
+        CheckBrowseMode();
+        ApplyEngineFilter(true, filter, filterOptions_);
+    }
+    data::DataSet::SetFilter(std::move(filter));
+}
+
+void XBaseDataSet::SetFilterOptions(unsigned options) {
+    if (handler_ && Filtered()) {
+        CheckBrowseMode();
+        ApplyEngineFilter(true, Filter(), options);
+        filterOptions_ = options;
+        First();
+        return;
+    }
+    filterOptions_ = options;
+}
+
+// ---------------------------------------------------------------- master/detail
+
+void XBaseDataSet::SetMasterSource(data::DataSource* source) {
+    for (data::DataSource* s = source; s != nullptr;) {
+        data::DataSet* dataSet = s->GetDataSet();
+        if (dataSet == this) data::DatabaseError(dsmsg::CircularDataLink);
+        auto* xbaseSet = dynamic_cast<XBaseDataSet*>(dataSet);
+        s = xbaseSet != nullptr ? xbaseSet->MasterSource() : nullptr;
+    }
+    masterSource_ = source;
+    masterLink_.SetDataSource(source);
+    if (handler_) MasterChanged();
+}
+
+void XBaseDataSet::SetMasterFields(const std::string& fields) {
+    masterFields_ = fields;
+    if (handler_) MasterChanged();
+}
+
+void XBaseDataSet::MasterChanged() {
+    if (!handler_ || masterSource_ == nullptr || masterFields_.empty()) return;
+    data::DataSet* master = masterSource_->GetDataSet();
+    if (master == nullptr || !master->Active()) return;
+    // While the master inserts, its new row has no key yet: the range stays.
+    if (master->State() == data::dsInsert) return;
+    CheckBrowseMode();
+    ApplyMasterRange();
+    First();
+}
+
+void XBaseDataSet::ApplyMasterRange() {
+    if (!handler_ || masterSource_ == nullptr || masterFields_.empty()) return;
+    data::DataSet* master = masterSource_->GetDataSet();
+    if (master == nullptr || !master->Active() || master->IsEmpty()) return;
+    IndexTag* tag = handler_->CurrentTag();
+    if (tag == nullptr) data::DatabaseErrorFmt(dsmsg::MasterNoIndex, {tableName_});
+    const std::vector<std::string> masterNames = FieldNames(masterFields_);
+    // The detail's key fields: the table's fields named in the key expression, in order.
+    std::vector<std::string> keyFields;
+    {
+        const std::string& expression = tag->KeyExpressionText();
+        std::string word;
+        for (std::size_t i = 0; i <= expression.size(); ++i) {
+            const char c = i < expression.size() ? expression[i] : ' ';
+            if (std::isalnum(static_cast<unsigned char>(c)) || c == '_') {
+                word += c;
+                continue;
+            }
+            if (!word.empty() && c != '(' && handler_->FieldNumber(word) > 0) keyFields.push_back(word);
+            word.clear();
+        }
+    }
+    if (keyFields.size() < masterNames.size()) data::DatabaseErrorFmt(dsmsg::MasterFieldMismatch, {tableName_});
+    std::vector<std::optional<std::string>> values;
+    std::string list;
+    for (std::size_t i = 0; i < masterNames.size(); ++i) {
+        values.push_back(Translation().ToOem(master->FieldByName(masterNames[i]).AsString()));
+        list += (i == 0 ? "" : ";") + keyFields[i];
+    }
+    std::vector<std::uint8_t> scratch(recordLength_ + 1, ' ');
+    handler_->BuildRecordImage(scratch.data(), list, values, false);
+    KeyValue raw;
+    IndexKey key;
+    {
+        EngineRecordScope scope(*handler_, scratch.data());
+        raw = tag->KeyExpression()->Evaluate();
+        key = tag->ConvertKey(raw);
+    }
+    if (keyFields.size() == masterNames.size()) {
+        tag->SetRange(key, key, false);
+        return;
+    }
+    // Fewer master fields than key fields: the keys that begin with the master's part.
+    // For a key made of fields alone that part has a known width, so the range is that
+    // part with the blanks it is stored with ("C1" must not take "C10"): from the part
+    // itself to the part followed by the greatest byte.
+    const bool plainFields = tag->KeyType() == 'C' && raw.type == 'C' &&
+                             tag->KeyExpressionText().find_first_of("(-") == std::string::npos;
+    std::size_t width = 0;
+    for (std::size_t i = 0; i < masterNames.size(); ++i) {
+        width += static_cast<std::size_t>(handler_->FieldLength(handler_->FieldNumber(keyFields[i])));
+    }
+    if (!plainFields || width > raw.text.size()) {
+        tag->SetRange(key, key, true);
+        return;
+    }
+    KeyValue part = raw;
+    part.text.resize(width);
+    IndexKey low = tag->ConvertKey(part);
+    IndexKey high = IndexKey::Text(part.text + std::string(8, '\xFF'));
+    if (tag->Descending()) std::swap(low, high);
+    tag->SetRange(low, high, false);
+}
+
+// ---------------------------------------------------------------- locate and lookup
+
+std::int32_t XBaseDataSet::PrepareSearch() {
+    if (!handler_) data::DatabaseError(data::msg::DataSetClosed);
+    CheckBrowseMode();
+    UpdateCursorPos();
+    return handler_->CurrentRecord();
+}
+
+std::vector<std::string> XBaseDataSet::OemValues(const std::vector<std::string>& values) const {
+    std::vector<std::string> oem;
+    for (const std::string& v : values) oem.push_back(Translation().ToOem(v));
+    return oem;
+}
+
+bool XBaseDataSet::Locate(const std::string& fields, const std::vector<std::string>& values, unsigned options) {
+    const std::int32_t remembered = PrepareSearch();
+    const std::vector<std::string> oem = OemValues(values);
+    bool found = false;
+    {
+        EngineRecordScope scope(*handler_, nullptr);
+        found = handler_->LocateRecord(fields, oem, (options & loPartialKey) != 0, (options & loCaseInsensitive) != 0);
+    }
+    if (found) {
+        DoBeforeScroll();
+        firstPending_ = lastPending_ = false;
+        Resync(data::rmExact | data::rmCenter);
+        DoAfterScroll();
+    } else if (remembered > 0) {
+        MoveTo(remembered);
+    }
+    return found;
+}
+
+std::optional<std::vector<std::string>> XBaseDataSet::Lookup(const std::string& fields,
+                                                             const std::vector<std::string>& values,
+                                                             const std::string& resultFields) {
+    const std::int32_t remembered = PrepareSearch();
+    const std::vector<std::string> oem = OemValues(values);
+    std::optional<std::vector<std::string>> result;
+    {
+        EngineRecordScope scope(*handler_, nullptr);
+        if (handler_->LocateRecord(fields, oem, false, false)) {
+            std::vector<std::string> texts;
+            for (const std::string& name : FieldNames(resultFields)) {
+                texts.push_back(Translation().FromOem(handler_->GetFieldText(name)));
+            }
+            result = std::move(texts);
+        }
+        if (remembered > 0) handler_->GoTo(remembered);
+    }
+    return result;
 }
 
 }  // namespace xbase

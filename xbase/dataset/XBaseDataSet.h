@@ -16,19 +16,25 @@
 // - Delete flags the record at once and shows the next live record, else the last live
 //   record before it, else the dataset is empty.
 //
-// Index files, the filter expression and master/detail links are kept as properties for
-// the index layer; OnFilterRecord already works through Filtered.
+// Index order: IndexFiles are opened with the table (".NDX" without an extension, the
+// table's directory without a path) and IndexName selects the tag that orders the rows.
+// Filter/Filtered/FilterOptions drive the engine's filter set; OnFilterRecord works
+// through Filtered too. A detail dataset (MasterSource, MasterFields) keeps its selected
+// tag's range on the master's key fields. A table whose header flags a production index
+// keeps it current on every write (IgnoreProductionIndex lets writes go on without it).
 #pragma once
 
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <optional>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "data/DataSet.h"
 #include "data/DataSource.h"
+#include "xbase/dataset/XBaseMasterLink.h"
 #include "xbase/file/LockProtocol.h"
 #include "xbase/dataset/DBFObject.h"
 #include "xbase/dataset/TextTranslation.h"
@@ -42,10 +48,20 @@ enum FilterOption : unsigned {
     foNoPartialCompare = 2,
 };
 
+// Locate and Lookup options.
+enum LocateOption : unsigned {
+    loCaseInsensitive = 1,
+    loPartialKey = 2,
+};
+
 // One entry of IndexDefs: a tag of the open index files.
 struct IndexDef {
     std::string name;
     std::string expression;
+    // The key's fields separated by ';' ("+" and "-" of the expression read as
+    // separators), or the whole expression for an expression index.
+    std::string fields;
+    bool isExpression = false;
     bool unique = false;
     bool descending = false;
 };
@@ -76,18 +92,32 @@ public:
     bool Exclusive() const { return exclusive_; }
     void SetExclusive(bool on) { exclusive_ = on; }
     unsigned FilterOptions() const { return filterOptions_; }
-    void SetFilterOptions(unsigned options) { filterOptions_ = options; }
+    // While open: the filter is built again with the new options.
+    void SetFilterOptions(unsigned options);
+    // While open: leave edit mode, build (or drop) the engine filter, go to the first row.
+    void SetFiltered(bool filtered) override;
+    void SetFilter(std::string filter) override;
     const std::vector<IndexDef>& IndexDefs() const { return indexDefs_; }
     const std::vector<std::string>& IndexFiles() const { return indexFiles_; }
-    void SetIndexFiles(std::vector<std::string> files) { indexFiles_ = std::move(files); }
+    // While open: every index file is closed and the listed ones opened ("Cannot find file
+    // %s", "Index file %s already open", "Error getting %s"); IndexName is selected again.
+    // An empty list also clears IndexName.
+    void SetIndexFiles(std::vector<std::string> files);
     const std::string& IndexName() const { return indexName_; }
-    void SetIndexName(const std::string& name) { indexName_ = name; }
+    // While open: selects the tag ("Cannot find index tag %s"), keeps the current row when
+    // it is in the tag's scope, else goes to the first row.
+    void SetIndexName(const std::string& name);
     xbase::LockProtocol LockProtocol() const { return lockProtocol_; }
     void SetLockProtocol(xbase::LockProtocol protocol);
     const std::string& MasterFields() const { return masterFields_; }
-    void SetMasterFields(const std::string& fields) { masterFields_ = fields; }
+    void SetMasterFields(const std::string& fields);
     data::DataSource* MasterSource() const { return masterSource_; }
-    void SetMasterSource(data::DataSource* source) { masterSource_ = source; }
+    // "Circular datalinks are not allowed" when the source's dataset is this one or
+    // follows this one through its own masters.
+    void SetMasterSource(data::DataSource* source);
+    // Writes go on even when the production index the header flags cannot be kept.
+    bool IgnoreProductionIndex() const { return ignoreProductionIndex_; }
+    void SetIgnoreProductionIndex(bool on);
     // While open also true when the table file cannot be written.
     bool ReadOnly() const;
     void SetReadOnly(bool on) { data::DataSet::SetReadOnly(on); }
@@ -121,6 +151,21 @@ public:
     int TagCount() const { return static_cast<int>(indexDefs_.size()); }
     std::string TagName(int ordinal) const;
     std::string TagExpression(int ordinal) const;
+    // Limits the selected tag to the keys from `low` to `high` (texts as the fields show
+    // them; empty: no limit), then goes to the first row. CancelRange lifts the limit.
+    void SetRange(const std::string& low, const std::string& high);
+    void CancelRange();
+    // Finds the first row (from the first) whose fields (names separated by ';') hold the
+    // values; found: the row becomes the active one; not found: the active row stays.
+    bool Locate(const std::string& fields, const std::vector<std::string>& values, unsigned options = 0);
+    // The result fields' texts of the first row holding the values (exact, case-sensitive),
+    // nothing when none; the active row stays.
+    std::optional<std::vector<std::string>> Lookup(const std::string& fields, const std::vector<std::string>& values,
+                                                   const std::string& resultFields);
+    // The master moved or changed: the detail's range follows it.
+    void MasterChanged();
+    // No tag selected and not Filtered: record numbers are the order of the rows.
+    bool IsSequenced() const override;
 
     // The directory DatabaseName resolves to, with a trailing separator (empty for none).
     std::string ResolvedDirectory() const;
@@ -187,6 +232,16 @@ private:
     // Tells the framework that a field changed (outside the states that take no notice).
     void SignalFieldChange(data::Field& field);
     void MoveTo(std::int32_t code);
+    // Closes every index file and opens IndexFiles (all or none).
+    void ApplyIndexFiles();
+    void OpenOneIndexFile(const std::string& file);
+    void RebuildIndexDefs();
+    // Builds the engine's filter set for `text` (drops it when not filtered or empty).
+    void ApplyEngineFilter(bool filtered, const std::string& text, unsigned options);
+    void ApplyMasterRange();
+    // Leaves edit mode and puts the engine on the active row; its record number.
+    std::int32_t PrepareSearch();
+    std::vector<std::string> OemValues(const std::vector<std::string>& values) const;
     void ChangeDeletionFlag(bool deleted);
     // Writes the memos assigned to the row in `record` and stores their block numbers.
     void WritePendingMemos(std::uint8_t* record);
@@ -210,6 +265,8 @@ private:
     bool exclusive_ = false;
     bool translateAscii_ = true;
     bool useDeleted_ = false;
+    bool ignoreProductionIndex_ = false;
+    XBaseMasterLink masterLink_{*this};
 
     std::unique_ptr<DBFObject> handler_;
     // Memos assigned during the present edit or insert: table field number -> stored bytes.

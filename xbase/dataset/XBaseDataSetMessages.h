@@ -13,5 +13,9 @@ inline constexpr const char* CannotRecall = "Cannot recall the record";
 inline constexpr const char* InvalidBookmark = "Bookmark is invalid for table ";
 inline constexpr const char* FieldNotIndexed = "Field '%s' is not indexed and cannot be modified";
 inline constexpr const char* ErrorGetting = "Error getting %s";
+inline constexpr const char* IndexAlreadyOpen = "Index file %s already open";
+inline constexpr const char* MasterNoIndex = "Master/Detail relation failed, no index open for %s";
+inline constexpr const char* MasterFieldMismatch = "Master/Detail relation failed, field missmatch for %s";
+inline constexpr const char* CircularDataLink = "Circular datalinks are not allowed";
 
 }  // namespace xbase::dsmsg

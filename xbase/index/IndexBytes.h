@@ -1,4 +1,4 @@
-// Integers and zero-terminated texts inside index file headers and pages.
+// Integers, doubles and zero-terminated texts inside index file headers and pages.
 #pragma once
 
 #include <cstddef>
@@ -19,6 +19,21 @@ using byteorder::PutBe16;
 using byteorder::PutBe32;
 using byteorder::PutLe16;
 using byteorder::PutLe32;
+
+// An 8-byte IEEE double stored little-endian.
+inline double GetLeDouble(const std::uint8_t* p) {
+    std::uint64_t bits = 0;
+    for (int i = 7; i >= 0; --i) bits = bits << 8 | p[i];
+    double value;
+    std::memcpy(&value, &bits, sizeof value);
+    return value;
+}
+
+inline void PutLeDouble(std::uint8_t* p, double value) {
+    std::uint64_t bits;
+    std::memcpy(&bits, &value, sizeof bits);
+    for (int i = 0; i < 8; ++i) p[i] = static_cast<std::uint8_t>(bits >> (8 * i));
+}
 
 // The text of a zero-terminated field of `size` bytes (all of it when no zero ends it).
 inline std::string GetZeroText(const std::uint8_t* p, std::size_t size) {

@@ -321,7 +321,7 @@ int IndexTag::Search(const IndexKey& key, std::int64_t recNo, bool partial) {
     return result;
 }
 
-int IndexTag::SearchFrom(const IndexKey& key, std::int64_t recNo, bool partial) {
+int IndexTag::SearchFrom(const IndexKey& key, std::int64_t recNo, bool partial, bool stepOn) {
     const bool byRecord = file_.OrdersEqualKeysByRecord();
     const std::int64_t descentRecord =
         (recNo == kPastEqual || (byRecord && recNo != kAnyRecord)) ? recNo : kAnyRecord;
@@ -347,6 +347,7 @@ int IndexTag::SearchFrom(const IndexKey& key, std::int64_t recNo, bool partial) 
     }
     // Past the end of this leaf: the entry reached is the first of the following leaves.
     IndexNode* leaf = Leaf();
+    if (!stepOn && leaf->IsLeaf() && leaf->position >= leaf->Count()) return 1;
     if (!leaf->IsLeaf() || leaf->position >= leaf->Count()) {
         if (leaf->IsLeaf()) leaf->position = leaf->Count() - 1;
         if (!StepForward()) {
@@ -543,7 +544,11 @@ void IndexTag::ClearRange() {
 void IndexTag::AddKey(const IndexKey& key, std::uint32_t recNo) {
     if (unique_ && SearchFrom(key, kAnyRecord, false) == 0) return;
     const bool byRecord = file_.OrdersEqualKeysByRecord();
-    SearchFrom(key, byRecord ? static_cast<std::int64_t>(recNo) : kPastEqual, false);
+    // The key goes into the leaf the descent chose, at its end when it is greater than every
+    // key there. Stepping on to the next leaf instead would put it below a separator that
+    // a removal left higher than its subtree's keys, and the next key between the two
+    // would then be inserted before it.
+    SearchFrom(key, byRecord ? static_cast<std::int64_t>(recNo) : kPastEqual, false, false);
     IndexNode* leaf = Leaf();
     if (!leaf->IsLeaf()) {
         if (leaf->parent != nullptr || !leaf->Empty()) CorruptNode("tag " + name_ + " has an empty interior node");

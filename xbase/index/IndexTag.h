@@ -238,7 +238,10 @@ private:
     void UpdateSeparators(IndexNode& node);
     void RemoveEmpty(IndexNode& node);
     void RefillUnique(const IndexKey& key, std::uint32_t leaving);
-    int SearchFrom(const IndexKey& key, std::int64_t recNo, bool partial);
+    // The search of Search without the guard. `stepOn`: a search that ends past the end of
+    // the leaf it descended to goes on to the first entry of the following leaves (what a
+    // lookup needs); off, it stays at that leaf's end (where an insertion belongs).
+    int SearchFrom(const IndexKey& key, std::int64_t recNo, bool partial, bool stepOn = true);
 
     IndexFile& file_;
     std::string name_;

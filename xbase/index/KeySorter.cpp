@@ -14,26 +14,38 @@ KeySorter::KeySorter(std::size_t keyLength, bool descending, bool unique, std::s
 }
 
 void KeySorter::Add(const std::uint8_t* key, std::uint32_t recno) {
-    std::uint64_t prefix = 0;
-    std::size_t n = keyLength_ < 8 ? keyLength_ : 8;
-    for (std::size_t i = 0; i < 8; ++i) prefix = prefix << 8 | (i < n ? key[i] : 0);
-    if (descending_) prefix = ~prefix;
-    order_.push_back({prefix, static_cast<std::uint32_t>(recnos_.size())});
+    order_.push_back({0, static_cast<std::uint32_t>(recnos_.size())});
     keys_.insert(keys_.end(), key, key + keyLength_);
     recnos_.push_back(recno);
 }
 
 void KeySorter::Sort() {
-    const std::size_t rest = keyLength_ > 8 ? keyLength_ - 8 : 0;
     const std::uint8_t* base = keys_.data();
     const std::size_t len = keyLength_;
     const bool descending = descending_;
+    // Bytes every key shares at its start order nothing: the 8-byte prefix that the sort
+    // compares first begins after them (numeric key texts begin with many zeros).
+    std::size_t common = order_.empty() ? 0 : len;
+    for (std::size_t i = 1; i < order_.size() && common > 0; ++i) {
+        const std::uint8_t* key = base + i * len;
+        std::size_t n = 0;
+        while (n < common && key[n] == base[n]) ++n;
+        common = n;
+    }
+    const std::size_t from = len > 8 ? std::min(common, len - 8) : 0;
+    const std::size_t rest = len > from + 8 ? len - from - 8 : 0;
+    for (Slot& slot : order_) {
+        const std::uint8_t* key = base + static_cast<std::size_t>(slot.index) * len + from;
+        std::uint64_t prefix = 0;
+        for (std::size_t i = 0; i < 8; ++i) prefix = prefix << 8 | (from + i < len ? key[i] : 0);
+        slot.prefix = descending ? ~prefix : prefix;
+    }
     // Compares the keys only: 0 when equal.
     auto compareKeys = [&](const Slot& a, const Slot& b) {
         if (a.prefix != b.prefix) return a.prefix < b.prefix ? -1 : 1;
         if (rest == 0) return 0;
-        int c = std::memcmp(base + static_cast<std::size_t>(a.index) * len + 8,
-                            base + static_cast<std::size_t>(b.index) * len + 8, rest);
+        int c = std::memcmp(base + static_cast<std::size_t>(a.index) * len + from + 8,
+                            base + static_cast<std::size_t>(b.index) * len + from + 8, rest);
         return descending ? -c : c;
     };
     std::sort(order_.begin(), order_.end(), [&](const Slot& a, const Slot& b) {

@@ -60,15 +60,6 @@ TEST(Filtering, OnFilterRecordHidesRecordsWhileFiltered) {
     EXPECT_EQ(VisibleNames(*dataSet), (Names{"ann", "bob", "amy"}));
 }
 
-TEST(Filtering, FilterExpressionIsRefusedRatherThanIgnored) {
-    TableDir table("T.DBF", NamesShape({"a"}));
-    auto dataSet = table.DataSet();
-    dataSet->SetFilter("NAME = 'a'");
-    dataSet->SetFiltered(true);
-    EXPECT_THROW(dataSet->Open(), data::DataError);
-    EXPECT_FALSE(dataSet->Active());
-}
-
 TEST(Status, DBFObjectPassesProgressToOnStatus) {
     TableDir table("T.DBF", NamesShape({"a"}));
     auto dataSet = table.Open();

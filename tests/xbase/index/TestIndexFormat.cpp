@@ -14,6 +14,7 @@ namespace {
 constexpr std::size_t kPage = 512;
 constexpr std::size_t kCapacity = 4;
 bool gByRecord = false;
+bool gChildOnlyLast = false;
 
 using Page = std::array<std::uint8_t, kPage>;
 
@@ -66,6 +67,7 @@ public:
         SetRootOffset(Get32(p.data()));
         tix().nextFree_ = Get32(p.data() + 4);
         tix().byRecord_ = p[11] != 0;
+        tix().childOnlyLast_ = p[14] != 0;
         SetExpressions(reinterpret_cast<const char*>(p.data() + 16), reinterpret_cast<const char*>(p.data() + 216));
         SetFacts(static_cast<char>(p[8]), p[12] | p[13] << 8, p[9] != 0, p[10] != 0);
         CompileKey();
@@ -80,6 +82,7 @@ public:
         p[9] = Unique();
         p[10] = Descending();
         p[11] = tix().byRecord_;
+        p[14] = tix().childOnlyLast_;
         p[12] = static_cast<std::uint8_t>(KeyLength());
         p[13] = static_cast<std::uint8_t>(KeyLength() >> 8);
         std::strncpy(reinterpret_cast<char*>(p.data() + 16), KeyExpressionText().c_str(), 199);
@@ -110,6 +113,10 @@ public:
                 entry.key = KeyType() == 'D' ? xbase::IndexKey::Date(d) : xbase::IndexKey::Number(d);
             }
             node.entries.push_back(entry);
+        }
+        // Formats with n keys and n + 1 children give the last child no key of its own.
+        if (tix().childOnlyLast_ && !node.IsLeaf() && !node.entries.empty()) {
+            node.entries.back().key = xbase::IndexKey::BeyondAll();
         }
     }
 
@@ -165,6 +172,8 @@ const xbase::IndexFormatRegistration kTix{".TIX", &xbase::MakeIndexFile<TixFile>
 
 void SetTixOrdersByRecord(bool byRecord) { gByRecord = byRecord; }
 
+void SetTixChildOnlyLast(bool childOnly) { gChildOnlyLast = childOnly; }
+
 TixFile::TixFile(xbase::DbfFile& table, const std::string& path) : IndexFile(table, path) {}
 
 void TixFile::Open() {
@@ -179,6 +188,7 @@ void TixFile::Create() {
     CreateDisk();
     nextFree_ = 1;
     byRecord_ = gByRecord;
+    childOnlyLast_ = gChildOnlyLast;
     SetOpened(true);
 }
 

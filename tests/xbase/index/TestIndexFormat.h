@@ -1,6 +1,7 @@
 // A small index format for the framework's tests (".TIX"): nodes of at most four entries,
 // so that a few dozen keys already make a deep tree, with FOR conditions, unique and
-// descending tags and, as a file option, equal keys ordered by record number. It keeps
+// descending tags and, as file options, equal keys ordered by record number and interior
+// nodes whose last child has no key. It keeps
 // everything the tree operations rely on and nothing of any real format's packing.
 #pragma once
 
@@ -26,9 +27,13 @@ public:
 
     std::int64_t nextFree_ = 1;
     bool byRecord_ = false;
+    bool childOnlyLast_ = false;
 };
 
 // Makes every ".TIX" file order equal keys by record number (or not) from now on.
 void SetTixOrdersByRecord(bool byRecord);
+// Makes every new ".TIX" file read the last entry of an interior node as a child without a
+// key (IndexKey::BeyondAll), as formats with n keys and n + 1 children do.
+void SetTixChildOnlyLast(bool childOnly);
 
 }  // namespace indextest

@@ -1,15 +1,17 @@
 // dBase single index files kept current by record writes: random appends, key changes,
 // deletions and recalls split and empty nodes at every level; the check passes all along
 // and each walk holds the keys of a rebuild in order. What the format cannot hold is
-// refused when the tag is made.
+// refused when the tag is made; a date kept as eight digits is read as it is kept.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
 
 #include "../index/RandomEdits.h"
 #include "xbase/file/EngineError.h"
+#include "xbase/index/IndexCheck.h"
 
 namespace {
 
@@ -39,6 +41,35 @@ TEST(NdxMaintenance, RandomWritesKeepEveryFileSoundAndEqualToARebuild) {
         const std::string again = std::string("RE") + c.tag;
         table.CreateIndex(dir.file(again + ".NDX"), again, c.key, "", false, false);
         EXPECT_EQ(WalkKeys(table, again, c), kept) << c.tag;
+    }
+}
+
+TEST(NdxMaintenance, HeadersGiveKeyLengthEntrySizeAndKeysPerNodeOfEachKeyType) {
+    struct Case {
+        const char* key;
+        int keyLength, maxKeys, keyType, entrySize;
+    };
+    const Case cases[] = {
+        {"NAME+'    '", 10, 25, 0, 20},
+        {"NAME", 6, 31, 0, 16},
+        {"QTY", 8, 25, 1, 20},
+        {"CTOD('01/02/2003')", 8, 31, 1, 16},
+    };
+    for (const Case& c : cases) {
+        tabletest::TempDir dir;
+        const std::string path = indextest::WriteKeyTable(dir, "T.DBF", {{"AA", 10}, {"BB", 60}});
+        xbase::DbfHandler(path, true, true).CreateIndex(dir.file("X.NDX"), "X", c.key, "", false, false);
+        const std::vector<std::uint8_t> bytes = tabletest::ReadFile(dir.file("X.NDX"));
+        ASSERT_EQ(bytes.size(), 1024u) << c.key;
+        auto word = [&](std::size_t at) { return bytes[at] | bytes[at + 1] << 8; };
+        EXPECT_EQ(word(0), 1) << c.key;  // the root: the one leaf after the header
+        EXPECT_EQ(word(4), 2) << c.key;  // the next free page
+        EXPECT_EQ(word(12), c.keyLength) << c.key;
+        EXPECT_EQ(word(14), c.maxKeys) << c.key;
+        EXPECT_EQ(word(16), c.keyType) << c.key;
+        EXPECT_EQ(word(18), c.entrySize) << c.key;
+        EXPECT_EQ(word(512), 2) << c.key;  // two keys in the leaf
+        EXPECT_EQ(word(512 + 8), 1) << c.key;  // record 1 first
     }
 }
 
@@ -77,6 +108,36 @@ TEST(NdxMaintenance, WhatTheFormatCannotHoldIsRefusedAndTheFileIsLeftAsItWas) {
             EXPECT_FALSE(std::filesystem::exists(index)) << c.message;
         }
     }
+}
+
+TEST(NdxMaintenance, ADateKeptAsEightDigitsInACharacterTagIsWalkedSoughtAndKept) {
+    // Such a file holds the key expression DAY with character keys "YYYYMMDD" (type 0,
+    // length 8): made here as a DTOS(DAY) tag whose expression is then set to DAY.
+    tabletest::TableShape shape;
+    shape.fields = {{"DAY", 'D', 8, 0}};
+    shape.records = {"20240301", "19991231", "        ", "20240105"};
+    tabletest::TempDir dir;
+    const std::string path = dir.file("D.DBF");
+    tabletest::WriteFile(path, tabletest::BuildTable(shape));
+    const std::string index = dir.file("DAY.NDX");
+    xbase::DbfHandler(path, true, true).CreateIndex(index, "DAY", "DTOS(DAY)", "", false, false);
+    std::vector<std::uint8_t> bytes = tabletest::ReadFile(index);
+    std::fill(bytes.begin() + 24, bytes.begin() + 512, 0);
+    std::copy_n("DAY", 3, bytes.begin() + 24);
+    tabletest::WriteFile(index, bytes);
+
+    xbase::DbfHandler table(path, true, true);
+    ASSERT_EQ(table.OpenIndexFile("DAY.NDX"), 0);
+    table.SelectTag("DAY");
+    EXPECT_EQ(indextest::Walk(table), (std::vector<std::int32_t>{3, 2, 4, 1}));
+    EXPECT_TRUE(table.SeekKey("20240105"));
+    EXPECT_EQ(table.CurrentRecord(), 4);
+    table.BlankRecord();
+    table.PutFieldRaw(1, "20000101");
+    ASSERT_TRUE(table.AppendRecord());
+    EXPECT_EQ(indextest::Walk(table), (std::vector<std::int32_t>{3, 2, 5, 4, 1}));
+    EXPECT_EQ(xbase::CheckTag(*table.TagByOrdinal(1)), "");
+    EXPECT_EQ(tabletest::ReadFile(index)[16], 0) << "the key type stays character";
 }
 
 }  // namespace

@@ -42,6 +42,11 @@ TEST(NtxFormat, NumericKeysAreDigitTextsWithNegativesMapped) {
         {99999999, 8, 0, "99999999"},
         {-9999999, 8, 0, ",#######"},
         {42, 18, 4, "0000000000042.0000"},
+        {1234.5678, 10, 2, "0001234.57"},
+        {0.5, 3, 0, "001"},
+        {-2.5, 4, 0, ",,,)"},
+        {123456789012.5, 16, 2, "0123456789012.50"},
+        {1e14, 20, 3, "0100000000000000.000"},  // more digits than a double holds exactly
     };
     for (const Case& c : cases) {
         EXPECT_EQ(EncodeNumber(c.value, c.length, c.decimals), c.key) << c.value;

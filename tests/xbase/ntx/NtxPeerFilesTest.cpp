@@ -85,7 +85,7 @@ FileImage Rebuild(Keys keys, const ntx::Header& header) {
     std::stable_sort(keys.begin(), keys.end(),
                      [](const auto& a, const auto& b) { return a.second < b.second; });
     NtxSorter sorter(header);
-    for (const auto& k : keys) sorter.Add(k.first, k.second);
+    for (const auto& k : keys) sorter.AddText(k.first, k.second);
     FileImage out;
     std::uint64_t end = 0;
     ntx::Header h = header;

@@ -1,6 +1,5 @@
 #include "xbase/index/mdx/MdxFormat.h"
 
-#include <bit>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -133,6 +132,46 @@ void EncodeTagTable(const TagEntry* entries, std::size_t count, std::uint8_t* re
     bytes::PutLe16(region + kTagCountAt, static_cast<std::uint16_t>(count));
 }
 
+namespace {
+
+// The powers of ten a double holds exactly.
+constexpr double kPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                              1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+
+double PowerOfTen(int n) { return n >= 0 && n <= 22 ? kPowers[n] : std::pow(10.0, n); }
+
+// The fifteen significant digits of `magnitude` (> 0) rounded to nearest, and the power of
+// ten of the first, without formatting text: false where the plain arithmetic might round
+// differently from the exact decimal value (a value halfway between two digit strings, or
+// one outside 1e-8 to 1e15), left to the formatter.
+bool FifteenDigits(double magnitude, char* digits, int& exponent) {
+    if (!(magnitude >= 1e-8 && magnitude < 1e15)) return false;
+    int e = static_cast<int>(std::floor(std::log10(magnitude)));
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        const int shift = 14 - e;
+        if (shift < 0 || shift > 22) return false;
+        const double scaled = magnitude * kPowers[shift];
+        const double whole = std::round(scaled);
+        if (whole < 1e14) {
+            --e;
+            continue;
+        }
+        if (whole >= 1e15) {
+            ++e;
+            continue;
+        }
+        // The product is rounded once; a fraction this far from one half rounds alike.
+        if (std::fabs(scaled - std::floor(scaled) - 0.5) < 0.25) return false;
+        auto units = static_cast<std::uint64_t>(whole);
+        for (int i = 14; i >= 0; --i, units /= 10) digits[i] = static_cast<char>('0' + units % 10);
+        exponent = e;
+        return true;
+    }
+    return false;
+}
+
+}  // namespace
+
 void EncodeNumber(double value, std::uint8_t* out) {
     std::memset(out, 0, kNumericKeyLength);
     if (!std::isfinite(value) || value == 0) {
@@ -142,13 +181,16 @@ void EncodeNumber(double value, std::uint8_t* out) {
     }
     bool negative = value < 0;
     // Fifteen significant digits d.dddddddddddddd and the power of ten of the first.
-    char text[40];
-    std::snprintf(text, sizeof text, "%.14e", std::fabs(value));
-    std::string digits;
-    digits.push_back(text[0]);
-    const char* p = text + 2;
-    while (*p >= '0' && *p <= '9') digits.push_back(*p++);
-    int exponent = std::atoi(p + 1);  // after the 'e'
+    char digitText[16];
+    int exponent = 0;
+    if (!FifteenDigits(std::fabs(value), digitText, exponent)) {
+        char text[40];
+        std::snprintf(text, sizeof text, "%.14e", std::fabs(value));
+        digitText[0] = text[0];
+        std::memcpy(digitText + 1, text + 2, 14);
+        exponent = std::atoi(text + 17);  // after the 'e'
+    }
+    std::string digits(digitText, 15);
     int before = exponent + 1;        // digits before the point
     if (before > 15) {
         digits.assign(15, '9');
@@ -172,20 +214,12 @@ double DecodeNumber(const std::uint8_t* key) {
         integer = integer * 100 + (key[2 + i] >> 4) * 10 + (key[2 + i] & 15);
     }
     int exponent = static_cast<int>(key[0]) - 52 - 2 * static_cast<int>(count);
-    double value = exponent < 0 ? integer / std::pow(10.0, -exponent)
-                                : integer * std::pow(10.0, exponent);
+    double value = exponent < 0 ? integer / PowerOfTen(-exponent) : integer * PowerOfTen(exponent);
     return (key[1] & 0x80) != 0 ? -value : value;
 }
 
-void EncodeDouble(double value, std::uint8_t* out) {
-    std::uint64_t bits = std::bit_cast<std::uint64_t>(value);
-    for (int i = 0; i < 8; ++i) out[i] = static_cast<std::uint8_t>(bits >> (8 * i));
-}
+void EncodeDouble(double value, std::uint8_t* out) { bytes::PutLeDouble(out, value); }
 
-double DecodeDouble(const std::uint8_t* key) {
-    std::uint64_t bits = 0;
-    for (int i = 7; i >= 0; --i) bits = bits << 8 | key[i];
-    return std::bit_cast<double>(bits);
-}
+double DecodeDouble(const std::uint8_t* key) { return bytes::GetLeDouble(key); }
 
 }  // namespace xbase::mdx

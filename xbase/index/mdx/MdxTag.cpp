@@ -6,6 +6,7 @@
 
 #include "xbase/file/EngineError.h"
 #include "xbase/index/IndexBytes.h"
+#include "xbase/index/LayingSorter.h"
 #include "xbase/index/TreePage.h"
 #include "xbase/index/mdx/MdxFile.h"
 #include "xbase/index/mdx/MdxNode.h"
@@ -20,24 +21,6 @@ std::string_view TrimBlanks(std::string_view text) {
     while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
     return text;
 }
-
-// The build's sorter: keys sorted in one block and laid out by MdxSorter.
-class MdxBuildSorter : public IndexSorter {
-public:
-    MdxBuildSorter(const mdx::TagHeader& tag, std::size_t blockSize) : sorter_(tag, blockSize) {}
-    void Add(IndexKey key, std::uint32_t recNo) override {
-        if (key.IsText()) sorter_.AddText(key.text, recNo); else sorter_.AddNumber(key.number, recNo);
-    }
-    void Finish() override {}
-    bool Next(IndexEntry&) override {
-        throw std::logic_error("the MDX build sorter lays its blocks out itself");
-    }
-    std::size_t Count() const override { return sorter_.Count(); }
-    MdxSorter& Sorter() { return sorter_; }
-
-private:
-    MdxSorter sorter_;
-};
 
 }  // namespace
 
@@ -103,9 +86,9 @@ void MdxTag::ReadNode(std::int64_t place, IndexNode& node) {
     mdx::NodeBounds bounds;
     bounds.blockSize = file.blockSize;
     bounds.pagesPerBlock = file.pagesPerBlock;
-    bounds.pages = File().FileSize() / mdx::kPageSize;
     bounds.firstPage = mdxFile().FirstNodePage();
-    if (place < bounds.firstPage || place + bounds.pagesPerBlock > static_cast<std::int64_t>(bounds.pages)) {
+    if (place < bounds.firstPage ||
+        !mdxFile().Size().Covers(static_cast<std::uint64_t>(place + bounds.pagesPerBlock) * mdx::kPageSize)) {
         CorruptNode("a node of tag " + Name() + " points at page " + std::to_string(place) +
                     ", which is no block of the file");
     }
@@ -113,8 +96,13 @@ void MdxTag::ReadNode(std::int64_t place, IndexNode& node) {
     File().ReadBytes(static_cast<std::uint64_t>(place) * mdx::kPageSize, block.data(), block.size());
     TreePage page;
     std::uint32_t chain = 0;
-    const std::string problem =
-        mdx::DecodeNode(block.data(), header_, bounds, static_cast<std::uint32_t>(place), page, chain);
+    std::string problem;
+    for (bool fresh : {false, true}) {
+        // A child past the size known may lie in blocks written since: ask the file.
+        bounds.pages = mdxFile().Size().Get(fresh) / mdx::kPageSize;
+        problem = mdx::DecodeNode(block.data(), header_, bounds, static_cast<std::uint32_t>(place), page, chain);
+        if (problem.empty()) break;
+    }
     if (!problem.empty()) CorruptNode("the node at page " + std::to_string(place) + ": " + problem);
     node.entries.clear();
     node.entries.reserve(page.items.size());
@@ -174,6 +162,7 @@ void MdxTag::WriteBlock(std::int64_t page, const IndexNode& node, std::size_t fi
     std::vector<std::uint8_t> block(blockSize);
     mdx::EncodeNode(out, chainPage, header_, blockSize, block.data());
     File().WriteBytes(static_cast<std::uint64_t>(page) * mdx::kPageSize, block.data(), block.size());
+    mdxFile().Size().Grew(static_cast<std::uint64_t>(page) * mdx::kPageSize + block.size());
 }
 
 void MdxTag::WriteNode(IndexNode& node) {
@@ -210,25 +199,21 @@ void MdxTag::WriteNode(IndexNode& node) {
 }
 
 std::unique_ptr<IndexSorter> MdxTag::MakeSorter() {
-    return std::make_unique<MdxBuildSorter>(header_, mdxFile().Header().blockSize);
+    return std::make_unique<LayingSorter<MdxSorter>>(header_, mdxFile().Header().blockSize,
+                                                     static_cast<std::size_t>(std::max(File().Table().RecordCount(), 0)));
 }
 
 void MdxTag::WriteSortedKeys(IndexSorter& sorter) {
-    auto* own = dynamic_cast<MdxBuildSorter*>(&sorter);
-    std::unique_ptr<MdxBuildSorter> copy;
-    if (own == nullptr) {
-        copy = std::make_unique<MdxBuildSorter>(header_, mdxFile().Header().blockSize);
-        IndexEntry entry;
-        while (sorter.Next(entry)) copy->Add(entry.key, entry.recNo);
-        own = copy.get();
-    }
+    std::unique_ptr<LayingSorter<MdxSorter>> copy;
+    MdxSorter& own = OwnSorter<MdxSorter>(sorter, copy, header_, mdxFile().Header().blockSize);
     std::uint32_t next = 0;
     const auto first = static_cast<std::uint32_t>(File().AllocateNode());
-    const std::uint32_t root = own->Sorter().Write(
+    const std::uint32_t root = own.Write(
         first, header_,
         [this](std::uint64_t offset, const std::uint8_t* data, std::size_t count) { File().WriteBytes(offset, data, count); },
         next);
     mdxFile().SetNextFreePage(next);
+    mdxFile().Size().Forget();
     SetRootOffset(root);
     MarkHeaderChanged();
     WriteHeader();

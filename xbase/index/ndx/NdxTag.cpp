@@ -5,34 +5,16 @@
 #include <cstring>
 
 #include "xbase/file/EngineError.h"
+#include "xbase/index/IndexBytes.h"
+#include "xbase/index/LayingSorter.h"
 #include "xbase/index/ndx/NdxFile.h"
 #include "xbase/index/ndx/NdxFormat.h"
+#include "xbase/table/DbfDate.h"
 #include "xbase/table/DbfFile.h"
 
 namespace xbase {
 
 namespace {
-
-std::uint32_t Get32(const std::uint8_t* p) {
-    return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
-           static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
-}
-std::uint16_t Get16(const std::uint8_t* p) {
-    return static_cast<std::uint16_t>(p[0] | p[1] << 8);
-}
-void Put32(std::uint8_t* p, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i) p[i] = static_cast<std::uint8_t>(v >> (8 * i));
-}
-void Put16(std::uint8_t* p, std::uint32_t v) {
-    p[0] = static_cast<std::uint8_t>(v);
-    p[1] = static_cast<std::uint8_t>(v >> 8);
-}
-double GetDouble(const std::uint8_t* p) {
-    double d;
-    std::memcpy(&d, p, sizeof d);
-    return d;
-}
-void PutDouble(std::uint8_t* p, double d) { std::memcpy(p, &d, sizeof d); }
 
 using Page = std::array<std::uint8_t, ndx::kPageSize>;
 
@@ -45,7 +27,13 @@ NdxFile& NdxTag::ndx() { return static_cast<NdxFile&>(File()); }
 IndexKey NdxTag::ConvertKey(const KeyValue& value) const {
     switch (value.type) {
         case 'N': return IndexKey::Number(value.number);
-        case 'D': return IndexKey::Date(value.number < 0.1 || value.IsEmptyDate() ? ndx::kEmptyDateKey : value.number);
+        case 'D':
+            // Some programs keep a date key as its eight digits in a character tag.
+            if (KeyType() == 'C') {
+                const bool empty = value.number < 0.1 || value.IsEmptyDate();
+                return IndexKey::Text(empty ? std::string() : DbfDate::JulianToStorage(static_cast<std::int32_t>(value.number)));
+            }
+            return IndexKey::Date(value.number < 0.1 || value.IsEmptyDate() ? ndx::kEmptyDateKey : value.number);
         case 'L': return IndexKey::Text(value.logical ? "T" : "F");
         default: {
             std::string text = value.text;
@@ -59,11 +47,11 @@ IndexKey NdxTag::ConvertKey(const KeyValue& value) const {
 void NdxTag::ReadHeader() {
     Page page{};
     File().ReadBytes(0, page.data(), page.size());
-    const std::uint32_t root = Get32(page.data() + ndx::header::RootPage);
-    const int keyLength = Get16(page.data() + ndx::header::KeyLength);
-    const int maxKeys = Get16(page.data() + ndx::header::MaxKeys);
-    const int keyType = Get16(page.data() + ndx::header::KeyType);
-    const int entrySize = Get16(page.data() + ndx::header::EntrySize);
+    const std::uint32_t root = bytes::GetLe32(page.data() + ndx::header::RootPage);
+    const int keyLength = bytes::GetLe16(page.data() + ndx::header::KeyLength);
+    const int maxKeys = bytes::GetLe16(page.data() + ndx::header::MaxKeys);
+    const int keyType = bytes::GetLe16(page.data() + ndx::header::KeyType);
+    const int entrySize = bytes::GetLe16(page.data() + ndx::header::EntrySize);
     const bool unique = page[ndx::header::Unique] != 0;
     const char* text = reinterpret_cast<const char*>(page.data() + ndx::header::Expression);
     std::string expression(text, strnlen(text, ndx::kPageSize - ndx::header::Expression));
@@ -89,12 +77,12 @@ void NdxTag::ReadHeader() {
 
 void NdxTag::WriteHeader() {
     Page page{};
-    Put32(page.data() + ndx::header::RootPage, static_cast<std::uint32_t>(RootOffset()));
-    Put32(page.data() + ndx::header::NextFreePage, static_cast<std::uint32_t>(ndx().NextFreePage()));
-    Put16(page.data() + ndx::header::KeyLength, static_cast<std::uint32_t>(storedKeyLength_));
-    Put16(page.data() + ndx::header::MaxKeys, static_cast<std::uint32_t>(maxKeys_));
-    Put16(page.data() + ndx::header::KeyType, KeyType() == 'C' ? 0u : 1u);
-    Put16(page.data() + ndx::header::EntrySize, static_cast<std::uint32_t>(entrySize_));
+    bytes::PutLe32(page.data() + ndx::header::RootPage, static_cast<std::uint32_t>(RootOffset()));
+    bytes::PutLe32(page.data() + ndx::header::NextFreePage, static_cast<std::uint32_t>(ndx().NextFreePage()));
+    bytes::PutLe16(page.data() + ndx::header::KeyLength, static_cast<std::uint16_t>(static_cast<std::uint32_t>(storedKeyLength_)));
+    bytes::PutLe16(page.data() + ndx::header::MaxKeys, static_cast<std::uint16_t>(static_cast<std::uint32_t>(maxKeys_)));
+    bytes::PutLe16(page.data() + ndx::header::KeyType, static_cast<std::uint16_t>(KeyType() == 'C' ? 0u : 1u));
+    bytes::PutLe16(page.data() + ndx::header::EntrySize, static_cast<std::uint16_t>(static_cast<std::uint32_t>(entrySize_)));
     page[ndx::header::Unique] = Unique() ? 1 : 0;
     const std::string& text = KeyExpressionText();
     std::memcpy(page.data() + ndx::header::Expression, text.data(),
@@ -105,22 +93,20 @@ void NdxTag::WriteHeader() {
 std::int64_t NdxTag::ReadRootOffset() {
     std::array<std::uint8_t, 4> bytes{};
     File().ReadBytes(ndx::header::RootPage, bytes.data(), bytes.size());
-    return Get32(bytes.data());
+    return bytes::GetLe32(bytes.data());
 }
 
 void NdxTag::ReadNode(std::int64_t place, IndexNode& node) {
-    const std::int64_t pages = std::max<std::int64_t>(ndx().NextFreePage(),
-                                                      static_cast<std::int64_t>(File().FileSize() / ndx::kPageSize));
-    if (place <= 0 || place >= pages) {
+    if (place <= 0 || !ndx().Size().Covers(static_cast<std::uint64_t>(place + 1) * ndx::kPageSize)) {
         CorruptNode("a node of tag " + Name() + " points at page " + std::to_string(place) +
                     ", outside the file");
     }
     Page page{};
     File().ReadBytes(static_cast<std::uint64_t>(place) * ndx::kPageSize, page.data(), page.size());
-    const std::uint32_t count = Get32(page.data() + ndx::node::KeyCount);
+    const std::uint32_t count = bytes::GetLe32(page.data() + ndx::node::KeyCount);
     const std::uint8_t* entries = page.data() + ndx::node::Entries;
     const auto size = static_cast<std::size_t>(entrySize_);
-    const bool interior = Get32(entries + ndx::node::ChildPage) != 0;
+    const bool interior = bytes::GetLe32(entries + ndx::node::ChildPage) != 0;
     const std::size_t slots = count + (interior ? 1u : 0u);
     // The child-only last entry of an interior node stores its child page alone.
     if (count > static_cast<std::uint32_t>(maxKeys_) + 1 ||
@@ -137,8 +123,8 @@ void NdxTag::ReadNode(std::int64_t place, IndexNode& node) {
     for (std::size_t i = 0; i < slots; ++i) {
         const std::uint8_t* e = entries + i * size;
         IndexEntry entry;
-        entry.child = Get32(e + ndx::node::ChildPage);
-        entry.recNo = Get32(e + ndx::node::RecordNumber);
+        entry.child = bytes::GetLe32(e + ndx::node::ChildPage);
+        entry.recNo = bytes::GetLe32(e + ndx::node::RecordNumber);
         if (interior && i == count) {
             // The child-only entry covers keys up to this node's separator above (beyond
             // all keys on the rightmost path). Keeping that key lets a removal at the end
@@ -151,7 +137,7 @@ void NdxTag::ReadNode(std::int64_t place, IndexNode& node) {
             while (n > 0 && (k[n - 1] == ' ' || k[n - 1] == '\0')) --n;
             entry.key = IndexKey::Text(std::string_view(k, n));
         } else {
-            double d = GetDouble(e + ndx::node::Key);
+            double d = bytes::GetLeDouble(e + ndx::node::Key);
             entry.key = KeyType() == 'D' ? IndexKey::Date(d) : IndexKey::Number(d);
         }
         if (interior && entry.child == 0) CorruptNode("an interior node of tag " + Name() + " lacks a child");
@@ -163,23 +149,23 @@ void NdxTag::ReadNode(std::int64_t place, IndexNode& node) {
 void NdxTag::LayOut(const IndexNode& node, std::size_t first, std::size_t count, bool interior,
                     std::uint8_t* page) const {
     std::memset(page, 0, ndx::kPageSize);
-    Put32(page + ndx::node::KeyCount, static_cast<std::uint32_t>(interior && count > 0 ? count - 1 : count));
+    bytes::PutLe32(page + ndx::node::KeyCount, static_cast<std::uint32_t>(interior && count > 0 ? count - 1 : count));
     const auto size = static_cast<std::size_t>(entrySize_);
     for (std::size_t i = 0; i < count; ++i) {
         const IndexEntry& entry = node.entries[first + i];
         std::uint8_t* e = page + ndx::node::Entries + i * size;
         if (interior) {
-            Put32(e + ndx::node::ChildPage, entry.child);
+            bytes::PutLe32(e + ndx::node::ChildPage, entry.child);
             if (i + 1 == count) continue;  // the child-only entry: its key belongs to the parent
         } else {
-            Put32(e + ndx::node::RecordNumber, entry.recNo);
+            bytes::PutLe32(e + ndx::node::RecordNumber, entry.recNo);
         }
         if (KeyType() == 'C') {
             std::memset(e + ndx::node::Key, ' ', static_cast<std::size_t>(storedKeyLength_));
             const std::string& text = entry.key.text;
             std::memcpy(e + ndx::node::Key, text.data(), std::min(text.size(), static_cast<std::size_t>(storedKeyLength_)));
         } else {
-            PutDouble(e + ndx::node::Key, entry.key.IsBeyond() ? 1.7976931348623157e308 : entry.key.number);
+            bytes::PutLeDouble(e + ndx::node::Key, entry.key.IsBeyond() ? 1.7976931348623157e308 : entry.key.number);
         }
     }
 }
@@ -188,6 +174,7 @@ void NdxTag::WritePage(std::int64_t page, const IndexNode& node, std::size_t fir
     Page bytes{};
     LayOut(node, first, count, !node.IsLeaf(), bytes.data());
     File().WriteBytes(static_cast<std::uint64_t>(page) * ndx::kPageSize, bytes.data(), bytes.size());
+    ndx().Size().Grew(static_cast<std::uint64_t>(page + 1) * ndx::kPageSize);
 }
 
 void NdxTag::WriteNode(IndexNode& node) {
@@ -212,10 +199,32 @@ void NdxTag::WriteNode(IndexNode& node) {
     WritePage(node.place, node, 0, node.entries.size());
 }
 
+NdxSorter::Layout NdxTag::SorterLayout() const {
+    NdxSorter::Layout layout;
+    layout.keyType = KeyType();
+    layout.keyLength = static_cast<std::size_t>(storedKeyLength_);
+    layout.entrySize = static_cast<std::size_t>(entrySize_);
+    layout.maxKeys = static_cast<std::size_t>(maxKeys_);
+    layout.unique = Unique();
+    return layout;
+}
+
+std::unique_ptr<IndexSorter> NdxTag::MakeSorter() {
+    return std::make_unique<LayingSorter<NdxSorter>>(SorterLayout(),
+                                                     static_cast<std::size_t>(std::max(File().Table().RecordCount(), 0)));
+}
+
 void NdxTag::WriteSortedKeys(IndexSorter& sorter) {
-    BulkLoad(
-        sorter, maxKeys_, maxKeys_ + 1, [this] { return File().AllocateNode(); },
-        [this](IndexNode& node, bool) { WritePage(node.place, node, 0, node.entries.size()); });
+    std::unique_ptr<LayingSorter<NdxSorter>> copy;
+    NdxSorter& own = OwnSorter<NdxSorter>(sorter, copy, SorterLayout());
+    const auto first = static_cast<std::uint32_t>(File().AllocateNode());
+    std::uint32_t next = 0;
+    const std::uint32_t root = own.Write(
+        first, [this](std::uint64_t offset, const std::uint8_t* data, std::size_t count) { File().WriteBytes(offset, data, count); },
+        next);
+    ndx().SetNextFreePage(next);
+    ndx().Size().Forget();
+    SetRootOffset(root);
     MarkHeaderChanged();
     WriteHeader();
     MarkHeaderChanged(false);

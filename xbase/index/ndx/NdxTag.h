@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "xbase/index/IndexTag.h"
+#include "xbase/index/ndx/NdxSorter.h"
 
 namespace xbase {
 
@@ -22,6 +23,8 @@ public:
     // Reads page 0; a header that cannot be this kind's raises error 2112.
     void ReadHeader() override;
     void WriteHeader() override;
+    // Builds through NdxSorter, which writes the pages itself.
+    std::unique_ptr<IndexSorter> MakeSorter() override;
     void WriteSortedKeys(IndexSorter& sorter) override;
 
     int EntrySize() const { return entrySize_; }
@@ -31,6 +34,7 @@ public:
 
 private:
     NdxFile& ndx();
+    NdxSorter::Layout SorterLayout() const;
     void LayOut(const IndexNode& node, std::size_t first, std::size_t count, bool interior,
                 std::uint8_t* page) const;
     void WritePage(std::int64_t page, const IndexNode& node, std::size_t first, std::size_t count);

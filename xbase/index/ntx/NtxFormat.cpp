@@ -87,13 +87,31 @@ std::string EncodeNumber(double value, std::size_t length, std::size_t decimals)
     // Round half away from zero at the key's decimals, then decide the sign: -0.0001 with
     // three decimals is the key of zero.
     double scale = std::pow(10.0, static_cast<double>(decimals));
-    double rounded = std::round(std::fabs(value) * scale) / scale;
-    bool negative = value < 0 && rounded != 0;
-    char text[400];
-    int n = std::snprintf(text, sizeof text, "%0*.*f", static_cast<int>(length),
-                          static_cast<int>(decimals), rounded);
-    if (n < 0 || static_cast<std::size_t>(n) > length) return out;
-    out.assign(text, static_cast<std::size_t>(n));
+    const double scaled = std::round(std::fabs(value) * scale);
+    bool negative = value < 0 && scaled != 0;
+    if (scaled < 1e15 && decimals <= 15) {
+        // The digits of the whole number of key units, the point set before the last
+        // `decimals` of them, zeros in front up to the key's length.
+        auto units = static_cast<std::uint64_t>(scaled);
+        char text[40];
+        std::size_t at = sizeof text;
+        for (std::size_t d = 0; d < decimals; ++d, units /= 10) text[--at] = static_cast<char>('0' + units % 10);
+        if (decimals > 0) text[--at] = '.';
+        do {
+            text[--at] = static_cast<char>('0' + units % 10);
+            units /= 10;
+        } while (units > 0);
+        const std::size_t used = sizeof text - at;
+        if (used > length) return out;
+        out.assign(length, '0');
+        std::memcpy(out.data() + (length - used), text + at, used);
+    } else {
+        char text[400];
+        int n = std::snprintf(text, sizeof text, "%0*.*f", static_cast<int>(length),
+                              static_cast<int>(decimals), scaled / scale);
+        if (n < 0 || static_cast<std::size_t>(n) > length) return out;
+        out.assign(text, static_cast<std::size_t>(n));
+    }
     if (negative) {
         for (char& c : out) {
             if (c >= '0' && c <= '9') c = static_cast<char>(92 - c);

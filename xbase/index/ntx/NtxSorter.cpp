@@ -13,7 +13,7 @@ using namespace ntx;
 NtxSorter::NtxSorter(const Header& header, std::size_t expected)
     : header_(header), sorter_(header.keyLength, header.descending, header.unique, expected) {}
 
-void NtxSorter::Add(std::string_view key, std::uint32_t recno) {
+void NtxSorter::AddText(std::string_view key, std::uint32_t recno) {
     const std::size_t len = header_.keyLength;
     if (key.size() == len) {
         sorter_.Add(reinterpret_cast<const std::uint8_t*>(key.data()), recno);

@@ -25,7 +25,7 @@ public:
     explicit NtxSorter(const ntx::Header& header, std::size_t expected = 0);
 
     // Adds one key: its stored text (padded or cut to the key length) and record number.
-    void Add(std::string_view key, std::uint32_t recno);
+    void AddText(std::string_view key, std::uint32_t recno);
 
     // Sorts and writes the pages from byte `firstPage` on (a multiple of the page size);
     // returns the root page's offset and sets `end` to the byte after the last page.

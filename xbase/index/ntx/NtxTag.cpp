@@ -10,6 +10,7 @@
 #include "xbase/index/TreePage.h"
 #include "xbase/index/ntx/NtxFile.h"
 #include "xbase/index/ntx/NtxPage.h"
+#include "xbase/index/LayingSorter.h"
 #include "xbase/index/ntx/NtxSorter.h"
 #include "xbase/table/DbfDate.h"
 #include "xbase/table/DbfFile.h"
@@ -29,22 +30,6 @@ std::string_view TrimBlanks(std::string_view text) {
     while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
     return text;
 }
-
-// The build's sorter: the keys' stored texts sorted in one block, laid out by NtxSorter.
-class NtxBuildSorter : public IndexSorter {
-public:
-    explicit NtxBuildSorter(const ntx::Header& header) : sorter_(header) {}
-    void Add(IndexKey key, std::uint32_t recNo) override { sorter_.Add(key.text, recNo); }
-    void Finish() override {}
-    bool Next(IndexEntry&) override {
-        throw std::logic_error("the Clipper build sorter lays its pages out itself");
-    }
-    std::size_t Count() const override { return sorter_.Count(); }
-    NtxSorter& Sorter() { return sorter_; }
-
-private:
-    NtxSorter sorter_;
-};
 
 }  // namespace
 
@@ -107,17 +92,14 @@ std::int64_t NtxTag::ReadRootOffset() {
 }
 
 void NtxTag::ReadNode(std::int64_t place, IndexNode& node) {
-    const auto size = static_cast<std::int64_t>(File().FileSize());
-    if (place < static_cast<std::int64_t>(ntx::kPageSize) || place % ntx::kPageSize != 0 ||
-        place + static_cast<std::int64_t>(ntx::kPageSize) > size) {
-        CorruptNode("a page of tag " + Name() + " points at offset " + std::to_string(place) +
-                    ", which is no page of the file");
-    }
-    Page data{};
-    File().ReadBytes(static_cast<std::uint64_t>(place), data.data(), data.size());
+    const std::uint8_t* data = ntxFile().ReadPage(place);
     TreePage page;
-    const std::string problem = ntx::DecodePage(data.data(), header_, static_cast<std::uint64_t>(size),
-                                                static_cast<std::uint64_t>(place), page);
+    std::string problem =
+        ntx::DecodePage(data, header_, ntxFile().Size().Get(), static_cast<std::uint64_t>(place), page);
+    if (!problem.empty()) {
+        // A child past the size known may lie in pages written since: ask the file.
+        problem = ntx::DecodePage(data, header_, ntxFile().Size().Get(true), static_cast<std::uint64_t>(place), page);
+    }
     if (!problem.empty()) CorruptNode("the page at offset " + std::to_string(place) + ": " + problem);
 
     node.entries.clear();
@@ -159,7 +141,7 @@ void NtxTag::WritePage(std::int64_t place, const IndexNode& node, std::size_t fi
     if (page.interior) page.items.push_back(TreeItem{node.entries[first + count - 1].child, 0, {}});
     Page data{};
     ntx::EncodePage(page, header_, data.data());
-    File().WriteBytes(static_cast<std::uint64_t>(place), data.data(), data.size());
+    ntxFile().WritePage(place, data.data());
 }
 
 void NtxTag::WriteNode(IndexNode& node) {
@@ -171,7 +153,7 @@ void NtxTag::WriteNode(IndexNode& node) {
         const std::int64_t place = File().AllocateNode();
         Page empty{};
         ntx::EncodePage(TreePage{}, header_, empty.data());
-        File().WriteBytes(static_cast<std::uint64_t>(place), empty.data(), empty.size());
+        ntxFile().WritePage(place, empty.data());
         node.entries.push_back(IndexEntry{IndexKey::BeyondAll(), 0, static_cast<std::uint32_t>(place)});
     }
     const std::size_t m = header_.maxKeys;
@@ -205,25 +187,22 @@ void NtxTag::WriteNode(IndexNode& node) {
 std::unique_ptr<IndexSorter> NtxTag::MakeSorter() {
     header_.unique = Unique();
     header_.descending = Descending();
-    return std::make_unique<NtxBuildSorter>(header_);
+    return std::make_unique<LayingSorter<NtxSorter>>(header_,
+                                                     static_cast<std::size_t>(std::max(File().Table().RecordCount(), 0)));
 }
 
 void NtxTag::WriteSortedKeys(IndexSorter& sorter) {
-    auto* own = dynamic_cast<NtxBuildSorter*>(&sorter);
-    std::unique_ptr<NtxBuildSorter> copy;
-    if (own == nullptr) {
-        copy = std::make_unique<NtxBuildSorter>(header_);
-        IndexEntry entry;
-        while (sorter.Next(entry)) copy->Add(entry.key, entry.recNo);
-        own = copy.get();
-    }
+    std::unique_ptr<LayingSorter<NtxSorter>> copy;
+    NtxSorter& own = OwnSorter<NtxSorter>(sorter, copy, header_);
     std::uint64_t end = 0;
     const auto first = static_cast<std::uint32_t>(File().AllocateNode());
-    const std::uint32_t root = own->Sorter().Write(
+    const std::uint32_t root = own.Write(
         first, [this](std::uint64_t offset, const std::uint8_t* data, std::size_t count) {
             File().WriteBytes(offset, data, count);
         },
         end);
+    // The build wrote its pages past the page memory.
+    ntxFile().ForgetPages();
     ntxFile().ResetAllocator();
     SetRootOffset(root);
     MarkHeaderChanged();
