@@ -2,7 +2,10 @@
 // files beside a table. The kind of each file comes from its extension (.CDX, .NTX, .MDX,
 // .NDX); the commands themselves know no format.
 #include <CLI/CLI.hpp>
+#include <unistd.h>
+
 #include <cstdint>
+#include <cstdio>
 #include <iostream>
 #include <memory>
 #include <nlohmann/json.hpp>
@@ -149,15 +152,35 @@ void runSeek(const IndexArgs& args) {
     }
 }
 
+// On a terminal, long builds show one progress line on stderr ("Building tags: n of N
+// records"), cleared at the end.
+void showProgress(xbase::DbfHandler& handler) {
+    if (!isatty(STDERR_FILENO)) return;
+    handler.statusReport = [shown = -1](int total, int done, int /*end*/) mutable {
+        if (total <= 0) {
+            if (shown >= 0) std::fprintf(stderr, "\r\033[K");
+            shown = -1;
+            return;
+        }
+        const int percent = static_cast<int>(100.0 * done / total);
+        if (percent == shown) return;
+        shown = percent;
+        std::fprintf(stderr, "\rBuilding tags: %d of %d records (%d%%)", done, total, percent);
+        std::fflush(stderr);
+    };
+}
+
 void runCreate(const IndexArgs& args) {
     auto handler = openHandler(args.table, true);
     handler->SetIgnoreProductionIndex(true);
+    showProgress(*handler);
     handler->CreateIndex(args.file, args.tag, args.keyExpression, args.forExpression, args.unique, args.descending);
 }
 
 void runReindex(const IndexArgs& args) {
     auto handler = openHandler(args.table, true);
     handler->SetIgnoreProductionIndex(true);
+    showProgress(*handler);
     for (const std::string& file : args.files) {
         if (handler->OpenIndexFile(file) != 0) throw std::runtime_error("Index file " + file + " is named twice");
     }

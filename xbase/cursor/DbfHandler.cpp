@@ -98,6 +98,13 @@ int DbfHandler::FreeSlot() const {
     return -1;
 }
 
+void DbfHandler::Adopt(IndexFile& file) {
+    file.SetLockProtocol(LockProtocolValue());
+    file.progress = [this](int stat1, int stat2, int stat3) {
+        if (statusReport) statusReport(stat1, stat2, stat3);
+    };
+}
+
 int DbfHandler::OpenIndexFile(const std::string& name) {
     const std::string path = IndexFileName(*this, name);
     const std::string shortName = ShortNameOf(path);
@@ -111,7 +118,7 @@ int DbfHandler::OpenIndexFile(const std::string& name) {
     }
     std::unique_ptr<IndexFile> file = xbase::OpenIndexFile(*this, path);
     if (!file) return err::FileNotFound;
-    file->SetLockProtocol(LockProtocolValue());
+    Adopt(*file);
     FlagProductionIndex(*file);
     indexSlots_[static_cast<std::size_t>(free)] = std::move(file);
     return 0;
@@ -241,7 +248,7 @@ IndexFile& DbfHandler::CreateIndex(const std::string& name, const std::string& t
             made = CreateIndexFile(*this, path);
         }
         if (!made) throw XBaseError("Cannot create index file " + path);
-        made->SetLockProtocol(LockProtocolValue());
+        Adopt(*made);
         file = made.get();
         indexSlots_[static_cast<std::size_t>(free)] = std::move(made);
     }
@@ -297,7 +304,7 @@ void DbfHandler::EnsureProductionIndex() {
     try {
         std::unique_ptr<IndexFile> file = xbase::OpenIndexFile(*this, path);
         if (!file) throw XBaseError("it cannot be opened");
-        file->SetLockProtocol(LockProtocolValue());
+        Adopt(*file);
         const int free = FreeSlot();
         if (free < 0) throw XBaseError("no index slot is free");
         indexSlots_[static_cast<std::size_t>(free)] = std::move(file);

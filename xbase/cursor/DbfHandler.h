@@ -13,6 +13,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -92,6 +93,10 @@ public:
                            bool unique, bool descending);
     // Rebuilds every tag of every open index file.
     void Reindex();
+    // Progress of long index work (tag builds, rebuilds) of every index file this table
+    // opens or makes: (record count, 0, 0) at the start, (count, records done, 0) on the
+    // way, (0, 0, 0) at the end.
+    std::function<void(int stat1, int stat2, int stat3)> statusReport;
 
     // Seeks `keyText` in the selected tag ('C' text as given, 'N' a number, 'D' YYYYMMDD
     // or empty for the empty date). Found: the cursor is on the first visible record of
@@ -195,6 +200,8 @@ private:
     void BuildFilterSet();
     bool FilterAccepts();
     int FreeSlot() const;
+    // Gives a file this table opened or made its lock protocol and progress report.
+    void Adopt(IndexFile& file);
 
     std::array<std::unique_ptr<IndexFile>, kIndexSlots> indexSlots_;
     // The record as the file held it before a replace (for the index maintenance).

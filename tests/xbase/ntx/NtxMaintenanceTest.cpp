@@ -8,6 +8,7 @@
 
 #include "../index/RandomEdits.h"
 #include "IndexFileImage.h"
+#include "xbase/index/IndexCheck.h"
 #include "xbase/index/IndexFile.h"
 #include "xbase/index/IndexTag.h"
 #include "xbase/index/ntx/NtxWalker.h"
@@ -60,6 +61,29 @@ TEST(NtxMaintenance, RandomWritesKeepEveryTagSoundAndEqualToARebuild) {
         EXPECT_EQ(WalkKeys(table, again, c), kept) << c.tag;
         EXPECT_EQ(keys, kept.size()) << c.tag;
     }
+}
+
+TEST(NtxMaintenance, PagesKeptInMemoryGiveWayToAnotherUsersWrites) {
+    tabletest::TempDir dir;
+    const std::string path = indextest::WriteKeyTable(dir, "T.DBF", {{"M0000", 0}});
+    xbase::DbfHandler(path, true, true).CreateIndex(dir.file("NAMES.NTX"), "NAMES", "NAME+SPACE(90)", "", false, false);
+    xbase::DbfHandler reader(path, true, false);
+    ASSERT_EQ(reader.OpenIndexFile("NAMES.NTX"), 0);
+    reader.SelectTag("NAMES");
+    EXPECT_TRUE(reader.SeekKey("M0000"));  // the root page is kept now
+    // Another process splits pages all over the tree (pages of 8 keys).
+    ASSERT_EQ(tabletest::RunInChild([&] {
+                  xbase::DbfHandler writer(path, true, true);
+                  writer.OpenIndexFile("NAMES.NTX");
+                  for (int i = 1; i <= 300; ++i) indextest::Append(writer, "K" + std::to_string(i * 7919 % 1000), i);
+                  return 0;
+              }),
+              0);
+    int found = 0;
+    for (int i = 1; i <= 300; ++i) found += reader.SeekKey("K" + std::to_string(i * 7919 % 1000)) ? 1 : 0;
+    EXPECT_EQ(found, 300);
+    EXPECT_EQ(indextest::Walk(reader).size(), 301u);
+    EXPECT_EQ(xbase::CheckTag(*reader.TagByOrdinal(1)), "");
 }
 
 }  // namespace

@@ -10,6 +10,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "xbase/file/ByteOrder.h"
+
 namespace xbase::cdx {
 
 constexpr std::uint32_t kPageSize = 512;
@@ -84,27 +86,12 @@ constexpr std::uint16_t Leaf = 2;
 // A leaf that overflows gives its first keys, up to this many bytes, to a new left node.
 constexpr std::size_t kSplitLeftBytes = 250;
 
-// Little-endian and big-endian reads and writes of the layout's numbers.
-inline std::uint16_t GetLe16(const std::uint8_t* p) {
-    return static_cast<std::uint16_t>(p[0] | p[1] << 8);
-}
-inline std::uint32_t GetLe32(const std::uint8_t* p) {
-    return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
-           static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
-}
-inline std::uint32_t GetBe32(const std::uint8_t* p) {
-    return static_cast<std::uint32_t>(p[0]) << 24 | static_cast<std::uint32_t>(p[1]) << 16 |
-           static_cast<std::uint32_t>(p[2]) << 8 | static_cast<std::uint32_t>(p[3]);
-}
-inline void PutLe16(std::uint8_t* p, std::uint16_t v) {
-    p[0] = static_cast<std::uint8_t>(v);
-    p[1] = static_cast<std::uint8_t>(v >> 8);
-}
-inline void PutLe32(std::uint8_t* p, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i) p[i] = static_cast<std::uint8_t>(v >> (8 * i));
-}
-inline void PutBe32(std::uint8_t* p, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i) p[i] = static_cast<std::uint8_t>(v >> (24 - 8 * i));
-}
+// The layout's numbers are read and written with the engine's byte-order helpers.
+using byteorder::GetBe32;
+using byteorder::GetLe16;
+using byteorder::GetLe32;
+using byteorder::PutBe32;
+using byteorder::PutLe16;
+using byteorder::PutLe32;
 
 }  // namespace xbase::cdx

@@ -29,8 +29,14 @@ public:
 private:
     struct Item {
         std::uint64_t prefix;   // the key's first 8 bytes, most significant first
+        std::uint64_t second;   // its bytes 8 to 15 (zeros past the key's end)
         std::uint32_t ordinal;  // place in keys_ and records_
     };
+
+    // Keys of up to 16 bytes are wholly held in their items: sorted by LSD radix passes
+    // of 16 bits (stable, so equal keys keep the ascending record order they came in).
+    void RadixSort();
+    void CompareSort();
 
     std::uint16_t keyLength_;
     std::vector<std::uint8_t> keys_;

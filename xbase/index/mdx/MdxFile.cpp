@@ -117,6 +117,7 @@ void MdxFile::DeleteTag(const std::string& name) {
         if (tags.size() == before) throw XBaseError("Cannot find index tag " + name);
         if (tags.empty()) {
             Truncate(header_.RegionSize());
+            size_.Forget();
             header_.nextFreePage = FirstNodePage();
         }
         WriteHeaderRegion();
@@ -139,6 +140,7 @@ void MdxFile::Reindex() {
     Locked([&] {
         for (const auto& tag : Tags()) tag->Discard();
         Truncate(header_.RegionSize());
+        size_.Forget();
         header_.nextFreePage = FirstNodePage();
         for (const auto& tag : Tags()) {
             auto& mdxTag = static_cast<MdxTag&>(*tag);

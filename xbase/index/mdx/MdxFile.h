@@ -7,6 +7,7 @@
 #include <string>
 
 #include "xbase/index/IndexFile.h"
+#include "xbase/index/KnownSize.h"
 #include "xbase/index/mdx/MdxFormat.h"
 
 namespace xbase {
@@ -40,12 +41,15 @@ public:
     }
     // Sets the next free page (after a build wrote blocks itself).
     void SetNextFreePage(std::uint32_t page) { header_.nextFreePage = page; }
+    // The file's size as last learnt (blocks this user wrote included).
+    KnownSize& Size() { return size_; }
 
 private:
     // Rewrites the file header (count, next free page, date of update) and the tag table.
     void WriteHeaderRegion();
 
     mdx::FileHeader header_;
+    KnownSize size_{*this};
 };
 
 }  // namespace xbase

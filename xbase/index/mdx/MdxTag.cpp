@@ -86,9 +86,9 @@ void MdxTag::ReadNode(std::int64_t place, IndexNode& node) {
     mdx::NodeBounds bounds;
     bounds.blockSize = file.blockSize;
     bounds.pagesPerBlock = file.pagesPerBlock;
-    bounds.pages = File().FileSize() / mdx::kPageSize;
     bounds.firstPage = mdxFile().FirstNodePage();
-    if (place < bounds.firstPage || place + bounds.pagesPerBlock > static_cast<std::int64_t>(bounds.pages)) {
+    if (place < bounds.firstPage ||
+        !mdxFile().Size().Covers(static_cast<std::uint64_t>(place + bounds.pagesPerBlock) * mdx::kPageSize)) {
         CorruptNode("a node of tag " + Name() + " points at page " + std::to_string(place) +
                     ", which is no block of the file");
     }
@@ -96,8 +96,13 @@ void MdxTag::ReadNode(std::int64_t place, IndexNode& node) {
     File().ReadBytes(static_cast<std::uint64_t>(place) * mdx::kPageSize, block.data(), block.size());
     TreePage page;
     std::uint32_t chain = 0;
-    const std::string problem =
-        mdx::DecodeNode(block.data(), header_, bounds, static_cast<std::uint32_t>(place), page, chain);
+    std::string problem;
+    for (bool fresh : {false, true}) {
+        // A child past the size known may lie in blocks written since: ask the file.
+        bounds.pages = mdxFile().Size().Get(fresh) / mdx::kPageSize;
+        problem = mdx::DecodeNode(block.data(), header_, bounds, static_cast<std::uint32_t>(place), page, chain);
+        if (problem.empty()) break;
+    }
     if (!problem.empty()) CorruptNode("the node at page " + std::to_string(place) + ": " + problem);
     node.entries.clear();
     node.entries.reserve(page.items.size());
@@ -157,6 +162,7 @@ void MdxTag::WriteBlock(std::int64_t page, const IndexNode& node, std::size_t fi
     std::vector<std::uint8_t> block(blockSize);
     mdx::EncodeNode(out, chainPage, header_, blockSize, block.data());
     File().WriteBytes(static_cast<std::uint64_t>(page) * mdx::kPageSize, block.data(), block.size());
+    mdxFile().Size().Grew(static_cast<std::uint64_t>(page) * mdx::kPageSize + block.size());
 }
 
 void MdxTag::WriteNode(IndexNode& node) {
@@ -207,6 +213,7 @@ void MdxTag::WriteSortedKeys(IndexSorter& sorter) {
         [this](std::uint64_t offset, const std::uint8_t* data, std::size_t count) { File().WriteBytes(offset, data, count); },
         next);
     mdxFile().SetNextFreePage(next);
+    mdxFile().Size().Forget();
     SetRootOffset(root);
     MarkHeaderChanged();
     WriteHeader();

@@ -50,6 +50,7 @@ IndexTag& NdxFile::AddTag(const TagDefinition& definition) {
         MutableTags().clear();
         auto tag = std::make_unique<NdxTag>(*this, BaseName());
         Truncate(0);
+        size_.Forget();
         nextFree_ = 1;
         tag->CreateTag(definition);
         MutableTags().push_back(std::move(tag));
@@ -74,6 +75,7 @@ void NdxFile::Reindex() {
     Locked([&] {
         tag->Discard();
         Truncate(ndx::kPageSize);
+        size_.Forget();
         nextFree_ = 1;
         tag->Build();
     });

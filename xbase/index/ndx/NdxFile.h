@@ -6,6 +6,7 @@
 #include <string>
 
 #include "xbase/index/IndexFile.h"
+#include "xbase/index/KnownSize.h"
 
 namespace xbase {
 
@@ -29,9 +30,12 @@ public:
     // Pages in use: the next page the allocator gives.
     std::int64_t NextFreePage() const { return nextFree_; }
     void SetNextFreePage(std::int64_t page) { nextFree_ = page; }
+    // The file's size as last learnt (pages this user wrote included).
+    KnownSize& Size() { return size_; }
 
 private:
     std::int64_t nextFree_ = -1;
+    KnownSize size_{*this};
 };
 
 }  // namespace xbase

@@ -97,9 +97,7 @@ std::int64_t NdxTag::ReadRootOffset() {
 }
 
 void NdxTag::ReadNode(std::int64_t place, IndexNode& node) {
-    const std::int64_t pages = std::max<std::int64_t>(ndx().NextFreePage(),
-                                                      static_cast<std::int64_t>(File().FileSize() / ndx::kPageSize));
-    if (place <= 0 || place >= pages) {
+    if (place <= 0 || !ndx().Size().Covers(static_cast<std::uint64_t>(place + 1) * ndx::kPageSize)) {
         CorruptNode("a node of tag " + Name() + " points at page " + std::to_string(place) +
                     ", outside the file");
     }
@@ -176,6 +174,7 @@ void NdxTag::WritePage(std::int64_t page, const IndexNode& node, std::size_t fir
     Page bytes{};
     LayOut(node, first, count, !node.IsLeaf(), bytes.data());
     File().WriteBytes(static_cast<std::uint64_t>(page) * ndx::kPageSize, bytes.data(), bytes.size());
+    ndx().Size().Grew(static_cast<std::uint64_t>(page + 1) * ndx::kPageSize);
 }
 
 void NdxTag::WriteNode(IndexNode& node) {
@@ -224,6 +223,7 @@ void NdxTag::WriteSortedKeys(IndexSorter& sorter) {
         first, [this](std::uint64_t offset, const std::uint8_t* data, std::size_t count) { File().WriteBytes(offset, data, count); },
         next);
     ndx().SetNextFreePage(next);
+    ndx().Size().Forget();
     SetRootOffset(root);
     MarkHeaderChanged();
     WriteHeader();

@@ -1,5 +1,6 @@
 #include "xbase/index/ntx/NtxFile.h"
 
+#include <algorithm>
 #include <array>
 
 #include "xbase/file/EngineError.h"
@@ -17,7 +18,11 @@ const IndexFormatRegistration kNtx{".NTX", &MakeIndexFile<NtxFile>};
 
 }  // namespace
 
-NtxFile::NtxFile(DbfFile& table, const std::string& path) : IndexFile(table, path) {}
+// Pages kept in memory: 8 MB at most, the upper levels of any tree and many of its leaves.
+constexpr std::size_t kKeptPages = 8192;
+
+NtxFile::NtxFile(DbfFile& table, const std::string& path)
+    : IndexFile(table, path), pages_(ntx::kPageSize, kKeptPages) {}
 
 NtxTag* NtxFile::Tag() const {
     return Tags().empty() ? nullptr : static_cast<NtxTag*>(Tags().front().get());
@@ -54,6 +59,7 @@ IndexTag& NtxFile::AddTag(const TagDefinition& definition) {
         // The version counter goes on from the file's, so other users see the change.
         if (auto* previous = dynamic_cast<NtxTag*>(old.get())) tag->SetVersion(previous->Version());
         Truncate(0);
+        ForgetPages();
         nextFree_ = ntx::kPageSize;
         tag->CreateTag(definition);
         MutableTags().push_back(std::move(tag));
@@ -73,7 +79,7 @@ std::int64_t NtxFile::AllocateNode() {
 }
 
 void NtxFile::ResetAllocator() {
-    const std::uint64_t size = FileSize();
+    const std::uint64_t size = size_.Get(true);
     const std::uint64_t pages = (size + ntx::kPageSize - 1) / ntx::kPageSize;
     nextFree_ = static_cast<std::int64_t>(std::max<std::uint64_t>(pages, 1) * ntx::kPageSize);
 }
@@ -84,9 +90,10 @@ void NtxFile::Zap() {
     Locked([&] {
         tag->Discard();
         Truncate(2 * ntx::kPageSize);
+        ForgetPages();
         std::array<std::uint8_t, ntx::kPageSize> empty{};
         ntx::EncodePage(TreePage{}, tag->Header(), empty.data());
-        WriteBytes(ntx::kPageSize, empty.data(), empty.size());
+        WritePage(ntx::kPageSize, empty.data());
         nextFree_ = 2 * ntx::kPageSize;
         tag->SetRootOffset(ntx::kPageSize);
         tag->SetVersion(ntx::NextVersion(tag->Version()));
@@ -100,6 +107,7 @@ void NtxFile::Reindex() {
     Locked([&] {
         tag->Discard();
         Truncate(ntx::kPageSize);
+        ForgetPages();
         nextFree_ = ntx::kPageSize;
         tag->SetVersion(ntx::NextVersion(tag->Version()));
         tag->Build();
@@ -107,6 +115,7 @@ void NtxFile::Reindex() {
 }
 
 void NtxFile::RecordWritten(const RecordWrite& write) {
+    if (ChangedByAnotherUser()) DiscardTags();
     if (NtxTag* tag = Tag()) {
         tag->SetVersion(ntx::NextVersion(tag->Version()));
         std::array<std::uint8_t, 2> bytes{};
@@ -124,7 +133,33 @@ bool NtxFile::ChangedByAnotherUser() {
     const std::uint16_t version = bytes::GetLe16(bytes.data());
     if (version == tag->Version()) return false;
     tag->SetVersion(version);
+    ForgetPages();
     return true;
+}
+
+const std::uint8_t* NtxFile::ReadPage(std::int64_t place) {
+    if (const std::uint8_t* kept = pages_.Find(place)) return kept;
+    const auto page = static_cast<std::uint64_t>(place);
+    if (place < static_cast<std::int64_t>(ntx::kPageSize) || page % ntx::kPageSize != 0 ||
+        !size_.Covers(page + ntx::kPageSize)) {
+        Corrupt("a page of tag " + (Tag() != nullptr ? Tag()->Name() : BaseName()) + " points at offset " +
+                std::to_string(place) + ", which is no page of the file");
+    }
+    std::array<std::uint8_t, ntx::kPageSize> data{};
+    ReadBytes(page, data.data(), data.size());
+    pages_.Keep(place, data.data());
+    return pages_.Find(place);
+}
+
+void NtxFile::WritePage(std::int64_t place, const std::uint8_t* data) {
+    WriteBytes(static_cast<std::uint64_t>(place), data, ntx::kPageSize);
+    pages_.Keep(place, data);
+    size_.Grew(static_cast<std::uint64_t>(place) + ntx::kPageSize);
+}
+
+void NtxFile::ForgetPages() {
+    pages_.Clear();
+    size_.Forget();
 }
 
 }  // namespace xbase

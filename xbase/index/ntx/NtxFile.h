@@ -7,6 +7,8 @@
 #include <string>
 
 #include "xbase/index/IndexFile.h"
+#include "xbase/index/KnownSize.h"
+#include "xbase/index/PageCache.h"
 
 namespace xbase {
 
@@ -26,17 +28,31 @@ public:
     // Empties the file to its header and builds the tag again.
     void Reindex() override;
     // Counts the write in the header's version counter (written at once), then keeps the
-    // tag current.
+    // tag current; a change another user made since this one looked is read afresh first.
     void RecordWritten(const RecordWrite& write) override;
-    // Whether the header's version counter differs from the one this user holds.
+    // Whether the header's version counter differs from the one this user holds (the
+    // pages kept are forgotten then).
     bool ChangedByAnotherUser() override;
 
     NtxTag* Tag() const;
     // Cuts the file to the header and one empty root page (the tag keeps its definition).
     void Zap();
 
+    // The page at byte `place` (kept in memory while no other user changes the file): its
+    // bytes, valid until the next page operation. A place that is no page of the file
+    // raises error 2112 naming the file.
+    const std::uint8_t* ReadPage(std::int64_t place);
+    // Writes the page at byte `place` (kept in memory as written).
+    void WritePage(std::int64_t place, const std::uint8_t* data);
+    // The file's size as last learnt (pages this user wrote included).
+    KnownSize& Size() { return size_; }
+    // Forgets the pages kept (pages written around WritePage, another user's change).
+    void ForgetPages();
+
 private:
     std::int64_t nextFree_ = -1;
+    KnownSize size_{*this};
+    PageCache pages_;
 };
 
 }  // namespace xbase
