@@ -275,6 +275,35 @@ TEST(CdxFile, HostileHeadersAreRefusedWith2112) {
     }
 }
 
+TEST(CdxFile, AReaderSeesAnotherHandlesAppendsRebuildAndTagDeletionThroughTheCounter) {
+    TempDir dir;
+    const std::string path = dir.path() + "/SHARED.DBF";
+    const std::string index = dir.path() + "/SHARED.CDX";
+    tabletest::WriteFile(path, tabletest::BuildTable(CodePriceShape(200)));
+    xbase::DbfHandler writer(path, true, true);
+    CdxFile& written = Created(writer, index);
+    written.AddTag({"CODE", "CODE", "", false, false});
+    written.AddTag({"PRICE", "PRICE", "", false, true});
+    xbase::DbfHandler reader(path, true, false);
+    CdxTag* code = Kept(reader, index).FindCdxTag("CODE");
+    ASSERT_NE(code, nullptr);
+    const xbase::IndexKey fresh = xbase::IndexKey::Text("ZZ-NEW");
+    EXPECT_EQ(code->Search(fresh), 1);
+    Append(writer, [&] { writer.PutFieldRaw("CODE", "ZZ-NEW"); });
+    EXPECT_EQ(code->Search(fresh), 0);
+    EXPECT_EQ(code->CurrentRecNo(), 201u);
+    written.Reindex();  // every tag moves to new pages
+    EXPECT_EQ(code->Search(fresh), 0);
+    EXPECT_EQ(Walk(*code).size(), 201u);
+    written.DeleteTag("CODE");
+    try {
+        code->Top();
+        ADD_FAILURE() << "a deleted tag was walked";
+    } catch (const xbase::XBaseError& e) {
+        EXPECT_STREQ(e.what(), "Index tag CODE was deleted by another program");
+    }
+}
+
 TEST(CdxFile, AWriterKilledMidAppendLeavesAnIndexThatChecksOrRebuilds) {
     TempDir dir;
     const std::string path = dir.path() + "/CRASH.DBF";

@@ -54,7 +54,10 @@ CdxFile::CdxFile(DbfFile& table, const std::string& path) : IndexFile(table, pat
 
 CdxFile::~CdxFile() = default;
 
-void CdxFile::Corrupt(const std::string& detail) { RaiseIndexFault(FullPath(), detail); }
+void CdxFile::Corrupt(const std::string& detail) {
+    if (optimistic_) throw TornRead{};
+    RaiseIndexFault(FullPath(), detail);
+}
 
 // ---------------------------------------------------------------- open and create
 
@@ -222,6 +225,16 @@ bool CdxFile::ChangedByAnotherUser() {
     ReadCounter();
     size_ = FileSize();
     if (counter_ == held && size_ == heldSize) return false;
+    next_ = 0;
+    ReadDirectory(true);
+    return true;
+}
+
+bool CdxFile::CounterChanged() {
+    const std::uint32_t held = counter_;
+    ReadCounter();
+    if (counter_ == held) return false;
+    size_ = FileSize();
     next_ = 0;
     ReadDirectory(true);
     return true;

@@ -69,11 +69,30 @@ public:
     // write and moves the allocator past them.
     void WriteBuiltPages(std::uint32_t first, const std::vector<std::uint8_t>& pages);
 
+    // The check a read without the lock makes: whether the change counter in the file
+    // differs from the one held (then the directory and tag headers are read again).
+    bool CounterChanged();
     // For a shared file: takes the index lock for a read and, when another program changed
     // the file, drops every tag's cached pages. Returns whether the lock was taken here
     // (EndRead then releases it).
     bool BeginRead();
     void EndRead(bool locked);
+
+    // A read made without the lock (readers of a shared file take none): while one runs, a
+    // page that does not decode raises TornRead instead of error 2112, and the reader
+    // reads again under the lock.
+    struct TornRead {};
+    class OptimisticRead {
+    public:
+        explicit OptimisticRead(CdxFile& file) : file_(file) { file_.optimistic_ = true; }
+        ~OptimisticRead() { file_.optimistic_ = false; }
+        OptimisticRead(const OptimisticRead&) = delete;
+        OptimisticRead& operator=(const OptimisticRead&) = delete;
+
+    private:
+        CdxFile& file_;
+    };
+    bool Optimistic() const { return optimistic_; }
 
     // ------------------------------------------------------------ page store
     void ReadPage(std::uint32_t offset, std::uint8_t* page) override;
@@ -97,6 +116,7 @@ private:
     std::uint32_t counter_ = 0;
     std::uint64_t size_ = 0;
     std::uint64_t next_ = 0;  // next page to allocate; 0 until first needed
+    bool optimistic_ = false;
 };
 
 }  // namespace xbase::cdx

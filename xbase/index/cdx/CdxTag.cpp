@@ -34,6 +34,26 @@ private:
     bool locked_;
 };
 
+// Readers of a shared file take no lock: the change counter, compared before each read,
+// tells whether another program changed the file since (its cached pages are dropped
+// then). A page caught half written by a writer at work fails to decode; the read is then
+// made again under the lock.
+template <typename Op>
+auto CdxTag::Read(Op op) -> decltype(op()) {
+    CdxFile& file = Cdx();
+    if (!file.Disk().IsShared() || file.LockDepth() > 0 || file.Optimistic()) return op();
+    if (file.CounterChanged()) file.DiscardTags();
+    if (gone_) throw XBaseError("Index tag " + Name() + " was deleted by another program");
+    try {
+        CdxFile::OptimisticRead optimistic(file);
+        return op();
+    } catch (const CdxFile::TornRead&) {
+    }
+    ReadScope scope(*this);
+    file.DiscardTags();
+    return op();
+}
+
 CdxTag::CdxTag(CdxFile& file, std::string name) : IndexTag(file, std::move(name)) {}
 
 CdxTag::~CdxTag() = default;
@@ -192,34 +212,37 @@ std::uint32_t CdxTag::Settle(CdxPosition at, bool forward, bool applyRange) {
 // ---------------------------------------------------------------- cursor
 
 int CdxTag::Search(const IndexKey& key, std::int64_t recNo, bool partial) {
-    ReadScope scope(*this);
-    if (recNo != kAnyRecord && recNo != kPastEqual) {
-        const std::vector<std::uint8_t> bytes = StoredBytes(key);
-        if (Locate(bytes.data(), static_cast<std::uint32_t>(recNo))) return 0;
-    }
-    const CdxPosition at = FirstFrom(key, partial, recNo == kPastEqual);
-    if (Settle(at, true, false) == 0) return 1;
-    return CompareInTag(key, atKey_, partial) == 0 ? 0 : -1;
+    return Read([&] {
+        if (recNo != kAnyRecord && recNo != kPastEqual) {
+            const std::vector<std::uint8_t> bytes = StoredBytes(key);
+            if (Locate(bytes.data(), static_cast<std::uint32_t>(recNo))) return 0;
+        }
+        const CdxPosition at = FirstFrom(key, partial, recNo == kPastEqual);
+        if (Settle(at, true, false) == 0) return 1;
+        return CompareInTag(key, atKey_, partial) == 0 ? 0 : -1;
+    });
 }
 
 std::uint32_t CdxTag::Top() {
-    ReadScope scope(*this);
-    if (RangeLow() && !Updating()) return Settle(FirstFrom(*RangeLow(), RangePartial(), !LowInclusive()), true);
-    return Settle(Descending() ? tree_->Last() : tree_->First(), true);
+    return Read([&] {
+        if (RangeLow() && !Updating()) return Settle(FirstFrom(*RangeLow(), RangePartial(), !LowInclusive()), true);
+        return Settle(Descending() ? tree_->Last() : tree_->First(), true);
+    });
 }
 
 std::uint32_t CdxTag::Bottom() {
-    ReadScope scope(*this);
-    CdxPosition last = Descending() ? tree_->First() : tree_->Last();
-    if (RangeHigh() && !Updating()) {
-        // The entry before the first one past the range.
-        CdxPosition past = FirstFrom(*RangeHigh(), RangePartial(), HighInclusive());
-        if (past.Valid()) {
-            last = past;
-            if (!Step(last, false)) last = {};
+    return Read([&] {
+        CdxPosition last = Descending() ? tree_->First() : tree_->Last();
+        if (RangeHigh() && !Updating()) {
+            // The entry before the first one past the range.
+            CdxPosition past = FirstFrom(*RangeHigh(), RangePartial(), HighInclusive());
+            if (past.Valid()) {
+                last = past;
+                if (!Step(last, false)) last = {};
+            }
         }
-    }
-    return Settle(last, false);
+        return Settle(last, false);
+    });
 }
 
 std::uint32_t CdxTag::Next() {
@@ -234,40 +257,43 @@ std::uint32_t CdxTag::Next() {
                 return Settle({at_.leaf, up ? at_.index + 1 : at_.index - 1}, true);
         }
     }
-    ReadScope scope(*this);
-    bool exact = false;
-    CdxPosition at = Relocate(exact);
-    if (!Descending()) {
-        if (exact && at.Valid()) tree_->Next(at);
-    } else if (!at.Valid()) {
-        at = tree_->Last();
-    } else {
-        tree_->Prior(at);
-    }
-    return Settle(at, true);
+    return Read([&] {
+        bool exact = false;
+        CdxPosition at = Relocate(exact);
+        if (!Descending()) {
+            if (exact && at.Valid()) tree_->Next(at);
+        } else if (!at.Valid()) {
+            at = tree_->Last();
+        } else {
+            tree_->Prior(at);
+        }
+        return Settle(at, true);
+    });
 }
 
 std::uint32_t CdxTag::Prior() {
     if (CurrentRecNo() == 0) return Bottom();
-    ReadScope scope(*this);
-    bool exact = false;
-    CdxPosition at = Relocate(exact);
-    if (Descending()) {
-        if (exact && at.Valid()) tree_->Next(at);
-    } else if (!at.Valid()) {
-        at = tree_->Last();
-    } else {
-        tree_->Prior(at);
-    }
-    return Settle(at, false);
+    return Read([&] {
+        bool exact = false;
+        CdxPosition at = Relocate(exact);
+        if (Descending()) {
+            if (exact && at.Valid()) tree_->Next(at);
+        } else if (!at.Valid()) {
+            at = tree_->Last();
+        } else {
+            tree_->Prior(at);
+        }
+        return Settle(at, false);
+    });
 }
 
 bool CdxTag::PositionOn(const IndexKey& key, std::uint32_t recNo) {
-    ReadScope scope(*this);
-    const std::vector<std::uint8_t> bytes = StoredBytes(key);
-    if (Locate(bytes.data(), recNo)) return true;
-    Top();
-    return false;
+    return Read([&] {
+        const std::vector<std::uint8_t> bytes = StoredBytes(key);
+        if (Locate(bytes.data(), recNo)) return true;
+        Top();
+        return false;
+    });
 }
 
 void CdxTag::Discard() {
@@ -276,37 +302,38 @@ void CdxTag::Discard() {
 }
 
 CdxSeekResult CdxTag::Seek(const std::uint8_t* key, std::size_t keyBytes, bool soft, bool last) {
-    ReadScope scope(*this);
-    if (keyBytes > static_cast<std::size_t>(KeyLength())) keyBytes = static_cast<std::size_t>(KeyLength());
-    // In stored (ascending) order: lo is the first key not below the search key, hi the
-    // first key above it, before the key just before hi.
-    const CdxPosition lo = tree_->LowerBound(key, keyBytes, CdxTree::kBeforeEqual);
-    const bool match = lo.Valid() && std::memcmp(tree_->KeyAt(lo), key, keyBytes) == 0;
-    CdxPosition at;
-    if (!last && !Descending()) {
-        at = match || soft ? lo : CdxPosition{};
-        return {match, Settle(at, true, false)};
-    }
-    const CdxPosition hi = match ? tree_->LowerBound(key, keyBytes, CdxTree::kAfterEqual) : lo;
-    CdxPosition before = hi;
-    if (before.Valid()) {
-        if (!tree_->Prior(before)) before = {};
-    } else {
-        before = tree_->Last();
-    }
-    if (!Descending()) {
-        // The first equal key; the last one with `last`, or when none is equal the key
-        // just below (the key above when nothing is below).
-        at = !last ? lo : before.Valid() ? before : hi;
-    } else if (!last) {
-        // Descending order starts with the highest equal key and goes on below it.
-        at = before;
-    } else {
-        at = match || lo.Valid() ? lo : before;
-    }
-    const bool found = at.Valid() && std::memcmp(tree_->KeyAt(at), key, keyBytes) == 0;
-    if (!found && !soft) at = {};
-    return {found, Settle(at, true, false)};
+    return Read([&]() -> CdxSeekResult {
+        if (keyBytes > static_cast<std::size_t>(KeyLength())) keyBytes = static_cast<std::size_t>(KeyLength());
+        // In stored (ascending) order: lo is the first key not below the search key, hi the
+        // first key above it, before the key just before hi.
+        const CdxPosition lo = tree_->LowerBound(key, keyBytes, CdxTree::kBeforeEqual);
+        const bool match = lo.Valid() && std::memcmp(tree_->KeyAt(lo), key, keyBytes) == 0;
+        CdxPosition at;
+        if (!last && !Descending()) {
+            at = match || soft ? lo : CdxPosition{};
+            return {match, Settle(at, true, false)};
+        }
+        const CdxPosition hi = match ? tree_->LowerBound(key, keyBytes, CdxTree::kAfterEqual) : lo;
+        CdxPosition before = hi;
+        if (before.Valid()) {
+            if (!tree_->Prior(before)) before = {};
+        } else {
+            before = tree_->Last();
+        }
+        if (!Descending()) {
+            // The first equal key; the last one with `last`, or when none is equal the key
+            // just below (the key above when nothing is below).
+            at = !last ? lo : before.Valid() ? before : hi;
+        } else if (!last) {
+            // Descending order starts with the highest equal key and goes on below it.
+            at = before;
+        } else {
+            at = match || lo.Valid() ? lo : before;
+        }
+        const bool found = at.Valid() && std::memcmp(tree_->KeyAt(at), key, keyBytes) == 0;
+        if (!found && !soft) at = {};
+        return {found, Settle(at, true, false)};
+    });
 }
 
 bool CdxTag::Holds(const std::uint8_t* key, std::uint32_t record, CdxPosition& at) {
@@ -479,6 +506,7 @@ void CdxTag::WriteNode(IndexNode& /*node*/) {
 // ---------------------------------------------------------------- check
 
 std::optional<std::string> CdxTag::OwnCheck() {
+    // The check reads under the lock, so that it judges the file as one writer left it.
     ReadScope scope(*this);
     tree_->Invalidate();
     const CdxCheckResult pages = CheckTag(Cdx(), header_.root, static_cast<std::uint16_t>(KeyLength()), Pad(),

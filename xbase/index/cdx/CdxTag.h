@@ -108,6 +108,8 @@ public:
 
 private:
     class ReadScope;
+    template <typename Op>
+    auto Read(Op op) -> decltype(op());
 
     CdxFile& Cdx() const;
     // Steps in tag order; false (position invalid) past either end.
