@@ -134,15 +134,18 @@ void EncodeTagTable(const TagEntry* entries, std::size_t count, std::uint8_t* re
 
 namespace {
 
+// The powers of ten a double holds exactly.
+constexpr double kPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                              1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+
+double PowerOfTen(int n) { return n >= 0 && n <= 22 ? kPowers[n] : std::pow(10.0, n); }
+
 // The fifteen significant digits of `magnitude` (> 0) rounded to nearest, and the power of
 // ten of the first, without formatting text: false where the plain arithmetic might round
 // differently from the exact decimal value (a value halfway between two digit strings, or
 // one outside 1e-8 to 1e15), left to the formatter.
 bool FifteenDigits(double magnitude, char* digits, int& exponent) {
     if (!(magnitude >= 1e-8 && magnitude < 1e15)) return false;
-    static const double kPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                     1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
-                                     1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
     int e = static_cast<int>(std::floor(std::log10(magnitude)));
     for (int attempt = 0; attempt < 3; ++attempt) {
         const int shift = 14 - e;
@@ -211,8 +214,7 @@ double DecodeNumber(const std::uint8_t* key) {
         integer = integer * 100 + (key[2 + i] >> 4) * 10 + (key[2 + i] & 15);
     }
     int exponent = static_cast<int>(key[0]) - 52 - 2 * static_cast<int>(count);
-    double value = exponent < 0 ? integer / std::pow(10.0, -exponent)
-                                : integer * std::pow(10.0, exponent);
+    double value = exponent < 0 ? integer / PowerOfTen(-exponent) : integer * PowerOfTen(exponent);
     return (key[1] & 0x80) != 0 ? -value : value;
 }
 

@@ -29,11 +29,15 @@ void MdxSorter::AddNumber(double key, std::uint32_t recno) {
     sorter_.Add(sortable, recno);
 }
 
-void MdxSorter::StoredKey(std::size_t i, std::uint8_t* out) const {
+void MdxSorter::StoredKey(std::size_t i, std::uint8_t* out) {
     const std::uint8_t* key = sorter_.Key(i);
     switch (tag_.keyType) {
         case 'N':
-            EncodeNumber(KeySorter::DoubleFromSortable(key), out);
+            if (lastNumber_ == nullptr || std::memcmp(lastNumber_, key, 8) != 0) {
+                EncodeNumber(KeySorter::DoubleFromSortable(key), lastStored_);
+                lastNumber_ = key;
+            }
+            std::memcpy(out, lastStored_, kNumericKeyLength);
             break;
         case 'D':
             EncodeDouble(KeySorter::DoubleFromSortable(key), out);

@@ -37,12 +37,15 @@ public:
     std::size_t Count() const { return sorter_.Count(); }
 
 private:
-    void StoredKey(std::size_t i, std::uint8_t* out) const;
+    // The stored form of sorted key i; a number equal to the one before is not encoded again.
+    void StoredKey(std::size_t i, std::uint8_t* out);
 
     mdx::TagHeader tag_;
     std::size_t blockSize_;
     KeySorter sorter_;
     std::string scratch_;
+    const std::uint8_t* lastNumber_ = nullptr;  // sortable form of the number stored last
+    std::uint8_t lastStored_[mdx::kNumericKeyLength] = {};
 };
 
 }  // namespace xbase
