@@ -22,7 +22,8 @@ class RecordLockSet {
 
     // Locks every live record of the open table (`fileName` names it in the message).
     // A refused lock gives back every lock of the set, of every table, and raises
-    // "Record is locked by another user" naming the table and the record.
+    // "Record is locked by another user" naming the table and the record. A production
+    // index the table's header flags that cannot be kept is refused the same way first.
     void LockLiveRecords(xbase::XBaseDataSet& table, const std::string& fileName);
     // Gives back every lock of the set.
     void ReleaseAll();

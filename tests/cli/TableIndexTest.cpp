@@ -104,7 +104,7 @@ TEST_F(TableIndex, WritesKeepTheListedIndexFilesCurrent) {
 }
 
 TEST_F(TableIndex, AMissingProductionIndexStopsWritesUnlessIgnored) {
-    // Header byte 28 flags a production index (GOODS.MDX for this dBase table); there is none.
+    // Header byte 28 flags a production index (GOODS.CDX); there is none.
     std::vector<std::uint8_t> bytes = tabletest::ReadFile(path_);
     bytes[28] = 0x01;
     tabletest::WriteFile(path_, bytes);

@@ -119,20 +119,22 @@ int DbfHandler::OpenIndexFile(const std::string& name) {
     std::unique_ptr<IndexFile> file = xbase::OpenIndexFile(*this, path);
     if (!file) return err::FileNotFound;
     Adopt(*file);
-    // Production-index flag: a CDX or MDX of the table's own name.
-    if (file->CanBeProductionIndex() && IsReadWrite() && (TableFlags() & dbf::kFlagProductionIndex) == 0) {
-        std::string tableBase = ShortNameOf(FullPath());
-        std::string fileBase = shortName;
-        tableBase = tableBase.substr(0, tableBase.rfind('.'));
-        fileBase = fileBase.substr(0, fileBase.rfind('.'));
-        if (tableBase == fileBase) {
-            SetTableFlags(static_cast<std::uint8_t>(TableFlags() | dbf::kFlagProductionIndex));
-            SetHeaderDirty(true);
-            WriteHeader();
-        }
-    }
+    FlagProductionIndex(*file);
     indexSlots_[static_cast<std::size_t>(free)] = std::move(file);
     return 0;
+}
+
+void DbfHandler::FlagProductionIndex(const IndexFile& file) {
+    // Production-index flag: a CDX or MDX of the table's own name.
+    if (!file.CanBeProductionIndex() || !IsReadWrite() || (TableFlags() & dbf::kFlagProductionIndex) != 0) return;
+    std::string tableBase = ShortNameOf(FullPath());
+    std::string fileBase = file.ShortName();
+    tableBase = tableBase.substr(0, tableBase.rfind('.'));
+    fileBase = fileBase.substr(0, fileBase.rfind('.'));
+    if (tableBase != fileBase) return;
+    SetTableFlags(static_cast<std::uint8_t>(TableFlags() | dbf::kFlagProductionIndex));
+    SetHeaderDirty(true);
+    WriteHeader();
 }
 
 void DbfHandler::OpenIndexFiles(const std::string& list, const std::string& tag) {
@@ -254,6 +256,9 @@ IndexFile& DbfHandler::CreateIndex(const std::string& name, const std::string& t
     FlushPendingAppends();
     file->AddTag(definition);
     file->ReleaseTags();
+    // A new compound index of the table's own name is its production index, as the
+    // programs that make one mark it, so that every writer keeps it current.
+    FlagProductionIndex(*file);
     return *file;
 }
 
@@ -354,10 +359,14 @@ void DbfHandler::CheckKeysBeforeWrite() {
     }
 }
 
-template <typename Write>
-bool DbfHandler::UnderIndexLocks(Write write) {
+void DbfHandler::CheckProductionIndex() {
     EnsureProductionIndex();
     if (!productionError_.empty()) throw XBaseError(productionError_, err::FileNotFound, sub::None);
+}
+
+template <typename Write>
+bool DbfHandler::UnderIndexLocks(Write write) {
+    CheckProductionIndex();
     if (!HasIndexFiles()) return write();
     CheckKeysBeforeWrite();
     if (!LockIndexFiles()) {

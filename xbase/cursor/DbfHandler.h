@@ -122,6 +122,9 @@ public:
     // Writes open it for maintenance; ignoring it lets writes go on without it.
     void SetIgnoreProductionIndex(bool ignore) { ignoreProductionIndex_ = ignore; }
     bool IgnoreProductionIndex() const { return ignoreProductionIndex_; }
+    // Opens the production index for maintenance now, as the first write would, and
+    // raises (error 2, the message naming it) when writes would be refused for it.
+    void CheckProductionIndex();
     // The path the production index has or would have (empty when the header flags none).
     std::string ProductionIndexPath() const;
 
@@ -190,6 +193,8 @@ private:
     // Whether the record in the buffer belongs to the selected tag and its range.
     bool InTagScope();
     void EnsureProductionIndex();
+    // Sets the table's production-index flag when `file` is a CDX or MDX of its name.
+    void FlagProductionIndex(const IndexFile& file);
     // Evaluates every tag's key and FOR on the record buffer (raises on a bad expression).
     void CheckKeysBeforeWrite();
     void BuildFilterSet();

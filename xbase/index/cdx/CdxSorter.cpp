@@ -32,14 +32,14 @@ void CdxSorter::Add(const std::uint8_t* key, std::uint32_t record) {
 
 void CdxSorter::RadixSort() {
     std::vector<Item> other(order_.size());
-    std::vector<std::uint32_t> counts(1u << 16);
-    // Least significant digit first: bytes 14-15 of `second` up to bytes 0-1 of `prefix`.
-    const std::size_t digits = (keyLength_ + 1) / 2;
-    for (std::size_t d = digits; d-- > 0;) {
-        const bool inPrefix = d < 4;
-        const unsigned shift = static_cast<unsigned>(48 - 16 * (d % 4));
+    std::vector<std::uint32_t> counts(256);
+    // Least significant byte first: byte 15 of the key (in `second`) up to byte 0 (in
+    // `prefix`). Byte-wide digits keep the scatter within 256 runs the caches can hold.
+    for (std::size_t d = keyLength_; d-- > 0;) {
+        const bool inPrefix = d < 8;
+        const unsigned shift = static_cast<unsigned>(56 - 8 * (d % 8));
         auto digit = [&](const Item& item) {
-            return static_cast<std::uint32_t>(((inPrefix ? item.prefix : item.second) >> shift) & 0xFFFFu);
+            return static_cast<std::uint32_t>(((inPrefix ? item.prefix : item.second) >> shift) & 0xFFu);
         };
         std::fill(counts.begin(), counts.end(), 0u);
         for (const Item& item : order_) ++counts[digit(item)];

@@ -34,7 +34,7 @@ private:
     };
 
     // Keys of up to 16 bytes are wholly held in their items: sorted by LSD radix passes
-    // of 16 bits (stable, so equal keys keep the ascending record order they came in).
+    // of one byte (stable, so equal keys keep the ascending record order they came in).
     void RadixSort();
     void CompareSort();
 
