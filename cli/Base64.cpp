@@ -8,7 +8,7 @@ namespace {
 
 constexpr char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
 
-int valueOf(char c) {
+int ValueOf(char c) {
     if (c >= 'A' && c <= 'Z') return c - 'A';
     if (c >= 'a' && c <= 'z') return c - 'a' + 26;
     if (c >= '0' && c <= '9') return c - '0' + 52;
@@ -19,7 +19,7 @@ int valueOf(char c) {
 
 }  // namespace
 
-std::string base64Encode(std::string_view bytes) {
+std::string Base64Encode(std::string_view bytes) {
     std::string out;
     out.reserve((bytes.size() + 2) / 3 * 4);
     for (std::size_t i = 0; i < bytes.size(); i += 3) {
@@ -34,7 +34,7 @@ std::string base64Encode(std::string_view bytes) {
     return out;
 }
 
-std::string base64Decode(std::string_view text) {
+std::string Base64Decode(std::string_view text) {
     std::string out;
     unsigned buffer = 0;
     int bits = 0;
@@ -47,7 +47,7 @@ std::string base64Decode(std::string_view text) {
             ++padding;
             continue;
         }
-        int value = valueOf(c);
+        int value = ValueOf(c);
         if (value < 0 || padding > 0) throw std::invalid_argument("invalid base64 text");
         buffer = (buffer << 6) | static_cast<unsigned>(value);
         bits += 6;

@@ -7,9 +7,9 @@
 
 namespace cli {
 
-std::string base64Encode(std::string_view bytes);
+std::string Base64Encode(std::string_view bytes);
 // Fails with std::invalid_argument on characters outside the alphabet or bad padding;
 // blanks and line breaks are ignored.
-std::string base64Decode(std::string_view text);
+std::string Base64Decode(std::string_view text);
 
 }  // namespace cli

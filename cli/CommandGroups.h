@@ -10,20 +10,20 @@ class App;
 namespace cli {
 
 // taxbridge table info|dump|append|set|delete|recall (TableCommands.cpp)
-void addTableCommands(CLI::App& app);
-// taxbridge table create (TableCreate.cpp), registered by addTableCommands
-void addTableCreateCommand(CLI::App& tableGroup);
+void AddTableCommands(CLI::App& app);
+// taxbridge table create (TableCreate.cpp), registered by AddTableCommands
+void AddTableCreateCommand(CLI::App& tableGroup);
 
 // taxbridge index list|walk|seek|create|reindex|check (IndexCommands.cpp)
-void addIndexCommands(CLI::App& app);
+void AddIndexCommands(CLI::App& app);
 
 // taxbridge customers|products|invoices (JobCommands.cpp)
-void addJobCommands(CLI::App& app);
+void AddJobCommands(CLI::App& app);
 
 // taxbridge demo init (DemoCommands.cpp)
-void addDemoCommands(CLI::App& app);
+void AddDemoCommands(CLI::App& app);
 
 // taxbridge server init|init-demo (ServerCommands.cpp)
-void addServerCommands(CLI::App& app);
+void AddServerCommands(CLI::App& app);
 
 }  // namespace cli

@@ -47,7 +47,7 @@ void ConsoleReporter::Grid(const std::string& key, const jobs::ResultView& view,
     for (const jobs::GridColumn& column : view.columns) captions.push_back(column.caption);
     if (format_ == OutputFormat::Table) {
         if (!view.heading.empty()) std::cout << view.heading << '\n';
-        printTable(std::cout, captions, rows);
+        PrintTable(std::cout, captions, rows);
         std::cout << '\n';
         return;
     }

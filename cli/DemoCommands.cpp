@@ -12,7 +12,7 @@
 
 namespace cli {
 
-void addDemoCommands(CLI::App& app) {
+void AddDemoCommands(CLI::App& app) {
     static std::string directory;
     static std::string server;
     static bool loadServer = false;

@@ -12,7 +12,7 @@ namespace cli {
 
 namespace {
 
-void applyDrive(const std::string& mapping) {
+void ApplyDrive(const std::string& mapping) {
     std::size_t eq = mapping.find('=');
     bool letter = eq == 1 || (eq == 2 && mapping[1] == ':');
     if (!letter || !std::isalpha(static_cast<unsigned char>(mapping[0])) ||
@@ -25,11 +25,11 @@ void applyDrive(const std::string& mapping) {
 
 }  // namespace
 
-void addGlobalOptions(CLI::App& app) {
+void AddGlobalOptions(CLI::App& app) {
     app.add_option_function<std::vector<std::string>>(
            "--drive",
            [](const std::vector<std::string>& mappings) {
-               for (const std::string& mapping : mappings) applyDrive(mapping);
+               for (const std::string& mapping : mappings) ApplyDrive(mapping);
            },
            "Map a drive letter of Windows-style paths to a directory, e.g. C=/srv/tax "
            "(repeatable)")

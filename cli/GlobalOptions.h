@@ -11,6 +11,6 @@ namespace cli {
 
 // Registers the options; their values are applied as soon as they are parsed, before
 // any subcommand runs.
-void addGlobalOptions(CLI::App& app);
+void AddGlobalOptions(CLI::App& app);
 
 }  // namespace cli

@@ -34,11 +34,11 @@ struct JobArgs {
     bool allowEmpty = false;
 };
 
-OutputFormat formatOf(const JobArgs& args) {
+OutputFormat FormatOf(const JobArgs& args) {
     return args.format == "json" ? OutputFormat::Json : OutputFormat::Table;
 }
 
-CLI::App* addJobCommand(CLI::App& app, const char* name, const char* description, JobArgs& args) {
+CLI::App* AddJobCommand(CLI::App& app, const char* name, const char* description, JobArgs& args) {
     CLI::App* command = app.add_subcommand(name, description);
     command
         ->add_option("--server", args.server,
@@ -54,9 +54,9 @@ CLI::App* addJobCommand(CLI::App& app, const char* name, const char* description
 [[noreturn]] void failReported() { throw CLI::RuntimeError(1); }
 
 template <typename Job>
-void runRefresh(const JobArgs& args, const char* title, Job job) {
+void RunRefresh(const JobArgs& args, const char* title, Job job) {
     jobs::hostParameters().ServerComputerName = args.server;
-    ConsoleReporter reporter(formatOf(args), title);
+    ConsoleReporter reporter(FormatOf(args), title);
     jobs::MainContext main;
     if (!main.FormShow(reporter)) failReported();
     jobs::RefreshOptions options;
@@ -69,20 +69,20 @@ void runRefresh(const JobArgs& args, const char* title, Job job) {
     reporter.Finish(std::cout);
 }
 
-CLI::App* addRefreshCommand(CLI::App& app, const char* name, const char* description, JobArgs& args) {
-    CLI::App* command = addJobCommand(app, name, description, args);
+CLI::App* AddRefreshCommand(CLI::App& app, const char* name, const char* description, JobArgs& args) {
+    CLI::App* command = AddJobCommand(app, name, description, args);
     command->add_flag("--allow-empty", args.allowEmpty,
                       "Empty the machine's table when the sales system returns no rows for it");
     return command;
 }
 
-platform::CivilDate today() {
+platform::CivilDate Today() {
     const platform::LocalTime now = platform::LocalNow();
     return {now.year, now.month, now.day};
 }
 
-platform::CivilDate dateOf(const std::string& text) {
-    if (text.empty()) return today();
+platform::CivilDate DateOf(const std::string& text) {
+    if (text.empty()) return Today();
     auto date = platform::ParseDate(text, "yyyy-mm-dd", '-');
     if (!date || text.size() != 10) {
         throw CLI::ValidationError("--date", "expected YYYY-MM-DD, got '" + text + "'");
@@ -90,10 +90,10 @@ platform::CivilDate dateOf(const std::string& text) {
     return *date;
 }
 
-void runInvoices(const JobArgs& args) {
-    const platform::CivilDate date = dateOf(args.date);
+void RunInvoices(const JobArgs& args) {
+    const platform::CivilDate date = DateOf(args.date);
     jobs::hostParameters().ServerComputerName = args.server;
-    ConsoleReporter reporter(formatOf(args), "发票读入");
+    ConsoleReporter reporter(FormatOf(args), "发票读入");
     jobs::DateContext window;
     if (!window.FormShow(reporter)) failReported();
     jobs::CheckContext check;
@@ -105,7 +105,7 @@ void runInvoices(const JobArgs& args) {
     doc["date"] = jobs::ReadInDate();
     doc["invoicesSent"] = outcome.invoices;
     doc["linesSent"] = outcome.lines;
-    if (formatOf(args) == OutputFormat::Table) {
+    if (FormatOf(args) == OutputFormat::Table) {
         std::cout << "读入日期 " << jobs::ReadInDate() << ": " << outcome.invoices << " invoices, "
                   << outcome.lines << " invoice lines sent\n\n";
     }
@@ -132,19 +132,19 @@ void runInvoices(const JobArgs& args) {
 
 }  // namespace
 
-void addJobCommands(CLI::App& app) {
+void AddJobCommands(CLI::App& app) {
     static JobArgs customers, products, invoices;
-    addRefreshCommand(app, "customers",
+    AddRefreshCommand(app, "customers",
                   "Customer refresh: upload ke_hu.dbf and BANK.dbf, then write the sales "
                   "system's customers and bank accounts into them",
                   customers)
-        ->callback([] { runRefresh(customers, "客户刷新", jobs::CustomerRefresh); });
-    addRefreshCommand(app, "products",
+        ->callback([] { RunRefresh(customers, "客户刷新", jobs::CustomerRefresh); });
+    AddRefreshCommand(app, "products",
                   "Product refresh: upload detail.dbf, then write the sales system's "
                   "cigarettes at their current prices into it",
                   products)
-        ->callback([] { runRefresh(products, "商品刷新", jobs::ProductRefresh); });
-    CLI::App* command = addJobCommand(
+        ->callback([] { RunRefresh(products, "商品刷新", jobs::ProductRefresh); });
+    CLI::App* command = AddJobCommand(
         app, "invoices",
         "Invoice read-in: copy one day's invoices and their lines to the sales server and "
         "list them beside the sales system's figures",
@@ -152,7 +152,7 @@ void addJobCommands(CLI::App& app) {
     command->add_option("--date", invoices.date, "The day to read in (default: today)")
         ->type_name("YYYY-MM-DD");
     command->add_flag("--lines", invoices.lines, "Also list each invoice's line comparison");
-    command->callback([] { runInvoices(invoices); });
+    command->callback([] { RunInvoices(invoices); });
 }
 
 }  // namespace cli

@@ -13,18 +13,18 @@ namespace cli {
 
 namespace {
 
-std::string serverText(const std::string& server) {
+std::string ServerText(const std::string& server) {
     return server.empty() ? "the embedded database" : "server " + server;
 }
 
-void addServerOption(CLI::App& command, std::string& server) {
+void AddServerOption(CLI::App& command, std::string& server) {
     command.add_option("--server", server, "Server computer name (default: the embedded database)")
         ->type_name("NAME");
 }
 
 }  // namespace
 
-void addServerCommands(CLI::App& app) {
+void AddServerCommands(CLI::App& app) {
     static std::string initServer;
     static std::string demoServer;
     CLI::App* group = app.add_subcommand("server", "The sales server");
@@ -32,7 +32,7 @@ void addServerCommands(CLI::App& app) {
 
     CLI::App* init = group->add_subcommand(
         "init", "Create the sales database and its empty sales schema where they are missing");
-    addServerOption(*init, initServer);
+    AddServerOption(*init, initServer);
     init->callback([] {
         const std::unique_ptr<appserver::Backend> db = appserver::createServer(initServer);
         std::cout << "sales schema ready in " << db->describe() << '\n';
@@ -40,10 +40,10 @@ void addServerCommands(CLI::App& app) {
 
     CLI::App* demo = group->add_subcommand(
         "init-demo", "Replace the sales server's data with the demo sales data");
-    addServerOption(*demo, demoServer);
+    AddServerOption(*demo, demoServer);
     demo->callback([] {
         appserver::initDemo(demoServer);
-        std::cout << "demo sales data loaded into " << serverText(demoServer) << '\n';
+        std::cout << "demo sales data loaded into " << ServerText(demoServer) << '\n';
     });
 }
 

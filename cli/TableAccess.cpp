@@ -10,7 +10,7 @@ namespace cli {
 
 namespace {
 
-std::string tagToSelect(const xbase::XBaseDataSet& table, const std::string& tag) {
+std::string TagToSelect(const xbase::XBaseDataSet& table, const std::string& tag) {
     if (!tag.empty()) return tag;
     if (table.TagCount() == 1) return table.TagName(0);
     std::string names;
@@ -20,7 +20,7 @@ std::string tagToSelect(const xbase::XBaseDataSet& table, const std::string& tag
 
 }  // namespace
 
-std::unique_ptr<xbase::XBaseDataSet> openTable(const std::string& file,
+std::unique_ptr<xbase::XBaseDataSet> OpenTable(const std::string& file,
                                                const TableOptions& options) {
     auto table = std::make_unique<xbase::XBaseDataSet>();
     // No DatabaseName: the file name is used as it stands (absolute or relative).
@@ -36,11 +36,11 @@ std::unique_ptr<xbase::XBaseDataSet> openTable(const std::string& file,
     }
     table->SetIndexFiles(indexFiles);
     table->Open();
-    if (options.orderByTag) table->SetIndexName(tagToSelect(*table, options.tag));
+    if (options.orderByTag) table->SetIndexName(TagToSelect(*table, options.tag));
     return table;
 }
 
-void goToRecord(xbase::XBaseDataSet& table, std::int32_t recNo) {
+void GoToRecord(xbase::XBaseDataSet& table, std::int32_t recNo) {
     int count = table.RecordCount();
     if (recNo < 1 || recNo > count) {
         throw std::runtime_error("Record " + std::to_string(recNo) + " does not exist (the table has " +
@@ -52,7 +52,7 @@ void goToRecord(xbase::XBaseDataSet& table, std::int32_t recNo) {
     }
 }
 
-std::pair<std::string, std::string> splitAssignment(const std::string& assignment) {
+std::pair<std::string, std::string> SplitAssignment(const std::string& assignment) {
     std::size_t eq = assignment.find('=');
     if (eq == std::string::npos || eq == 0) {
         throw std::runtime_error("Expected NAME=VALUE, got '" + assignment + "'");
@@ -64,7 +64,7 @@ namespace {
 
 // A date as the table layer reads one: eight digits YYYYMMDD or the short date form;
 // empty for no date.
-void assignDate(data::Field& field, const std::string& text) {
+void AssignDate(data::Field& field, const std::string& text) {
     std::size_t end = text.find_last_not_of(' ');
     std::string trimmed = end == std::string::npos ? std::string() : text.substr(0, end + 1);
     if (trimmed.empty()) {
@@ -88,15 +88,15 @@ void assignDate(data::Field& field, const std::string& text) {
 
 }  // namespace
 
-void assignFields(xbase::XBaseDataSet& table, const std::vector<std::string>& assignments) {
+void AssignFields(xbase::XBaseDataSet& table, const std::vector<std::string>& assignments) {
     for (const std::string& assignment : assignments) {
-        auto [name, value] = splitAssignment(assignment);
+        auto [name, value] = SplitAssignment(assignment);
         data::Field& field = table.FieldByName(name);
         if (field.DataType() == data::ftDate) {
-            assignDate(field, value);
+            AssignDate(field, value);
         } else {
             // Binary and general fields take their bytes in base64, as dumps show them.
-            field.SetAsString(field.DataType() == data::ftBlob ? base64Decode(value) : value);
+            field.SetAsString(field.DataType() == data::ftBlob ? Base64Decode(value) : value);
         }
     }
 }

@@ -28,19 +28,19 @@ struct TableOptions {
 // Opens FILE (a host path or a Windows-style path on a mapped drive) shared, with the
 // index files open and, with orderByTag, the tag selected ("--tag is needed ..." when it
 // is left out and the files hold several tags).
-std::unique_ptr<xbase::XBaseDataSet> openTable(const std::string& file,
+std::unique_ptr<xbase::XBaseDataSet> OpenTable(const std::string& file,
                                                const TableOptions& options);
 
 // Makes record `recNo` the current one; fails when the table has no such record. The
 // dataset must show deleted records (useDeleted) so that the number is exact.
-void goToRecord(xbase::XBaseDataSet& table, std::int32_t recNo);
+void GoToRecord(xbase::XBaseDataSet& table, std::int32_t recNo);
 
 // Splits "NAME=VALUE" (the value may be empty or contain '='); fails without '='.
-std::pair<std::string, std::string> splitAssignment(const std::string& assignment);
+std::pair<std::string, std::string> SplitAssignment(const std::string& assignment);
 
 // Assigns each NAME=VALUE through the field's AsString (binary and general fields take
 // base64); the dataset must be in edit or insert state. Unknown names fail with the
 // framework's message.
-void assignFields(xbase::XBaseDataSet& table, const std::vector<std::string>& assignments);
+void AssignFields(xbase::XBaseDataSet& table, const std::vector<std::string>& assignments);
 
 }  // namespace cli

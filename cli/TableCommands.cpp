@@ -38,7 +38,7 @@ struct TableArgs {
     bool ignoreIndex = false;             // --ignore-index
 };
 
-CLI::App* addFileCommand(CLI::App& group, const char* name, const char* description,
+CLI::App* AddFileCommand(CLI::App& group, const char* name, const char* description,
                          TableArgs& args) {
     CLI::App* command = group.add_subcommand(name, description);
     command->add_option("--codepage", args.codePage,
@@ -49,14 +49,14 @@ CLI::App* addFileCommand(CLI::App& group, const char* name, const char* descript
     return command;
 }
 
-void addRecNo(CLI::App& command, TableArgs& args) {
+void AddRecNo(CLI::App& command, TableArgs& args) {
     command.add_option("RECNO", args.recNo, "Physical record number (from 1)")
         ->required()
         ->check(CLI::PositiveNumber);
 }
 
 // --index FILE... and --ignore-index for the commands that write.
-void addIndexMaintenance(CLI::App& command, TableArgs& args) {
+void AddIndexMaintenance(CLI::App& command, TableArgs& args) {
     command.add_option("--index", args.indexFiles,
                        "Index files to keep current while writing (the production index is kept without it)")
         ->type_name("FILE")
@@ -65,14 +65,14 @@ void addIndexMaintenance(CLI::App& command, TableArgs& args) {
                      "Write even when the production index the header flags is missing or unusable (it goes stale)");
 }
 
-void addAssignments(CLI::App& command, TableArgs& args, bool required) {
+void AddAssignments(CLI::App& command, TableArgs& args, bool required) {
     CLI::Option* option = command.add_option("ASSIGNMENTS", args.assignments,
                                              "NAME=VALUE pairs, values as the fields' text");
     option->type_name("NAME=VALUE");
     if (required) option->required();
 }
 
-TableOptions openOptions(const TableArgs& args, bool useDeleted, bool readOnly) {
+TableOptions OpenOptions(const TableArgs& args, bool useDeleted, bool readOnly) {
     TableOptions options;
     options.useDeleted = useDeleted;
     options.readOnly = readOnly;
@@ -84,19 +84,19 @@ TableOptions openOptions(const TableArgs& args, bool useDeleted, bool readOnly) 
 }
 
 // Dumps read, and values are given, the same on every machine.
-void useMachineIndependentFormats() {
+void UseMachineIndependentFormats() {
     platform::FormatSettings& settings = platform::ProcessFormatSettings();
     settings.shortDateFormat = "yyyy-mm-dd";
     settings.dateSeparator = '-';
     settings.decimalSeparator = '.';
 }
 
-void runDump(const TableArgs& args) {
-    useMachineIndependentFormats();
+void RunDump(const TableArgs& args) {
+    UseMachineIndependentFormats();
     if (!args.tag.empty() && args.indexFiles.empty()) throw std::runtime_error("--tag needs --index");
-    TableOptions open = openOptions(args, args.deleted, true);
+    TableOptions open = OpenOptions(args, args.deleted, true);
     open.orderByTag = !args.indexFiles.empty();
-    auto table = openTable(args.file, open);
+    auto table = OpenTable(args.file, open);
     DumpOptions options;
     options.format = args.format == "csv" ? DumpFormat::Csv : DumpFormat::Json;
     options.raw = args.raw;
@@ -106,51 +106,51 @@ void runDump(const TableArgs& args) {
     if (args.strict) {
         // Nothing reaches the output unless every value converts.
         std::ostringstream text;
-        dumpTable(*table, options, text, std::cerr);
+        DumpTable(*table, options, text, std::cerr);
         std::cout << text.str();
     } else {
-        dumpTable(*table, options, std::cout, std::cerr);
+        DumpTable(*table, options, std::cout, std::cerr);
     }
     if (filter) filter->CheckFailure();
     table->Close();
 }
 
-void runEval(const TableArgs& args) {
+void RunEval(const TableArgs& args) {
     platform::ProcessFormatSettings().shortDateFormat = "yyyy-mm-dd";
     platform::ProcessFormatSettings().dateSeparator = '-';
-    auto table = openTable(args.file, openOptions(args, args.deleted || args.recNo > 0, true));
+    auto table = OpenTable(args.file, OpenOptions(args, args.deleted || args.recNo > 0, true));
     EvalOptions options;
     options.expression = args.expression;
     options.recNo = args.recNo;
     options.json = args.evalFormat == "json";
     options.codePage = args.codePage;
-    evalTable(*table, options, std::cout);
+    EvalTable(*table, options, std::cout);
     table->Close();
 }
 
-void runAppend(const TableArgs& args) {
-    useMachineIndependentFormats();
-    auto table = openTable(args.file, openOptions(args, false, false));
+void RunAppend(const TableArgs& args) {
+    UseMachineIndependentFormats();
+    auto table = OpenTable(args.file, OpenOptions(args, false, false));
     table->Append();
-    assignFields(*table, args.assignments);
+    AssignFields(*table, args.assignments);
     table->Post();
     std::cout << table->RecNo() << '\n';
     table->Close();
 }
 
-void runSet(const TableArgs& args) {
-    useMachineIndependentFormats();
-    auto table = openTable(args.file, openOptions(args, true, false));
-    goToRecord(*table, args.recNo);
+void RunSet(const TableArgs& args) {
+    UseMachineIndependentFormats();
+    auto table = OpenTable(args.file, OpenOptions(args, true, false));
+    GoToRecord(*table, args.recNo);
     table->Edit();
-    assignFields(*table, args.assignments);
+    AssignFields(*table, args.assignments);
     table->Post();
     table->Close();
 }
 
-void runDeletionFlag(const TableArgs& args, bool deleted) {
-    auto table = openTable(args.file, openOptions(args, true, false));
-    goToRecord(*table, args.recNo);
+void RunDeletionFlag(const TableArgs& args, bool deleted) {
+    auto table = OpenTable(args.file, OpenOptions(args, true, false));
+    GoToRecord(*table, args.recNo);
     if (deleted) {
         table->Delete();
     } else {
@@ -161,21 +161,21 @@ void runDeletionFlag(const TableArgs& args, bool deleted) {
 
 }  // namespace
 
-void addTableCommands(CLI::App& app) {
+void AddTableCommands(CLI::App& app) {
     CLI::App* group = app.add_subcommand("table", "Look into or fix one dBase table");
     group->require_subcommand(1);
     auto args = std::make_shared<TableArgs>();
 
-    CLI::App* info = addFileCommand(*group, "info",
+    CLI::App* info = AddFileCommand(*group, "info",
                                     "Version, record count, header and record length, fields",
                                     *args);
     info->callback([args] {
-        auto table = openTable(args->file, openOptions(*args, true, true));
-        printTableInfo(*table, std::cout);
+        auto table = OpenTable(args->file, OpenOptions(*args, true, true));
+        PrintTableInfo(*table, std::cout);
         table->Close();
     });
 
-    CLI::App* dump = addFileCommand(*group, "dump", "Every record, in record order (or a tag's order)", *args);
+    CLI::App* dump = AddFileCommand(*group, "dump", "Every record, in record order (or a tag's order)", *args);
     dump->add_option("--format", args->format, "json (default) or csv")
         ->check(CLI::IsMember({"json", "csv"}));
     dump->add_flag("--deleted", args->deleted, "Include deleted records");
@@ -189,45 +189,45 @@ void addTableCommands(CLI::App& app) {
         ->expected(1, -1);
     dump->add_option("--tag", args->tag, "The tag that orders the records (not needed for a one-tag file)")
         ->type_name("NAME");
-    dump->callback([args] { runDump(*args); });
+    dump->callback([args] { RunDump(*args); });
 
-    CLI::App* eval = addFileCommand(*group, "eval", "Evaluate an xBase expression for each record", *args);
+    CLI::App* eval = AddFileCommand(*group, "eval", "Evaluate an xBase expression for each record", *args);
     eval->add_option("EXPR", args->expression, "The expression, e.g. \"UPPER(NAME) = 'AB*'\"")->required();
     eval->add_option("--record", args->recNo, "Only this physical record number")->check(CLI::PositiveNumber);
     eval->add_flag("--deleted", args->deleted, "Include deleted records");
     eval->add_option("--format", args->evalFormat, "text (default) or json")->check(CLI::IsMember({"text", "json"}));
-    eval->callback([args] { runEval(*args); });
+    eval->callback([args] { RunEval(*args); });
 
-    CLI::App* append = addFileCommand(*group, "append",
+    CLI::App* append = AddFileCommand(*group, "append",
                                       "Append one record; prints its record number", *args);
-    addAssignments(*append, *args, false);
-    addIndexMaintenance(*append, *args);
-    append->callback([args] { runAppend(*args); });
+    AddAssignments(*append, *args, false);
+    AddIndexMaintenance(*append, *args);
+    append->callback([args] { RunAppend(*args); });
 
-    CLI::App* set = addFileCommand(*group, "set", "Change fields of one record (locks it)",
+    CLI::App* set = AddFileCommand(*group, "set", "Change fields of one record (locks it)",
                                    *args);
-    addRecNo(*set, *args);
-    addAssignments(*set, *args, true);
-    addIndexMaintenance(*set, *args);
-    set->callback([args] { runSet(*args); });
+    AddRecNo(*set, *args);
+    AddAssignments(*set, *args, true);
+    AddIndexMaintenance(*set, *args);
+    set->callback([args] { RunSet(*args); });
 
-    CLI::App* remove = addFileCommand(*group, "delete", "Flag one record as deleted", *args);
-    addRecNo(*remove, *args);
-    addIndexMaintenance(*remove, *args);
-    remove->callback([args] { runDeletionFlag(*args, true); });
+    CLI::App* remove = AddFileCommand(*group, "delete", "Flag one record as deleted", *args);
+    AddRecNo(*remove, *args);
+    AddIndexMaintenance(*remove, *args);
+    remove->callback([args] { RunDeletionFlag(*args, true); });
 
-    CLI::App* recall = addFileCommand(*group, "recall", "Clear the deletion flag of one record",
+    CLI::App* recall = AddFileCommand(*group, "recall", "Clear the deletion flag of one record",
                                       *args);
-    addRecNo(*recall, *args);
-    addIndexMaintenance(*recall, *args);
-    recall->callback([args] { runDeletionFlag(*args, false); });
+    AddRecNo(*recall, *args);
+    AddIndexMaintenance(*recall, *args);
+    recall->callback([args] { RunDeletionFlag(*args, false); });
 
-    CLI::App* pack = addFileCommand(*group, "pack",
+    CLI::App* pack = AddFileCommand(*group, "pack",
                                     "Remove deleted records and compact the memo file (needs the "
                                     "table to itself)",
                                     *args);
-    pack->callback([args] { packTable(args->file, std::cout); });
-    addTableCreateCommand(*group);
+    pack->callback([args] { PackTable(args->file, std::cout); });
+    AddTableCreateCommand(*group);
 }
 
 }  // namespace cli

@@ -94,7 +94,7 @@ void Run(const CreateArgs& args) {
 
 }  // namespace
 
-void addTableCreateCommand(CLI::App& tableGroup) {
+void AddTableCreateCommand(CLI::App& tableGroup) {
     auto args = std::make_shared<CreateArgs>();
     CLI::App* create = tableGroup.add_subcommand(
         "create", "Make a new empty table (and its memo file); prints its full path");

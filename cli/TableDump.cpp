@@ -13,7 +13,7 @@ namespace cli {
 
 namespace {
 
-std::string trimRight(std::string text) {
+std::string TrimRight(std::string text) {
     text.erase(text.find_last_not_of(' ') + 1);
     return text;
 }
@@ -41,7 +41,7 @@ public:
         std::string value;
         try {
             // Memo text as text; binary and general contents as base64.
-            value = field.DataType() == data::ftBlob ? base64Encode(field.AsString()) : field.AsString();
+            value = field.DataType() == data::ftBlob ? Base64Encode(field.AsString()) : field.AsString();
         } catch (const xbase::XBaseError& e) {
             // A value that cannot be converted (or a memo whose block cannot be trusted)
             // is shown as stored; a file that cannot be read (a missing memo file) ends
@@ -53,7 +53,7 @@ public:
         }
         // A date whose stored text is no date reads as null: say so unless it is blank.
         if (value.empty() && field.DataType() == data::ftDate) {
-            std::string stored = trimRight(table_.FieldRawText(field));
+            std::string stored = TrimRight(table_.FieldRawText(field));
             if (!stored.empty() && stored != "00000000") return storedText(field);
         }
         return value;
@@ -61,7 +61,7 @@ public:
 
 private:
     std::string storedText(const data::Field& field) {
-        std::string stored = trimRight(table_.FieldRawText(field));
+        std::string stored = TrimRight(table_.FieldRawText(field));
         std::string what = "record " + std::to_string(table_.RecNo()) + ", field " + field.FieldName() +
                            ": \"" + stored + "\" is not " + expectedKind(field.DataType());
         if (options_.strict) throw std::runtime_error(what);
@@ -74,12 +74,12 @@ private:
     std::ostream& warnings_;
 };
 
-std::string jsonText(const nlohmann::ordered_json& value) {
+std::string JsonText(const nlohmann::ordered_json& value) {
     // Bytes that are no UTF-8 (a table read with the wrong code page) become U+FFFD.
     return value.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
 }
 
-void dumpJson(xbase::XBaseDataSet& table, FieldReader& reader, std::ostream& out) {
+void DumpJson(xbase::XBaseDataSet& table, FieldReader& reader, std::ostream& out) {
     out << '[';
     bool first = true;
     for (table.First(); !table.Eof(); table.Next()) {
@@ -87,13 +87,13 @@ void dumpJson(xbase::XBaseDataSet& table, FieldReader& reader, std::ostream& out
         row["_recno"] = table.RecNo();
         row["_deleted"] = table.RecordDeleted();
         for (const auto& field : table.Fields()) row[field->FieldName()] = reader.text(*field);
-        out << (first ? "\n" : ",\n") << jsonText(row);
+        out << (first ? "\n" : ",\n") << JsonText(row);
         first = false;
     }
     out << (first ? "]\n" : "\n]\n");
 }
 
-std::string csvCell(const std::string& text) {
+std::string CsvCell(const std::string& text) {
     if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
     std::string quoted = "\"";
     for (char c : text) {
@@ -103,26 +103,26 @@ std::string csvCell(const std::string& text) {
     return quoted + '"';
 }
 
-void dumpCsv(xbase::XBaseDataSet& table, FieldReader& reader, std::ostream& out) {
+void DumpCsv(xbase::XBaseDataSet& table, FieldReader& reader, std::ostream& out) {
     out << "_recno,_deleted";
-    for (const auto& field : table.Fields()) out << ',' << csvCell(field->FieldName());
+    for (const auto& field : table.Fields()) out << ',' << CsvCell(field->FieldName());
     out << "\r\n";
     for (table.First(); !table.Eof(); table.Next()) {
         out << table.RecNo() << ',' << (table.RecordDeleted() ? "true" : "false");
-        for (const auto& field : table.Fields()) out << ',' << csvCell(reader.text(*field));
+        for (const auto& field : table.Fields()) out << ',' << CsvCell(reader.text(*field));
         out << "\r\n";
     }
 }
 
 }  // namespace
 
-void dumpTable(xbase::XBaseDataSet& table, const DumpOptions& options, std::ostream& out,
+void DumpTable(xbase::XBaseDataSet& table, const DumpOptions& options, std::ostream& out,
                std::ostream& warnings) {
     FieldReader reader(table, options, warnings);
     if (options.format == DumpFormat::Json) {
-        dumpJson(table, reader, out);
+        DumpJson(table, reader, out);
     } else {
-        dumpCsv(table, reader, out);
+        DumpCsv(table, reader, out);
     }
 }
 

@@ -28,7 +28,7 @@ struct DumpOptions {
 
 // Writes every record the open dataset shows, from the first; warnings about values
 // shown as stored go to `warnings`, one line each.
-void dumpTable(xbase::XBaseDataSet& table, const DumpOptions& options, std::ostream& out,
+void DumpTable(xbase::XBaseDataSet& table, const DumpOptions& options, std::ostream& out,
                std::ostream& warnings);
 
 }  // namespace cli

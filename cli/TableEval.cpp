@@ -19,13 +19,13 @@ const std::string& codePageOf(const std::string& codePage) {
     return codePage.empty() ? platform::OemCodePage() : codePage;
 }
 
-std::runtime_error recordError(std::int32_t recNo, const std::exception& e, const std::string& codePage) {
+std::runtime_error RecordError(std::int32_t recNo, const std::exception& e, const std::string& codePage) {
     return std::runtime_error("Record " + std::to_string(recNo) + ": " + platform::OemToUtf8(e.what(), codePage));
 }
 
 // Compiles the expression typed in UTF-8 against the table's bytes; the engine's message
 // (in UTF-8) on a compile error.
-xbase::ExprHandler compile(xbase::ExprLink& link, const std::string& expression, const std::string& codePage) {
+xbase::ExprHandler Compile(xbase::ExprLink& link, const std::string& expression, const std::string& codePage) {
     try {
         return xbase::ExprHandler(&link, false, platform::Utf8ToOem(expression, codePage));
     } catch (const xbase::XBaseExpressionError& e) {
@@ -34,25 +34,25 @@ xbase::ExprHandler compile(xbase::ExprLink& link, const std::string& expression,
 }
 
 // YYYYMMDD, "" for the empty date.
-std::string dateText(double date) {
+std::string DateText(double date) {
     if (!(date >= 1 && date < 2147483647.0)) return {};
     return xbase::DbfDate::JulianToStorage(static_cast<std::int32_t>(date));
 }
 
-std::string textValue(const xbase::ExprValue& v, const std::string& codePage) {
+std::string TextValue(const xbase::ExprValue& v, const std::string& codePage) {
     switch (v.type) {
         case xbase::ExprType::Numeric: {
             char buf[64];
             auto r = std::to_chars(buf, buf + sizeof buf, v.number);
             return std::string(buf, r.ptr);
         }
-        case xbase::ExprType::Date: return dateText(v.number);
+        case xbase::ExprType::Date: return DateText(v.number);
         case xbase::ExprType::Logical: return v.logical ? ".T." : ".F.";
         default: return platform::OemToUtf8(v.text, codePage);
     }
 }
 
-nlohmann::ordered_json jsonRow(std::int32_t recNo, const xbase::ExprValue& v, const std::string& codePage) {
+nlohmann::ordered_json JsonRow(std::int32_t recNo, const xbase::ExprValue& v, const std::string& codePage) {
     nlohmann::ordered_json row;
     row["_recno"] = recNo;
     row["type"] = std::string(1, xbase::TypeLetter(v.type));
@@ -65,7 +65,7 @@ nlohmann::ordered_json jsonRow(std::int32_t recNo, const xbase::ExprValue& v, co
             else
                 row["value"] = v.number;
             break;
-        case xbase::ExprType::Date: row["value"] = dateText(v.number); break;
+        case xbase::ExprType::Date: row["value"] = DateText(v.number); break;
         case xbase::ExprType::Logical: row["value"] = v.logical; break;
         default: row["value"] = platform::OemToUtf8(v.text, codePage); break;
     }
@@ -74,12 +74,12 @@ nlohmann::ordered_json jsonRow(std::int32_t recNo, const xbase::ExprValue& v, co
 
 }  // namespace
 
-void evalTable(xbase::XBaseDataSet& table, const EvalOptions& options, std::ostream& out) {
+void EvalTable(xbase::XBaseDataSet& table, const EvalOptions& options, std::ostream& out) {
     const std::string& codePage = codePageOf(options.codePage);
     // The handler is walked directly, in its own record buffer; the dataset stays idle.
     xbase::DBFObject& handler = *table.Handler();
     xbase::TableExprLink link(handler, handler.Memo());
-    xbase::ExprHandler expr = compile(link, options.expression, codePage);
+    xbase::ExprHandler expr = Compile(link, options.expression, codePage);
     bool first = true;
     auto emit = [&](std::int32_t recNo) {
         const xbase::ExprValue* v = nullptr;
@@ -87,13 +87,13 @@ void evalTable(xbase::XBaseDataSet& table, const EvalOptions& options, std::ostr
             v = &expr.Evaluate();
         } catch (const std::runtime_error& e) {
             if (options.json) out << (first ? "[]\n" : "\n]\n");
-            throw recordError(recNo, e, codePage);
+            throw RecordError(recNo, e, codePage);
         }
         if (options.json) {
             out << (first ? "[\n" : ",\n")
-                << jsonRow(recNo, *v, codePage).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+                << JsonRow(recNo, *v, codePage).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
         } else {
-            out << recNo << '\t' << xbase::TypeLetter(v->type) << '\t' << textValue(*v, codePage) << '\n';
+            out << recNo << '\t' << xbase::TypeLetter(v->type) << '\t' << TextValue(*v, codePage) << '\n';
         }
         first = false;
     };
@@ -112,7 +112,7 @@ void evalTable(xbase::XBaseDataSet& table, const EvalOptions& options, std::ostr
 
 struct ExpressionFilter::State {
     State(xbase::DBFObject& handler, const std::string& expression, const std::string& cp)
-        : codePage(cp), link(handler, handler.Memo()), expr(compile(link, expression, codePage)) {}
+        : codePage(cp), link(handler, handler.Memo()), expr(Compile(link, expression, codePage)) {}
     std::string codePage;
     xbase::TableExprLink link;
     xbase::ExprHandler expr;
@@ -136,7 +136,7 @@ ExpressionFilter::ExpressionFilter(xbase::XBaseDataSet& table, const std::string
             if (v.type != xbase::ExprType::Logical) throw std::runtime_error("Filter expression must return boolean result");
             accept = v.logical;
         } catch (const std::runtime_error& e) {
-            state->failure = recordError(recNo, e, state->codePage).what();
+            state->failure = RecordError(recNo, e, state->codePage).what();
         }
     };
     table_.SetFiltered(true);

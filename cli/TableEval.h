@@ -28,7 +28,7 @@ struct EvalOptions {
 // numbers in their shortest form, dates YYYYMMDD, logicals .T./.F.), or a JSON array of
 // {"_recno": n, "type": "C"|"N"|"D"|"L", "value": v}. A compile error throws the engine's
 // message; an evaluation error throws it prefixed with "Record <n>: ".
-void evalTable(xbase::XBaseDataSet& table, const EvalOptions& options, std::ostream& out);
+void EvalTable(xbase::XBaseDataSet& table, const EvalOptions& options, std::ostream& out);
 
 // A filter installed on an open dataset as its OnFilterRecord for as long as it lives.
 class ExpressionFilter {

@@ -22,7 +22,7 @@ const char* versionName(std::uint8_t version) {
     }
 }
 
-std::string hexByte(std::uint8_t value) {
+std::string HexByte(std::uint8_t value) {
     char text[8];
     std::snprintf(text, sizeof text, "0x%02X", value);
     return text;
@@ -30,10 +30,10 @@ std::string hexByte(std::uint8_t value) {
 
 }  // namespace
 
-void printTableInfo(xbase::XBaseDataSet& table, std::ostream& out) {
+void PrintTableInfo(xbase::XBaseDataSet& table, std::ostream& out) {
     xbase::DBFObject& handler = *table.Handler();
     out << "File:          " << handler.DisplayPath() << '\n'
-        << "Version:       " << hexByte(handler.Version()) << " (" << versionName(handler.Version())
+        << "Version:       " << HexByte(handler.Version()) << " (" << versionName(handler.Version())
         << ")\n"
         << "Records:       " << table.RecordCount() << '\n'
         << "Header length: " << handler.HeaderLength() << '\n'

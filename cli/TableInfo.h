@@ -8,6 +8,6 @@
 
 namespace cli {
 
-void printTableInfo(xbase::XBaseDataSet& table, std::ostream& out);
+void PrintTableInfo(xbase::XBaseDataSet& table, std::ostream& out);
 
 }  // namespace cli

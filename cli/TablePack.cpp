@@ -4,7 +4,7 @@
 
 namespace cli {
 
-void packTable(const std::string& file, std::ostream& out) {
+void PackTable(const std::string& file, std::ostream& out) {
     xbase::PackResult result = xbase::PackTable(file);
     out << "Packed " << file << ": " << result.kept << " records kept, " << result.removed << " removed";
     if (result.hadMemo) {

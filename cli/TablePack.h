@@ -9,6 +9,6 @@ namespace cli {
 
 // Packs FILE and reports what was kept and removed on `out`. Failures throw with a
 // message; the table and its memo file are then exactly as they were.
-void packTable(const std::string& file, std::ostream& out);
+void PackTable(const std::string& file, std::ostream& out);
 
 }  // namespace cli

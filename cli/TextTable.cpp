@@ -6,7 +6,7 @@ namespace cli {
 
 namespace {
 
-bool wide(char32_t c) {
+bool Wide(char32_t c) {
     return (c >= 0x1100 && c <= 0x115F) || (c >= 0x2E80 && c <= 0x303E) ||
            (c >= 0x3041 && c <= 0x33FF) || (c >= 0x3400 && c <= 0x4DBF) ||
            (c >= 0x4E00 && c <= 0x9FFF) || (c >= 0xA000 && c <= 0xA4CF) ||
@@ -15,14 +15,14 @@ bool wide(char32_t c) {
            (c >= 0xFFE0 && c <= 0xFFE6) || (c >= 0x20000 && c <= 0x3FFFD);
 }
 
-void pad(std::ostream& out, const std::string& cell, std::size_t width) {
+void Pad(std::ostream& out, const std::string& cell, std::size_t width) {
     out << cell;
-    for (std::size_t w = displayWidth(cell); w < width; ++w) out << ' ';
+    for (std::size_t w = DisplayWidth(cell); w < width; ++w) out << ' ';
 }
 
 }  // namespace
 
-std::size_t displayWidth(std::string_view utf8) {
+std::size_t DisplayWidth(std::string_view utf8) {
     std::size_t width = 0;
     for (std::size_t i = 0; i < utf8.size();) {
         const unsigned char lead = static_cast<unsigned char>(utf8[i]);
@@ -31,19 +31,19 @@ std::size_t displayWidth(std::string_view utf8) {
         for (std::size_t k = 1; k < length && i + k < utf8.size(); ++k) {
             c = (c << 6) | (static_cast<unsigned char>(utf8[i + k]) & 0x3F);
         }
-        width += wide(c) ? 2 : 1;
+        width += Wide(c) ? 2 : 1;
         i += length;
     }
     return width;
 }
 
-void printTable(std::ostream& out, const std::vector<std::string>& header,
+void PrintTable(std::ostream& out, const std::vector<std::string>& header,
                 const std::vector<std::vector<std::string>>& rows) {
     std::vector<std::size_t> widths;
-    for (const std::string& h : header) widths.push_back(displayWidth(h));
+    for (const std::string& h : header) widths.push_back(DisplayWidth(h));
     for (const auto& row : rows) {
         for (std::size_t c = 0; c < row.size() && c < widths.size(); ++c) {
-            widths[c] = std::max(widths[c], displayWidth(row[c]));
+            widths[c] = std::max(widths[c], DisplayWidth(row[c]));
         }
     }
     auto line = [&](const std::vector<std::string>& cells) {
@@ -52,7 +52,7 @@ void printTable(std::ostream& out, const std::vector<std::string>& header,
             if (c + 1 == widths.size()) {
                 out << (c < cells.size() ? cells[c] : "");
             } else {
-                pad(out, c < cells.size() ? cells[c] : "", widths[c]);
+                Pad(out, c < cells.size() ? cells[c] : "", widths[c]);
             }
         }
         out << '\n';

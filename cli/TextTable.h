@@ -10,9 +10,9 @@
 namespace cli {
 
 // Terminal columns a UTF-8 text takes (East Asian wide and full-width characters: 2).
-std::size_t displayWidth(std::string_view utf8);
+std::size_t DisplayWidth(std::string_view utf8);
 
-void printTable(std::ostream& out, const std::vector<std::string>& header,
+void PrintTable(std::ostream& out, const std::vector<std::string>& header,
                 const std::vector<std::vector<std::string>>& rows);
 
 }  // namespace cli

@@ -10,13 +10,13 @@
 namespace {
 
 // The message and, after " (", the message of each failure that caused it.
-void printFailure(const std::exception& e) {
+void PrintFailure(const std::exception& e) {
     std::cerr << e.what();
     try {
         std::rethrow_if_nested(e);
     } catch (const std::exception& cause) {
         std::cerr << " (";
-        printFailure(cause);
+        PrintFailure(cause);
         std::cerr << ")";
     } catch (...) {
     }
@@ -29,19 +29,19 @@ int main(int argc, char** argv) {
     app.require_subcommand(1);
     // Global options may also follow the subcommand ("table dump --drive C=... FILE").
     app.fallthrough();
-    cli::addGlobalOptions(app);
-    cli::addTableCommands(app);
-    cli::addIndexCommands(app);
-    cli::addJobCommands(app);
-    cli::addDemoCommands(app);
-    cli::addServerCommands(app);
+    cli::AddGlobalOptions(app);
+    cli::AddTableCommands(app);
+    cli::AddIndexCommands(app);
+    cli::AddJobCommands(app);
+    cli::AddDemoCommands(app);
+    cli::AddServerCommands(app);
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
         return app.exit(e);
     } catch (const std::exception& e) {
         std::cerr << "taxbridge: ";
-        printFailure(e);
+        PrintFailure(e);
         std::cerr << '\n';
         return 1;
     } catch (...) {
