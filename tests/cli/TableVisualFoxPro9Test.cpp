@@ -59,6 +59,8 @@ TEST_F(VisualFoxPro9, AppendsTakeTheNextAutoincrementValue) {
     EXPECT_EQ(std::string(after.begin() + 32 + 19, after.begin() + 32 + 24), Le32(17) + '\x05');
     clitest::RunResult info = Table({"info", path});
     EXPECT_NE(info.out.find("next 17, step 5"), std::string::npos) << info.out;
+    // Integer columns of a Visual FoxPro 8/9 table are numbers in expressions, as in 0x30 tables.
+    EXPECT_EQ(Table({"eval", path, "ID * 2"}).out, "1\tN\t2\n2\tN\t4\n3\tN\t14\n4\tN\t24\n");
 }
 
 TEST_F(VisualFoxPro9, VarcharVarbinaryAndNullsReadAsStored) {

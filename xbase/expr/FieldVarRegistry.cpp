@@ -8,7 +8,7 @@
 namespace xbase {
 
 TableFieldVar::TableFieldVar(ExprLink& link, const FieldDescriptor& field) : link_(&link), field_(&field) {
-    const bool visualFox = link.TableVersion() == version::VisualFox;
+    const bool visualFox = IsVisualFoxVersion(link.TableVersion());
     switch (field.type) {
         case 'C': kind_ = Kind::Text, type_ = ExprType::Text; break;
         case 'N':
