@@ -34,7 +34,7 @@ const std::map<std::string, std::uint8_t>& Versions() {
     return versions;
 }
 
-int Number(const std::string& text, const std::string& spec) {
+int Number(const std::string& text, const std::string& declaration) {
     std::size_t used = 0;
     int value = -1;
     try {
@@ -43,35 +43,35 @@ int Number(const std::string& text, const std::string& spec) {
         used = 0;
     }
     if (used == 0 || used != text.size() || value < 0) {
-        throw std::invalid_argument("field " + spec + ": '" + text + "' is no length");
+        throw std::invalid_argument("field " + declaration + ": '" + text + "' is no length");
     }
     return value;
 }
 
 // NAME:TYPE[:LEN[:DEC]]
-xbase::NewField ParseField(const std::string& spec) {
+xbase::NewField ParseField(const std::string& declaration) {
     std::vector<std::string> parts;
     std::size_t start = 0;
     for (;;) {
-        std::size_t colon = spec.find(':', start);
-        parts.push_back(spec.substr(start, colon - start));
+        std::size_t colon = declaration.find(':', start);
+        parts.push_back(declaration.substr(start, colon - start));
         if (colon == std::string::npos) break;
         start = colon + 1;
     }
     if (parts.size() < 2 || parts.size() > 4 || parts[1].size() != 1) {
-        throw std::invalid_argument("field " + spec + ": expected NAME:TYPE:LEN[:DEC]");
+        throw std::invalid_argument("field " + declaration + ": expected NAME:TYPE:LEN[:DEC]");
     }
     xbase::NewField field;
     field.name = parts[0];
     field.type = parts[1][0];
-    if (parts.size() > 2) field.length = Number(parts[2], spec);
-    if (parts.size() > 3) field.decimals = Number(parts[3], spec);
+    if (parts.size() > 2) field.length = Number(parts[2], declaration);
+    if (parts.size() > 3) field.decimals = Number(parts[3], declaration);
     return field;
 }
 
 void Run(const CreateArgs& args) {
     std::vector<xbase::NewField> fields;
-    for (const std::string& spec : args.fields) fields.push_back(ParseField(spec));
+    for (const std::string& declaration : args.fields) fields.push_back(ParseField(declaration));
     for (const std::string& name : args.binary) {
         bool found = false;
         for (xbase::NewField& f : fields) {
