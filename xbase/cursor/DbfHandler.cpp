@@ -8,6 +8,7 @@
 #include "platform/OsFile.h"
 #include "platform/Paths.h"
 #include "xbase/file/EngineError.h"
+#include "xbase/table/RecordBufferScope.h"
 #include "xbase/index/IndexExpression.h"
 #include "xbase/index/IndexFile.h"
 #include "xbase/index/IndexFormats.h"
@@ -52,21 +53,6 @@ std::vector<std::string> SplitIndexList(const std::string& list) {
 bool FileExists(const std::string& path) {
     return platform::FileExists(platform::ResolveHostPath(platform::ExpandFullPath(path)));
 }
-
-// Points the table's record buffer at other bytes for a scope.
-class RecordView {
-public:
-    RecordView(DbfFile& table, std::uint8_t* record) : table_(table), previous_(table.RecordBuffer()) {
-        table_.UseRecordBuffer(record);
-    }
-    ~RecordView() { table_.UseRecordBuffer(previous_); }
-    RecordView(const RecordView&) = delete;
-    RecordView& operator=(const RecordView&) = delete;
-
-private:
-    DbfFile& table_;
-    std::uint8_t* previous_;
-};
 
 }  // namespace
 
@@ -734,7 +720,7 @@ void DbfHandler::SetFilter(const std::string& text, bool caseInsensitive, bool p
     // The result must be logical: tried on a blank record, which every table has.
     {
         std::vector<std::uint8_t> blank(static_cast<std::size_t>(RecordLength()) + 1, ' ');
-        RecordView view(*this, blank.data());
+        RecordBufferScope view(*this, blank.data());
         KeyValue value = expression->Evaluate();
         if (value.type != 'L') throw XBaseError("Filter expression must return boolean result");
     }

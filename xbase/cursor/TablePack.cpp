@@ -9,6 +9,7 @@
 #include "xbase/cursor/DbfHandler.h"
 #include "xbase/file/ByteOrder.h"
 #include "xbase/file/EngineError.h"
+#include "xbase/table/RecordBufferScope.h"
 #include "xbase/memo/MemoFactory.h"
 #include "xbase/memo/MemoFile.h"
 
@@ -48,19 +49,6 @@ public:
 private:
     std::string path_;
     bool kept_ = false;
-};
-
-// Points the table's record buffer at a record being copied, for the field layer's
-// memo operations, and back at its own buffer afterwards.
-class CopiedRecord {
-public:
-    CopiedRecord(DbfFields& table, std::uint8_t* record) : table_(table) { table_.UseRecordBuffer(record); }
-    ~CopiedRecord() { table_.UseRecordBuffer(nullptr); }
-    CopiedRecord(const CopiedRecord&) = delete;
-    CopiedRecord& operator=(const CopiedRecord&) = delete;
-
-private:
-    DbfFields& table_;
 };
 
 std::unique_ptr<DbfHandler> OpenAlone(const std::string& name) {
@@ -105,7 +93,7 @@ std::unique_ptr<MemoFile> StartMemoCopy(DbfFields& table, MemoFile& memo, const 
 
 // Moves the memo of every memo field of `record` into `copy` and stores its new block.
 void MoveMemos(DbfFields& table, std::uint8_t* record, MemoFile& copy) {
-    CopiedRecord scope(table, record);
+    RecordBufferScope scope(table, record);
     for (const FieldDescriptor& field : table.Fields()) {
         if (!IsMemoFieldType(field.type, table.Version())) continue;
         std::string text = table.GetMemo(field.number);

@@ -7,6 +7,7 @@
 #include "xbase/file/EngineError.h"
 #include "xbase/index/IndexFile.h"
 #include "xbase/table/DbfFile.h"
+#include "xbase/table/RecordBufferScope.h"
 
 namespace xbase {
 
@@ -19,21 +20,6 @@ std::string UpperTrimmed(std::string text) {
     for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     return text;
 }
-
-// Points the table's record buffer at other bytes for a scope.
-class RecordView {
-public:
-    RecordView(DbfFile& table, std::uint8_t* record) : table_(table), previous_(table.RecordBuffer()) {
-        table_.UseRecordBuffer(record);
-    }
-    ~RecordView() { table_.UseRecordBuffer(previous_); }
-    RecordView(const RecordView&) = delete;
-    RecordView& operator=(const RecordView&) = delete;
-
-private:
-    DbfFile& table_;
-    std::uint8_t* previous_;
-};
 
 // A shared file is read under its lock, so that no node is seen half written; another
 // user's change found on taking it drops the cached path.
@@ -92,7 +78,7 @@ KeyValue IndexTag::KeyOnBlankRecord() {
     if (!keyExpr_) CompileKey();
     DbfFile& table = file_.Table();
     std::vector<std::uint8_t> blank(static_cast<std::size_t>(table.RecordLength()) + 1, ' ');
-    RecordView view(table, blank.data());
+    RecordBufferScope view(table, blank.data());
     return keyExpr_->Evaluate();
 }
 
@@ -643,7 +629,7 @@ void IndexTag::RecordWritten(const RecordWrite& write) {
     std::vector<std::uint8_t> record(length + 1, ' ');
     auto evaluate = [&](const std::uint8_t* bytes, IndexKey& key) {
         std::copy_n(bytes, length, record.begin());
-        RecordView view(table, record.data());
+        RecordBufferScope view(table, record.data());
         bool selected = EvaluateFor();
         key = EvaluateKey();
         return selected;
