@@ -36,20 +36,23 @@ std::string Bytes(const std::string& utf8) {
         if (c < 0x80) {
             out += static_cast<char>(c);
         } else {
-            out += static_cast<char>(((c & 0x1F) << 6) | (static_cast<unsigned char>(utf8[++i]) & 0x3F));
+            out += static_cast<char>(((c & 0x1F) << 6) |
+                                     (static_cast<unsigned char>(utf8[++i]) & 0x3F));
         }
     }
     return out;
 }
 
-// A peer table (read-only) with its compound index opened through the index framework.
+// A peer table, opened shared and read-only (other tests read the same fixture at the same
+// time), with its compound index opened through the index framework.
 struct PeerIndex {
     xbase::DbfHandler table;
     CdxFile file;
     std::vector<bool> deleted;  // by record number
     std::uint32_t records = 0;
 
-    PeerIndex(const std::string& cdx, const std::string& dbf) : table(kDir + dbf, false, false), file(table, kDir + cdx) {
+    PeerIndex(const std::string& cdx, const std::string& dbf)
+        : table(kDir + dbf, true, false), file(table, kDir + cdx) {
         file.Open();
         records = static_cast<std::uint32_t>(table.RecordCount());
         deleted.assign(records + 1, false);
@@ -84,7 +87,8 @@ TEST_P(CdxPeerRead, EveryTagWalksInThePeersOrderAndPassesThePageChecker) {
     const nlohmann::json& fixture = Manifest()["fixtures"][f.key];
     PeerIndex index(f.cdx, f.dbf);
     nlohmann::json orders;
-    if (fixture.contains("order_file")) orders = nlohmann::json::parse(ReadFile(kDir + "big.orders.json"));
+    if (fixture.contains("order_file"))
+        orders = nlohmann::json::parse(ReadFile(kDir + "big.orders.json"));
     ASSERT_EQ(static_cast<std::size_t>(index.file.TagCount()), fixture["tags"].size());
     for (const auto& t : fixture["tags"]) {
         const std::string name = t["name"];
@@ -94,15 +98,18 @@ TEST_P(CdxPeerRead, EveryTagWalksInThePeersOrderAndPassesThePageChecker) {
         EXPECT_EQ(tag.Unique(), t["unique"].get<bool>());
         EXPECT_EQ(tag.Descending(), t["descending"].get<bool>());
         const std::vector<std::uint32_t> expected =
-            t.contains("order") ? t["order"].get<std::vector<std::uint32_t>>()
-                                : orders[t["order_list"].get<std::string>()].get<std::vector<std::uint32_t>>();
+            t.contains("order")
+                ? t["order"].get<std::vector<std::uint32_t>>()
+                : orders[t["order_list"].get<std::string>()].get<std::vector<std::uint32_t>>();
         std::vector<std::uint32_t> forward, backward;
         for (std::uint32_t r = tag.Top(); r != 0; r = tag.Next()) forward.push_back(r);
-        for (std::uint32_t r = tag.Bottom(); r != 0; r = tag.Prior()) backward.insert(backward.begin(), r);
+        for (std::uint32_t r = tag.Bottom(); r != 0; r = tag.Prior())
+            backward.insert(backward.begin(), r);
         EXPECT_EQ(forward, expected) << name;
         EXPECT_EQ(backward, expected) << name;
         const CdxCheckResult check =
-            CheckTag(index.file, tag.Header().root, static_cast<std::uint16_t>(tag.KeyLength()), tag.Pad(), index.records);
+            CheckTag(index.file, tag.Header().root, static_cast<std::uint16_t>(tag.KeyLength()),
+                     tag.Pad(), index.records);
         EXPECT_TRUE(check.Sound()) << name << ": " << check.fault;
         EXPECT_EQ(check.keys, t["keycount"].get<std::size_t>()) << name;
     }
@@ -127,8 +134,10 @@ TEST_P(CdxPeerRead, EverySeekLandsWhereThePeerLanded) {
         } else {
             const std::string digits = s["key"];
             platform::CivilDate date{};
-            const std::int32_t day = digits.empty() || !xbase::DbfDate::ReadStorageDigits(digits, date)
-                                         ? 0 : xbase::DbfDate::JulianFromDate(date);
+            const std::int32_t day =
+                digits.empty() || !xbase::DbfDate::ReadStorageDigits(digits, date)
+                    ? 0
+                    : xbase::DbfDate::JulianFromDate(date);
             EncodeDateKey(day, key.data());
         }
         const bool last = s["last"];
@@ -136,8 +145,10 @@ TEST_P(CdxPeerRead, EverySeekLandsWhereThePeerLanded) {
         // With deleted records hidden, the cursor moves on past them (backwards after a
         // seek for the last key) and the find holds only while the key still matches.
         if (s["set_deleted"].get<bool>()) {
-            while (r.record != 0 && index.deleted[r.record]) r.record = last ? tag.Prior() : tag.Next();
-            r.found = r.found && r.record != 0 && std::memcmp(tag.CurrentKey(), key.data(), keyBytes) == 0;
+            while (r.record != 0 && index.deleted[r.record])
+                r.record = last ? tag.Prior() : tag.Next();
+            r.found = r.found && r.record != 0 &&
+                      std::memcmp(tag.CurrentKey(), key.data(), keyBytes) == 0;
             if (!r.found && !s["softseek"].get<bool>()) r.record = 0;
         }
         const std::uint32_t landed = r.record == 0 ? index.records + 1 : r.record;
@@ -151,10 +162,12 @@ INSTANTIATE_TEST_SUITE_P(Peer, CdxPeerRead,
                          testing::Values(Fixture{"p1_cdx_fpt32", "fox32.cdx", "fox32.dbf"},
                                          Fixture{"p1_cdx_fpt512", "fox512.cdx", "fox512.dbf"},
                                          Fixture{"p3_big_cdx", "big.cdx", "big.dbf"},
-                                         Fixture{"p4_cdx_fpt32_edited", "fox32e.cdx", "fox32e.dbf"}),
+                                         Fixture{"p4_cdx_fpt32_edited", "fox32e.cdx",
+                                                 "fox32e.dbf"}),
                          [](const auto& info) {
                              std::string name = info.param.key;
-                             for (char& c : name) if (c == '_') c = 'x';
+                             for (char& c : name)
+                                 if (c == '_') c = 'x';
                              return name;
                          });
 
