@@ -8,6 +8,7 @@
 #include "platform/OsFile.h"
 #include "platform/Paths.h"
 #include "xbase/file/EngineError.h"
+#include "xbase/file/NameText.h"
 #include "xbase/index/IndexExpression.h"
 #include "xbase/index/IndexFile.h"
 #include "xbase/index/IndexFileBackup.h"
@@ -18,14 +19,6 @@
 namespace xbase {
 
 namespace {
-
-std::string UpperTrimmed(std::string text) {
-    while (!text.empty() && text.back() == ' ') text.pop_back();
-    std::size_t start = text.find_first_not_of(' ');
-    text = start == std::string::npos ? std::string() : text.substr(start);
-    for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return text;
-}
 
 std::string ShortNameOf(const std::string& path) {
     std::size_t slash = path.find_last_of("\\/:");
