@@ -159,32 +159,11 @@ TEST_F(HandlerIndexTest, FilterSetFollowsWrites) {
     EXPECT_EQ(Walk(table).size(), 7u);
 }
 
-TEST_F(HandlerIndexTest, LocateByFieldTexts) {
-    xbase::DbfHandler table(path_, true, true);
-    struct Case {
-        const char* fields;
-        std::vector<std::string> values;
-        bool partial;
-        bool caseless;
-        std::int32_t recno;  // 0: not found
-    };
-    const Case cases[] = {
-        {"NAME", {"ABC"}, false, false, 2}, {"NAME;QTY", {"ABC", "5"}, false, false, 6},
-        {"NAME", {"abd"}, false, true, 5},  {"NAME", {"abd"}, false, false, 0},
-        {"NAME", {"CA"}, true, false, 4},   {"NAME", {"CA"}, false, false, 0},
-    };
-    for (const Case& c : cases) {
-        table.GoTo(1);
-        const bool found = table.LocateRecord(c.fields, c.values, c.partial, c.caseless);
-        EXPECT_EQ(found, c.recno != 0) << c.fields << " " << c.values[0];
-        EXPECT_EQ(found ? table.CurrentRecord() : 0, c.recno) << c.fields << " " << c.values[0];
-    }
-}
-
-// With a tag selected, a case-sensitive locate of the fields a text key begins with is a
-// seek: the first match in that tag's order (not in record order), the selected tag kept
-// even when another tag served the seek. Other locates scan in record order.
-TEST_F(HandlerIndexTest, LocateSeeksInATagThatBeginsWithTheFields) {
+// A locate compares field texts (upper-cased when caseless, the last cut when partial) in
+// record order. With a tag selected, a case-sensitive locate of the fields a text key
+// begins with is a seek: the first match in that tag's order (not in record order), the selected
+// tag kept even when another tag served the seek. Other locates scan in record order.
+TEST_F(HandlerIndexTest, LocateScansOrSeeksInATagThatBeginsWithTheFields) {
     xbase::DbfHandler table(path_, true, true);
     table.CreateIndex(dir_.file("QTY.NDX"), "", "QTY", "", false, false);
     table.CreateIndex(dir_.file("NAMES.NDX"), "", "NAME", "", false, false);
@@ -206,6 +185,12 @@ TEST_F(HandlerIndexTest, LocateSeeksInATagThatBeginsWithTheFields) {
         {"NAMES", "NAME;QTY", {"ABC", "5"}, false, false, 6},
         {"NAMES", "NAME", {"ABX"}, false, false, 0},
         {"NAMES", "NAME", {"ABCDEFGHIJKLMNOP"}, true, false, 0},
+        {"", "NAME", {"ABC"}, false, false, 2},
+        {"", "NAME;QTY", {"ABC", "5"}, false, false, 6},
+        {"", "NAME", {"abd"}, false, true, 5},
+        {"", "NAME", {"abd"}, false, false, 0},
+        {"", "NAME", {"CA"}, true, false, 4},
+        {"", "NAME", {"CA"}, false, false, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.selected) + " " + c.values[0]);
