@@ -378,6 +378,8 @@ void DbfHandler::CheckKeysBeforeWrite() {
     for (auto& slot : indexSlots_) {
         if (!slot) continue;
         for (const auto& tag : slot->Tags()) {
+            const std::string refusal = tag->WriteRefusal();
+            if (!refusal.empty()) throw XBaseError(refusal);
             tag->EvaluateFor();
             tag->EvaluateKey();
         }
