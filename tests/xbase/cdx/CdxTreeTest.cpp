@@ -17,6 +17,7 @@
 #include "xbase/index/cdx/CdxTree.h"
 
 using namespace xbase::cdx;
+using xbase::KeySorter;
 using MemoryStore = CdxMemoryStore;
 
 namespace {
@@ -127,14 +128,14 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(CdxTreeBulk, BuildFillsLeavesLeftToRightAndSeeksFindEveryKey) {
     for (std::size_t count : {0u, 1u, 40u, 5000u, 70000u}) {
-        CdxSorter sorter(10);
+        KeySorter sorter(10, false, false);
         std::mt19937 rng(static_cast<unsigned>(count));
         for (std::size_t r = 1; r <= count; ++r) {
             std::uint8_t key[10];
             EncodeTextKey("K" + std::to_string(rng() % (count + 1)), 10, key);
             sorter.Add(key, static_cast<std::uint32_t>(r));
         }
-        sorter.Sort(false);
+        sorter.Sort();
         MemoryStore store;
         store.Bytes().resize(1536);
         const CdxBuiltTree built = BulkLoad(sorter, ' ', static_cast<std::uint32_t>(count), 1536);
@@ -147,7 +148,7 @@ TEST(CdxTreeBulk, BuildFillsLeavesLeftToRightAndSeeksFindEveryKey) {
             const CdxPosition at = tree.LowerBound(sorter.Key(i), 10, CdxTree::kBeforeEqual);
             ASSERT_TRUE(at.Valid());
             EXPECT_EQ(std::memcmp(tree.KeyAt(at), sorter.Key(i), 10), 0);
-            EXPECT_LE(tree.RecordAt(at), sorter.Record(i));
+            EXPECT_LE(tree.RecordAt(at), sorter.Recno(i));
         }
         // Then edits on the built tree keep it sound.
         for (std::uint32_t r = 1; r <= 300; ++r) {
@@ -162,14 +163,14 @@ TEST(CdxTreeBulk, BuildFillsLeavesLeftToRightAndSeeksFindEveryKey) {
 }
 
 TEST(CdxTreeBulk, UniqueKeepsTheLowestRecordOfEachKey) {
-    CdxSorter sorter(3);
+    KeySorter sorter(3, false, true);
     const char* keys[] = {"BBB", "AAA", "BBB", "CCC", "AAA"};
     for (std::uint32_t r = 0; r < 5; ++r) sorter.Add(reinterpret_cast<const std::uint8_t*>(keys[r]), r + 1);
-    sorter.Sort(true);
+    sorter.Sort();
     ASSERT_EQ(sorter.Count(), 3u);
-    EXPECT_EQ(sorter.Record(0), 2u);
-    EXPECT_EQ(sorter.Record(1), 1u);
-    EXPECT_EQ(sorter.Record(2), 4u);
+    EXPECT_EQ(sorter.Recno(0), 2u);
+    EXPECT_EQ(sorter.Recno(1), 1u);
+    EXPECT_EQ(sorter.Recno(2), 4u);
 }
 
 // A three-level tree of 3,000 keys whose pages the hostile cases then damage.
@@ -181,13 +182,13 @@ struct Damaged {
 };
 
 void Build(Damaged& d) {
-    CdxSorter sorter(40);
+    KeySorter sorter(40, false, false);
     for (std::uint32_t r = 1; r <= 3000; ++r) {
         std::uint8_t key[40];
         EncodeTextKey("KEY" + std::to_string(100000 + r * 13 % 3000), 40, key);
         sorter.Add(key, r);
     }
-    sorter.Sort(false);
+    sorter.Sort();
     d.store.Bytes().resize(1024);
     const CdxBuiltTree built = BulkLoad(sorter, ' ', 3000, 1024);
     d.store.Bytes().insert(d.store.Bytes().end(), built.pages.begin(), built.pages.end());

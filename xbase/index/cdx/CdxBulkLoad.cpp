@@ -56,7 +56,7 @@ std::vector<Separator> BuildLevel(CdxBuiltTree& tree, const std::vector<Separato
 
 }  // namespace
 
-CdxBuiltTree BulkLoad(const CdxSorter& sorted, std::uint8_t pad, std::uint32_t maxRecord,
+CdxBuiltTree BulkLoad(const KeySorter& sorted, std::uint8_t pad, std::uint32_t maxRecord,
                       std::uint32_t firstPage) {
     CdxBuiltTree tree;
     tree.firstPage = firstPage;
@@ -71,11 +71,11 @@ CdxBuiltTree BulkLoad(const CdxSorter& sorted, std::uint8_t pad, std::uint32_t m
     std::size_t leafIndex = 0;
     writer.Begin(NewPage(tree));
     for (std::size_t i = 0; i < count; ++i) {
-        writer.Add(sorted.Key(i), sorted.Record(i));
+        writer.Add(sorted.Key(i), sorted.Recno(i));
         if (writer.Free() < closeBelow && i + 1 < count) {
             writer.Finish(attr::Leaf, leafIndex == 0 ? kNoPage : PageAt(tree, leafIndex - 1),
                           PageAt(tree, leafIndex + 1));
-            level.push_back({sorted.Key(i), sorted.Record(i), PageAt(tree, leafIndex)});
+            level.push_back({sorted.Key(i), sorted.Recno(i), PageAt(tree, leafIndex)});
             ++leafIndex;
             writer.Begin(NewPage(tree));
         }
@@ -87,7 +87,7 @@ CdxBuiltTree BulkLoad(const CdxSorter& sorted, std::uint8_t pad, std::uint32_t m
         tree.root = firstPage;
         return tree;
     }
-    level.push_back({sorted.Key(count - 1), sorted.Record(count - 1), PageAt(tree, leafIndex)});
+    level.push_back({sorted.Key(count - 1), sorted.Recno(count - 1), PageAt(tree, leafIndex)});
     while (level.size() > 1) {
         const bool top = level.size() <= InteriorCapacity(L);
         level = BuildLevel(tree, level, L, pad, top);
