@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "xbase/index/KeySorter.h"
+#include "xbase/index/cdx/CdxSorter.h"
 
 namespace xbase::cdx {
 
@@ -19,7 +19,7 @@ struct CdxBuiltTree {
 
 // Lays out the sorter's keys (after Sort) as a tree starting at `firstPage`; leaves are
 // written for record numbers up to `maxRecord`. An empty sorter gives one empty root leaf.
-CdxBuiltTree BulkLoad(const KeySorter& sorted, std::uint8_t pad, std::uint32_t maxRecord,
+CdxBuiltTree BulkLoad(const CdxSorter& sorted, std::uint8_t pad, std::uint32_t maxRecord,
                       std::uint32_t firstPage);
 
 }  // namespace xbase::cdx

@@ -10,7 +10,7 @@
 #include "xbase/index/cdx/CdxFile.h"
 #include "xbase/index/cdx/CdxKey.h"
 #include "xbase/index/cdx/CdxPageChecker.h"
-#include "xbase/index/KeySorter.h"
+#include "xbase/index/cdx/CdxSorter.h"
 #include "xbase/table/DbfFile.h"
 
 namespace xbase::cdx {
@@ -440,7 +440,8 @@ void CdxTag::Build() {
     CdxFile& file = Cdx();
     DbfFile& table = file.Table();
     const auto length = static_cast<std::uint16_t>(KeyLength());
-    KeySorter sorter(length, false, Unique(), static_cast<std::size_t>(std::max<std::int32_t>(table.RecordCount(), 0)));
+    CdxSorter sorter(length);
+    sorter.Reserve(static_cast<std::size_t>(std::max<std::int32_t>(table.RecordCount(), 0)));
     std::vector<std::uint8_t> key(length);
     if (file.progress) file.progress(table.RecordCount(), 0, 0);
     file.ForEachRecord([&](std::uint32_t recNo) {
@@ -449,7 +450,7 @@ void CdxTag::Build() {
         keys_->Key(image, key.data());
         sorter.Add(key.data(), recNo);
     });
-    sorter.Sort();
+    sorter.Sort(Unique());
     const std::uint32_t first = file.AllocatePage();
     const CdxBuiltTree built = cdx::BulkLoad(sorter, PadFor(KeyType()), file.MaxRecord(), first);
     file.WriteBuiltPages(first, built.pages);
