@@ -18,9 +18,10 @@ namespace {
 
 constexpr long kSeeks = 100000;
 
-// The index file of `format` beside the bench table, named after `tag`.
+// The index file of `format` beside the bench table, named after `tag`: in upper case, as
+// the engine names the files it makes (so that a file made once is found again).
 std::string IndexPath(const char* tag, const char* format) {
-    return bench::BenchDir() + "/taxbridge-bench-" + tag + format;
+    return bench::BenchDir() + "/TAXBRIDGE-BENCH-" + tag + format;
 }
 
 // Builds tag `tag` on `key` into a fresh file of `format` per iteration.
