@@ -32,6 +32,12 @@ public:
     void WriteHeader() override;
     void WriteSortedKeys(IndexSorter& sorter) override;
     std::unique_ptr<IndexSorter> MakeSorter() override;
+    // Lookups read the blocks as stored.
+    bool SearchesStoredPages() const override { return true; }
+    bool ReadStoredPage(std::int64_t place, bool keptOnly, StoredPage& page) override;
+    StoredItem StoredItemAt(const StoredPage& page, int i) const override;
+    IndexKey StoredKey(const StoredItem& item) const override;
+    bool StoresText() const override { return header_.keyType != 'N' && header_.keyType != 'D'; }
 
     const mdx::TagHeader& Header() const { return header_; }
     // Puts the tag's header at another block (rebuild).
