@@ -8,23 +8,17 @@
 #include "platform/OsFile.h"
 #include "platform/Paths.h"
 #include "xbase/file/EngineError.h"
-#include "xbase/table/RecordBufferScope.h"
+#include "xbase/file/NameText.h"
 #include "xbase/index/IndexExpression.h"
 #include "xbase/index/IndexFile.h"
+#include "xbase/index/IndexFileBackup.h"
 #include "xbase/index/IndexFormats.h"
 #include "xbase/table/DbfDate.h"
+#include "xbase/table/RecordBufferScope.h"
 
 namespace xbase {
 
 namespace {
-
-std::string UpperTrimmed(std::string text) {
-    while (!text.empty() && text.back() == ' ') text.pop_back();
-    std::size_t start = text.find_first_not_of(' ');
-    text = start == std::string::npos ? std::string() : text.substr(start);
-    for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return text;
-}
 
 std::string ShortNameOf(const std::string& path) {
     std::size_t slash = path.find_last_of("\\/:");
@@ -56,8 +50,7 @@ bool FileExists(const std::string& path) {
 
 }  // namespace
 
-DbfHandler::DbfHandler(const std::string& name, bool shared, bool writable,
-                       const std::string& key)
+DbfHandler::DbfHandler(const std::string& name, bool shared, bool writable, const std::string& key)
     : DbfFields(name, shared, writable, key) {}
 
 DbfHandler::~DbfHandler() {
@@ -112,7 +105,9 @@ int DbfHandler::OpenIndexFile(const std::string& name) {
 
 void DbfHandler::FlagProductionIndex(const IndexFile& file) {
     // Production-index flag: a CDX or MDX of the table's own name.
-    if (!file.CanBeProductionIndex() || !IsReadWrite() || (TableFlags() & dbf::kFlagProductionIndex) != 0) return;
+    if (!file.CanBeProductionIndex() || !IsReadWrite() ||
+        (TableFlags() & dbf::kFlagProductionIndex) != 0)
+        return;
     std::string tableBase = ShortNameOf(FullPath());
     std::string fileBase = file.ShortName();
     tableBase = tableBase.substr(0, tableBase.rfind('.'));
@@ -188,7 +183,8 @@ void DbfHandler::SelectTag(const std::string& name, bool keepPosition) {
     currentTag_ = found;
     currentTag_->ClearRange();
     currentTagName_.fill(0);
-    std::copy_n(found->Name().begin(), std::min<std::size_t>(found->Name().size(), 15), currentTagName_.begin());
+    std::copy_n(found->Name().begin(), std::min<std::size_t>(found->Name().size(), 15),
+                currentTagName_.begin());
     if (keepPosition && current > 0 && current <= RecordCount()) {
         GoTo(current);
         if (!Eof() && InTagScope()) {
@@ -200,8 +196,8 @@ void DbfHandler::SelectTag(const std::string& name, bool keepPosition) {
 }
 
 IndexFile& DbfHandler::CreateIndex(const std::string& name, const std::string& tagName,
-                                   const std::string& keyExpression, const std::string& forExpression,
-                                   bool unique, bool descending) {
+                                   const std::string& keyExpression,
+                                   const std::string& forExpression, bool unique, bool descending) {
     const std::string path = IndexFileName(*this, name);
     const std::string shortName = ShortNameOf(path);
     IndexFile* file = nullptr;
@@ -213,6 +209,7 @@ IndexFile& DbfHandler::CreateIndex(const std::string& name, const std::string& t
     definition.forExpression = forExpression;
     definition.unique = unique;
     definition.descending = descending;
+    bool multiTag = false;
     {
         // A tag the format cannot keep is refused before the file is made or cut.
         std::unique_ptr<IndexFile> probe;
@@ -221,31 +218,69 @@ IndexFile& DbfHandler::CreateIndex(const std::string& name, const std::string& t
         const IndexFile* kind = file != nullptr ? file : probe.get();
         const std::string refusal = kind != nullptr ? kind->Refuses(definition) : std::string();
         if (!refusal.empty()) throw XBaseError(refusal);
+        multiTag = kind != nullptr && kind->CanBeProductionIndex();
     }
-    if (file == nullptr) {
-        const int free = FreeSlot();
-        if (free < 0) throw XBaseError("No index slot left for " + path);
-        std::unique_ptr<IndexFile> made;
-        if (FileExists(path) && IndexFormatFor(path) != nullptr && (made = xbase::OpenIndexFile(*this, path)) &&
-            made->CanBeProductionIndex()) {
-            // A multi-tag file (CDX, MDX) keeps its other tags, even when it holds one.
-        } else {
-            made.reset();  // gives the file back before it is made anew
-            made = CreateIndexFile(*this, path);
+    // The file's bytes are kept until the tag is built: a build that fails puts them back.
+    const IndexFileBackup backup(path, file);
+    const bool wasOpen = file != nullptr;
+    try {
+        if (file == nullptr) {
+            const int free = FreeSlot();
+            if (free < 0) throw XBaseError("No index slot left for " + path);
+            // A multi-tag file (CDX, MDX) keeps its other tags; a single-tag file is made anew.
+            std::unique_ptr<IndexFile> made = multiTag && FileExists(path)
+                                                  ? xbase::OpenIndexFile(*this, path)
+                                                  : CreateIndexFile(*this, path);
+            if (!made) throw XBaseError("Cannot create index file " + path);
+            Adopt(*made);
+            file = made.get();
+            indexSlots_[static_cast<std::size_t>(free)] = std::move(made);
         }
-        if (!made) throw XBaseError("Cannot create index file " + path);
-        Adopt(*made);
-        file = made.get();
-        indexSlots_[static_cast<std::size_t>(free)] = std::move(made);
+        definition.name = tagName.empty() ? file->BaseName() : tagName;
+        FlushPendingAppends();
+        file->AddTag(definition);
+        file->ReleaseTags();
+    } catch (const std::exception& e) {
+        const int code = PutBackIndexFile(path, backup, wasOpen);
+        if (code != 0) {
+            throw XBaseError(std::string(e.what()) + "; index file " + path +
+                             " could not be put back as it was (error " + std::to_string(code) +
+                             ")");
+        }
+        throw;
     }
-    definition.name = tagName.empty() ? file->BaseName() : tagName;
-    FlushPendingAppends();
-    file->AddTag(definition);
-    file->ReleaseTags();
     // A new compound index of the table's own name is its production index, as the
     // programs that make one mark it, so that every writer keeps it current.
     FlagProductionIndex(*file);
     return *file;
+}
+
+int DbfHandler::PutBackIndexFile(const std::string& path, const IndexFileBackup& backup,
+                                 bool reopen) {
+    const std::string shortName = ShortNameOf(path);
+    int slotIndex = -1;
+    for (int i = 0; i < kIndexSlots; ++i) {
+        auto& slot = indexSlots_[static_cast<std::size_t>(i)];
+        if (!slot || slot->ShortName() != shortName) continue;
+        if (currentTag_ != nullptr && &currentTag_->File() == slot.get()) currentTag_ = nullptr;
+        slot->DiscardTags();  // nothing of the failed build is written on closing
+        slot.reset();
+        slotIndex = i;
+    }
+    const int code = backup.Restore();
+    if (code != 0 || !reopen || slotIndex < 0) return code;
+    // The file was open before: it is opened again in its slot, and its selected tag with it.
+    try {
+        std::unique_ptr<IndexFile> again = xbase::OpenIndexFile(*this, path);
+        if (!again) return 0;
+        Adopt(*again);
+        indexSlots_[static_cast<std::size_t>(slotIndex)] = std::move(again);
+        if (currentTag_ == nullptr && currentTagName_[0] != 0) SelectTag(CurrentTagName(), true);
+    } catch (const std::exception&) {
+        // The bytes are back; the caller reports the build's error, and the file opens again
+        // with the next OpenIndexFile.
+    }
+    return 0;
 }
 
 void DbfHandler::Reindex() {
@@ -262,7 +297,9 @@ std::string DbfHandler::ProductionIndexPath() const {
     const std::string& path = FullPath();
     std::size_t dot = path.rfind('.');
     std::size_t slash = path.find_last_of("\\/");
-    std::string base = (dot != std::string::npos && (slash == std::string::npos || dot > slash)) ? path.substr(0, dot) : path;
+    std::string base = (dot != std::string::npos && (slash == std::string::npos || dot > slash))
+                           ? path.substr(0, dot)
+                           : path;
     const std::string cdx = base + ".CDX";
     const std::string mdx = base + ".MDX";
     if (FileExists(cdx)) return cdx;
@@ -282,7 +319,8 @@ void DbfHandler::EnsureProductionIndex() {
     }
     if (!FileExists(path)) {
         productionError_ = "Production index " + path + " of table " + FullPath() +
-                           " is missing; the table is not written, so that the index other programs keep does not go stale";
+                           " is missing; the table is not written, so that the index other "
+                           "programs keep does not go stale";
         return;
     }
     // A kind the framework does not know is kept by its own code, outside these slots.
@@ -295,8 +333,9 @@ void DbfHandler::EnsureProductionIndex() {
         if (free < 0) throw XBaseError("no index slot is free");
         indexSlots_[static_cast<std::size_t>(free)] = std::move(file);
     } catch (const std::exception& e) {
-        productionError_ = "Production index " + path + " of table " + FullPath() + " cannot be kept current (" +
-                           e.what() + "); the table is not written, so that the index does not go stale";
+        productionError_ = "Production index " + path + " of table " + FullPath() +
+                           " cannot be kept current (" + e.what() +
+                           "); the table is not written, so that the index does not go stale";
     }
 }
 
@@ -339,6 +378,8 @@ void DbfHandler::CheckKeysBeforeWrite() {
     for (auto& slot : indexSlots_) {
         if (!slot) continue;
         for (const auto& tag : slot->Tags()) {
+            const std::string refusal = tag->WriteRefusal();
+            if (!refusal.empty()) throw XBaseError(refusal);
             tag->EvaluateFor();
             tag->EvaluateKey();
         }
@@ -403,8 +444,8 @@ void DbfHandler::Notify(int ev, std::int32_t record) {
         write.newRecord = RecordBuffer();
         if (!write.append) {
             write.oldRecord = diskRecordValid_ ? diskRecord_.data() : OldRecord();
-            write.recordChanged =
-                std::memcmp(write.oldRecord, write.newRecord, static_cast<std::size_t>(RecordLength())) != 0;
+            write.recordChanged = std::memcmp(write.oldRecord, write.newRecord,
+                                              static_cast<std::size_t>(RecordLength())) != 0;
         }
         for (auto& slot : indexSlots_) {
             if (slot) slot->RecordWritten(write);
@@ -443,10 +484,22 @@ std::int32_t DbfHandler::NextInOrder(std::int32_t code) {
         for (;;) {
             std::uint32_t rec = 0;
             switch (step) {
-                case move::First: rec = currentTag_->Top(); synced = true; break;
-                case move::Last: rec = currentTag_->Bottom(); synced = true; break;
-                case move::Next: sync(); rec = currentTag_->Next(); break;
-                case move::Prior: sync(); rec = currentTag_->Prior(); break;
+                case move::First:
+                    rec = currentTag_->Top();
+                    synced = true;
+                    break;
+                case move::Last:
+                    rec = currentTag_->Bottom();
+                    synced = true;
+                    break;
+                case move::Next:
+                    sync();
+                    rec = currentTag_->Next();
+                    break;
+                case move::Prior:
+                    sync();
+                    rec = currentTag_->Prior();
+                    break;
                 default:
                     if (CurrentRecord() < 1) {
                         rec = currentTag_->Top();
@@ -468,12 +521,21 @@ std::int32_t DbfHandler::NextInOrder(std::int32_t code) {
     }
     std::int32_t rec = 0;
     switch (code) {
-        case move::First: rec = filterSet_.First(); break;
-        case move::Last: rec = filterSet_.Last(); break;
-        case move::Next: rec = filterSet_.NextAfter(CurrentRecord()); break;
-        case move::Prior: rec = filterSet_.PriorBefore(CurrentRecord()); break;
+        case move::First:
+            rec = filterSet_.First();
+            break;
+        case move::Last:
+            rec = filterSet_.Last();
+            break;
+        case move::Next:
+            rec = filterSet_.NextAfter(CurrentRecord());
+            break;
+        case move::Prior:
+            rec = filterSet_.PriorBefore(CurrentRecord());
+            break;
         default:
-            rec = filterSet_.Test(CurrentRecord()) ? CurrentRecord() : filterSet_.NextAfter(CurrentRecord());
+            rec = filterSet_.Test(CurrentRecord()) ? CurrentRecord()
+                                                   : filterSet_.NextAfter(CurrentRecord());
     }
     if (rec == 0) {
         const bool empty = filterSet_.First() == 0;
@@ -582,13 +644,17 @@ IndexKey DbfHandler::KeyFromText(const IndexTag& tag, const std::string& keyText
             } else {
                 platform::CivilDate date;
                 if (!DbfDate::ReadStorageDigits(digits, date)) {
-                    throw XBaseError("Key " + keyText + " is no date (YYYYMMDD) for tag " + tag.Name());
+                    throw XBaseError("Key " + keyText + " is no date (YYYYMMDD) for tag " +
+                                     tag.Name());
                 }
                 value.number = DbfDate::JulianFromDate(date);
             }
             break;
         }
-        default: value.type = 'C'; value.text = keyText; break;
+        default:
+            value.type = 'C';
+            value.text = keyText;
+            break;
     }
     return tag.ConvertKey(value);
 }
@@ -602,7 +668,8 @@ bool DbfHandler::SeekKey(const std::string& keyText) {
     // with blanks to the key's length.
     std::string padded;
     const bool textKey = tag.KeyType() == 'C' && key.IsText();
-    if (textKey && keyText.size() > key.text.size()) padded = keyText.substr(0, static_cast<std::size_t>(std::max(tag.KeyLength(), 0)));
+    if (textKey && keyText.size() > key.text.size())
+        padded = keyText.substr(0, static_cast<std::size_t>(std::max(tag.KeyLength(), 0)));
     const int result = tag.Search(key, IndexTag::kAnyRecord, true);
     if (result != 1) {
         GoTo(static_cast<std::int32_t>(tag.CurrentRecNo()));
@@ -647,8 +714,8 @@ std::int32_t DbfHandler::FindKeyInTag(const std::string& tagName, const std::str
     return static_cast<std::int32_t>(tag->CurrentRecNo());
 }
 
-bool DbfHandler::SetRange(const std::string& low, const std::string& high, bool partial, bool lowInclusive,
-                          bool highInclusive) {
+bool DbfHandler::SetRange(const std::string& low, const std::string& high, bool partial,
+                          bool lowInclusive, bool highInclusive) {
     if (currentTag_ == nullptr) return false;
     auto bound = [&](const std::string& text) -> std::optional<IndexKey> {
         std::string trimmed = text;
@@ -656,7 +723,8 @@ bool DbfHandler::SetRange(const std::string& low, const std::string& high, bool 
         if (trimmed.empty()) return std::nullopt;
         return KeyFromText(*currentTag_, trimmed);
     };
-    if (!currentTag_->SetRange(bound(low), bound(high), partial, lowInclusive, highInclusive)) return false;
+    if (!currentTag_->SetRange(bound(low), bound(high), partial, lowInclusive, highInclusive))
+        return false;
     GoTo(move::First);
     return true;
 }
@@ -679,8 +747,10 @@ void DbfHandler::ScanRecords(Visit visit) {
     std::uint8_t* const previous = RecordBuffer();
     try {
         for (std::int32_t first = 1; first <= count;) {
-            const std::size_t want = std::min<std::size_t>(perChunk, static_cast<std::size_t>(count - first + 1));
-            const std::size_t got = DbfFields::DiskRead(RecordOffset(first), chunk.data(), want * length) / length;
+            const std::size_t want =
+                std::min<std::size_t>(perChunk, static_cast<std::size_t>(count - first + 1));
+            const std::size_t got =
+                DbfFields::DiskRead(RecordOffset(first), chunk.data(), want * length) / length;
             for (std::size_t i = 0; i < got; ++i) {
                 UseRecordBuffer(chunk.data() + i * length);
                 if (!visit(first + static_cast<std::int32_t>(i))) {
@@ -717,7 +787,8 @@ void DbfHandler::SetFilter(const std::string& text, bool caseInsensitive, bool p
         partial == filterPartial_) {
         return;
     }
-    auto expression = std::make_unique<IndexExpression>(*this, trimmed, Memo(), caseInsensitive, partial);
+    auto expression =
+        std::make_unique<IndexExpression>(*this, trimmed, Memo(), caseInsensitive, partial);
     // The result must be logical: tried on a blank record, which every table has.
     {
         std::vector<std::uint8_t> blank(static_cast<std::size_t>(RecordLength()) + 1, ' ');
@@ -769,17 +840,20 @@ bool DbfHandler::LocateRecord(const std::string& fieldList, const std::vector<st
     }
     std::vector<std::string> wanted = values;
     if (caseInsensitive) {
-        for (auto& v : wanted) for (char& ch : v) ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
+        for (auto& v : wanted)
+            for (char& ch : v) ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
     }
     auto matches = [&]() {
         for (std::size_t i = 0; i < fields.size(); ++i) {
             std::string text(GetFieldTextView(fields[i]));
             std::string value = wanted[i];
             if (caseInsensitive) {
-                for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+                for (char& c : text)
+                    c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
             }
             while (!value.empty() && value.back() == ' ') value.pop_back();
-            if (partial && i + 1 == fields.size() && text.size() > value.size()) text.resize(value.size());
+            if (partial && i + 1 == fields.size() && text.size() > value.size())
+                text.resize(value.size());
             if (text != value) return false;
         }
         return true;

@@ -25,6 +25,7 @@
 namespace xbase {
 
 class IndexFile;
+class IndexFileBackup;
 class IndexTag;
 class IndexExpression;
 struct IndexKey;
@@ -87,7 +88,10 @@ public:
     IndexTag* CurrentTag() const { return currentTag_; }
     std::string CurrentTagName() const { return currentTagName_.data(); }
     // Creates (or replaces) an index file for the table, builds its tag and puts it into
-    // a slot. Returns the new file.
+    // a slot; a multi-tag file (CDX, MDX) that exists keeps its other tags. Returns the
+    // file. A tag the format cannot keep is refused before any byte is touched; a build
+    // that fails (bad key or FOR expression, key too long, disk error) RAISES its error
+    // after putting the file back byte for byte as it was (or removing the file it made).
     IndexFile& CreateIndex(const std::string& name, const std::string& tagName,
                            const std::string& keyExpression, const std::string& forExpression,
                            bool unique, bool descending);
@@ -195,6 +199,10 @@ private:
     void EnsureProductionIndex();
     // Sets the table's production-index flag when `file` is a CDX or MDX of its name.
     void FlagProductionIndex(const IndexFile& file);
+    // After a failed CreateIndex: closes the file's slot without writing, puts `backup`
+    // back, and opens the file again (with its selected tag) when it was open before.
+    // Returns 0 or the Windows error code of the restore.
+    int PutBackIndexFile(const std::string& path, const IndexFileBackup& backup, bool reopen);
     // Evaluates every tag's key and FOR on the record buffer (raises on a bad expression).
     void CheckKeysBeforeWrite();
     void BuildFilterSet();

@@ -3,6 +3,7 @@
 #include "xbase/expr/ExprHandler.h"
 #include "xbase/expr/TableExprLink.h"
 #include "xbase/file/EngineError.h"
+#include "xbase/file/NameText.h"
 #include "xbase/table/DbfFile.h"
 
 namespace xbase {
@@ -14,19 +15,9 @@ struct IndexExpression::Compiled {
     ExprHandler handler;
 };
 
-namespace {
-
-std::string Trimmed(const std::string& text) {
-    std::size_t a = text.find_first_not_of(' ');
-    if (a == std::string::npos) return {};
-    return text.substr(a, text.find_last_not_of(' ') - a + 1);
-}
-
-}  // namespace
-
 IndexExpression::IndexExpression(DbfFile& table, const std::string& text, MemoFile* memo,
                                  bool caseInsensitive, bool wildcards)
-    : table_(table), text_(Trimmed(text)) {
+    : table_(table), text_(TrimBlanks(text)) {
     ExprOptions options;
     options.caseInsensitive = caseInsensitive;
     options.wildcards = wildcards;
@@ -41,10 +32,19 @@ KeyValue IndexExpression::Evaluate() {
     compiled_->handler.EvaluateKey(key);
     result.type = key.type;
     switch (key.type) {
-        case 'N': result.number = key.number; break;
-        case 'D': result.number = key.date == 0 ? KeyValue::kEmptyDate : key.date; break;
-        case 'L': result.logical = key.logical; break;
-        default: result.type = 'C'; result.text.assign(key.text); break;
+        case 'N':
+            result.number = key.number;
+            break;
+        case 'D':
+            result.number = key.date == 0 ? KeyValue::kEmptyDate : key.date;
+            break;
+        case 'L':
+            result.logical = key.logical;
+            break;
+        default:
+            result.type = 'C';
+            result.text.assign(key.text);
+            break;
     }
     lastType_ = result.type;
     return result;
@@ -53,7 +53,8 @@ KeyValue IndexExpression::Evaluate() {
 bool IndexExpression::Condition() {
     if (text_.empty()) return true;
     const ExprValue& value = compiled_->handler.Evaluate();
-    if (value.type != ExprType::Logical) throw XBaseError("Filter expression must return boolean result");
+    if (value.type != ExprType::Logical)
+        throw XBaseError("Filter expression must return boolean result");
     lastType_ = 'L';
     return value.logical;
 }

@@ -1,33 +1,24 @@
 #include "xbase/index/IndexFile.h"
 
+#include <algorithm>
 #include <cctype>
 #include <chrono>
 #include <string>
 #include <thread>
 #include <vector>
-#include <algorithm>
 
 #include "xbase/file/EngineError.h"
 #include "xbase/file/LockProtocol.h"
+#include "xbase/file/NameText.h"
 #include "xbase/index/PageCache.h"
 #include "xbase/table/DbfFile.h"
 
 namespace xbase {
 
-namespace {
-
-std::string UpperTrimmed(std::string text) {
-    while (!text.empty() && text.back() == ' ') text.pop_back();
-    std::size_t start = text.find_first_not_of(' ');
-    text = start == std::string::npos ? std::string() : text.substr(start);
-    for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return text;
-}
-
-}  // namespace
-
 IndexFile::IndexFile(DbfFile& table, const std::string& path)
-    : table_(table), disk_(path, table.IsShared(), table.IsReadWrite()), protocol_(table.LockProtocolValue()) {
+    : table_(table),
+      disk_(path, table.IsShared(), table.IsReadWrite()),
+      protocol_(table.LockProtocolValue()) {
     const std::string& full = disk_.FullPath();
     std::size_t slash = full.find_last_of("\\/:");
     shortName_ = slash == std::string::npos ? full : full.substr(slash + 1);
@@ -83,7 +74,8 @@ void IndexFile::ForEachRecord(const std::function<void(std::uint32_t recNo)>& vi
     std::uint8_t* const previous = table_.RecordBuffer();
     try {
         for (std::int32_t first = 1; first <= count;) {
-            const std::size_t want = std::min<std::size_t>(perChunk, static_cast<std::size_t>(count - first + 1));
+            const std::size_t want =
+                std::min<std::size_t>(perChunk, static_cast<std::size_t>(count - first + 1));
             const std::uint64_t offset = static_cast<std::uint64_t>(table_.HeaderLength()) +
                                          static_cast<std::uint64_t>(first - 1) * length;
             const std::size_t got = table_.DiskRead(offset, chunk.data(), want * length) / length;
@@ -168,8 +160,9 @@ bool IndexFile::TryLock() {
 
 void IndexFile::Lock() {
     if (TryLock()) return;
-    throw XBaseError("Error " + std::to_string(disk_.LastError()) + " in Lock of " + disk_.FullPath(),
-                     err::LockViolation);
+    throw XBaseError(
+        "Error " + std::to_string(disk_.LastError()) + " in Lock of " + disk_.FullPath(),
+        err::LockViolation);
 }
 
 void IndexFile::Unlock() {
@@ -184,7 +177,8 @@ void IndexFile::ReportError(int code, int subcode) const {
 }
 
 void IndexFile::Corrupt(const std::string& what) const {
-    throw XBaseError("Index file " + disk_.FullPath() + " is not valid: " + what, kIndexCorrupt, -7);
+    throw XBaseError("Index file " + disk_.FullPath() + " is not valid: " + what, kIndexCorrupt,
+                     -7);
 }
 
 }  // namespace xbase

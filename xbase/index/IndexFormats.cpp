@@ -3,7 +3,9 @@
 #include <cctype>
 #include <map>
 
+#include "platform/Paths.h"
 #include "xbase/file/EngineError.h"
+#include "xbase/file/NameText.h"
 #include "xbase/index/IndexFile.h"
 #include "xbase/table/DbfFile.h"
 
@@ -16,22 +18,17 @@ std::map<std::string, IndexFileMaker>& Registry() {
     return registry;
 }
 
-std::string Upper(std::string text) {
-    for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return text;
-}
-
 std::string ExtensionOf(const std::string& path) {
     std::size_t slash = path.find_last_of("\\/:");
     std::size_t dot = path.rfind('.');
     if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return {};
-    return Upper(path.substr(dot));
+    return platform::UpperAscii(path.substr(dot));
 }
 
 }  // namespace
 
 IndexFormatRegistration::IndexFormatRegistration(const char* extension, IndexFileMaker maker) {
-    Registry()[Upper(extension)] = maker;
+    Registry()[platform::UpperAscii(extension)] = maker;
 }
 
 IndexFileMaker IndexFormatFor(const std::string& path) {
@@ -40,11 +37,7 @@ IndexFileMaker IndexFormatFor(const std::string& path) {
 }
 
 std::string IndexFileName(const DbfFile& table, const std::string& name) {
-    std::string result = name;
-    while (!result.empty() && result.back() == ' ') result.pop_back();
-    std::size_t start = result.find_first_not_of(' ');
-    result = start == std::string::npos ? std::string() : result.substr(start);
-    result = Upper(result);
+    std::string result = UpperTrimmed(name);
     if (ExtensionOf(result).empty()) result += ".NDX";
     if (result.find_first_of("\\/:") == std::string::npos) {
         const std::string& tablePath = table.FullPath();

@@ -5,6 +5,7 @@
 #include <stdexcept>
 
 #include "xbase/file/EngineError.h"
+#include "xbase/file/NameText.h"
 #include "xbase/index/IndexFile.h"
 #include "xbase/table/DbfFile.h"
 #include "xbase/table/RecordBufferScope.h"
@@ -12,14 +13,6 @@
 namespace xbase {
 
 namespace {
-
-std::string UpperTrimmed(std::string text) {
-    while (!text.empty() && text.back() == ' ') text.pop_back();
-    std::size_t start = text.find_first_not_of(' ');
-    text = start == std::string::npos ? std::string() : text.substr(start);
-    for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return text;
-}
 
 // A shared file is read under its lock, so that no node is seen half written; another
 // user's change found on taking it drops the cached path.
@@ -55,7 +48,8 @@ private:
 
 }  // namespace
 
-IndexTag::IndexTag(IndexFile& file, std::string name) : file_(file), name_(UpperTrimmed(std::move(name))) {}
+IndexTag::IndexTag(IndexFile& file, std::string name)
+    : file_(file), name_(UpperTrimmed(std::move(name))) {}
 
 IndexTag::~IndexTag() = default;
 
@@ -66,7 +60,8 @@ void IndexTag::CompileKey() {
 }
 
 void IndexTag::CompileFor() {
-    forExpr_ = forText_.empty() ? nullptr : std::make_unique<IndexExpression>(file_.Table(), forText_);
+    forExpr_ =
+        forText_.empty() ? nullptr : std::make_unique<IndexExpression>(file_.Table(), forText_);
 }
 
 IndexKey IndexTag::EvaluateKey() {
@@ -158,9 +153,11 @@ IndexNode& IndexTag::LoadChild(IndexNode& node) {
     const std::int64_t place = node.Current().child;
     if (node.child && node.child->place == place) return *node.child;
     DropChild(node);
-    if (node.Depth() + 1 >= kMaxDepth) CorruptNode("tag " + name_ + " is deeper than any index can be");
+    if (node.Depth() + 1 >= kMaxDepth)
+        CorruptNode("tag " + name_ + " is deeper than any index can be");
     for (const IndexNode* p = &node; p != nullptr; p = p->parent) {
-        if (p->place == place) CorruptNode("a node of tag " + name_ + " points back up its own path");
+        if (p->place == place)
+            CorruptNode("a node of tag " + name_ + " points back up its own path");
     }
     auto child = std::make_unique<IndexNode>();
     child->tag = this;
@@ -403,7 +400,8 @@ int IndexTag::SearchFrom(const IndexKey& key, std::int64_t recNo, bool partial, 
     for (;;) {
         int pos = 0;
         while (pos < n->Count() &&
-               CompareEntry(key, descentRecord, n->entries[static_cast<std::size_t>(pos)], partial) > 0) {
+               CompareEntry(key, descentRecord, n->entries[static_cast<std::size_t>(pos)],
+                            partial) > 0) {
             ++pos;
         }
         if (n->IsLeaf()) {
@@ -625,7 +623,8 @@ void IndexTag::AddKey(const IndexKey& key, std::uint32_t recNo) {
     SearchFrom(key, byRecord ? static_cast<std::int64_t>(recNo) : kPastEqual, false, false);
     IndexNode* leaf = Leaf();
     if (!leaf->IsLeaf()) {
-        if (leaf->parent != nullptr || !leaf->Empty()) CorruptNode("tag " + name_ + " has an empty interior node");
+        if (leaf->parent != nullptr || !leaf->Empty())
+            CorruptNode("tag " + name_ + " has an empty interior node");
         leaf->levelKind = IndexNode::kLeafLevel;
     }
     const int pos = std::clamp(leaf->position, 0, leaf->Count());
@@ -738,7 +737,8 @@ void IndexTag::RecordWritten(const RecordWrite& write) {
             if (newSelected) AddKey(newKey, write.recNo);
             // A unique tag held the old key for this record only; another record may hold
             // it too and now takes its place, as a rebuild would give it.
-            if (found && unique_ && !(newSelected && oldKey == newKey)) RefillUnique(oldKey, write.recNo);
+            if (found && unique_ && !(newSelected && oldKey == newKey))
+                RefillUnique(oldKey, write.recNo);
         }
     }
     Release();
@@ -778,7 +778,9 @@ std::int64_t IndexTag::BulkLoad(IndexSorter& sorter, int leafFill, int interiorF
         int made = 0;
     };
     std::vector<Level> levels;
-    auto fill = [&](std::size_t level) { return std::max(1, level == 0 ? leafFill : interiorFill); };
+    auto fill = [&](std::size_t level) {
+        return std::max(1, level == 0 ? leafFill : interiorFill);
+    };
     auto separatorOf = [](const IndexNode& node) {
         IndexEntry separator = node.entries.back();
         separator.child = static_cast<std::uint32_t>(node.place);

@@ -36,7 +36,7 @@ class IndexFile;
 
 // What creating a tag takes.
 struct TagDefinition {
-    std::string name;        // up to 10 characters; stored upper case
+    std::string name;  // up to 10 characters; stored upper case
     std::string keyExpression;
     std::string forExpression;  // may be empty
     bool unique = false;
@@ -197,6 +197,10 @@ public:
     bool InRange(const IndexKey& key) const;
 
     // ------------------------------------------------------------ maintenance
+    // Why this tag takes no key changes (a message naming the tag), empty when it takes
+    // them. The handler asks before it writes a record, so that a write the tag would
+    // refuse leaves the table as it was.
+    virtual std::string WriteRefusal() const { return {}; }
     // Key maintenance for one record write; the file is locked by the caller.
     virtual void RecordWritten(const RecordWrite& write);
     // Removes the entry under the cursor.

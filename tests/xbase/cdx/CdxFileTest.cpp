@@ -40,7 +40,10 @@ CdxFile& Kept(xbase::DbfHandler& t, const std::string& path) {
 
 // A new, empty compound index of the table in its index slots.
 CdxFile& Created(xbase::DbfHandler& t, const std::string& path) {
-    { CdxFile made(t, path); made.Create(); }
+    {
+        CdxFile made(t, path);
+        made.Create();
+    }
     return Kept(t, path);
 }
 
@@ -57,10 +60,12 @@ void ExpectSound(CdxFile& cdx, const std::string& when, const std::string& excep
 
 // Walks of every tag that is not unique (a unique tag may keep an earlier record than a
 // rebuild would).
-std::vector<std::vector<std::uint32_t>> NonUniqueWalks(CdxFile& cdx, const std::string& except = "") {
+std::vector<std::vector<std::uint32_t>> NonUniqueWalks(CdxFile& cdx,
+                                                       const std::string& except = "") {
     std::vector<std::vector<std::uint32_t>> out;
     for (std::size_t i = 0; i < cdx.Tags().size(); ++i) {
-        if (!cdx.TagAt(i).Unique() && cdx.TagAt(i).Name() != except) out.push_back(Walk(cdx.TagAt(i)));
+        if (!cdx.TagAt(i).Unique() && cdx.TagAt(i).Name() != except)
+            out.push_back(Walk(cdx.TagAt(i)));
     }
     return out;
 }
@@ -76,8 +81,8 @@ TEST(CdxFile, ANewFileIsTheEmptyDirectoryOf1536Bytes) {
     }
     const std::vector<std::uint8_t> bytes = tabletest::ReadFile(dir.path() + "/T.CDX");
     ASSERT_EQ(bytes.size(), 1536u);
-    const std::vector<std::uint8_t> head = {0x00, 0x04, 0x00, 0x00, 0, 0, 0, 0, 0, 0, 0, 0,
-                                            0x0A, 0x00, 0xE0, 0x01};
+    const std::vector<std::uint8_t> head = {0x00, 0x04, 0x00, 0x00, 0,    0,    0,    0,
+                                            0,    0,    0,    0,    0x0A, 0x00, 0xE0, 0x01};
     EXPECT_EQ(std::vector<std::uint8_t>(bytes.begin(), bytes.begin() + 16), head);
     EXPECT_EQ(std::vector<std::uint8_t>(bytes.begin() + 502, bytes.begin() + 512),
               (std::vector<std::uint8_t>{0, 0, 1, 0, 1, 0, 0, 0, 1, 0}));
@@ -86,7 +91,8 @@ TEST(CdxFile, ANewFileIsTheEmptyDirectoryOf1536Bytes) {
                                             0x00, 0x00, 0x0F, 0x0F, 0x10, 0x04, 0x04, 0x03};
     EXPECT_EQ(std::vector<std::uint8_t>(bytes.begin() + 1024, bytes.begin() + 1048), root);
     std::size_t nonZero = 0;
-    for (std::size_t i = 16; i < 1536; ++i) nonZero += bytes[i] != 0 && (i < 502 || i >= 512) && (i < 1024 || i >= 1048);
+    for (std::size_t i = 16; i < 1536; ++i)
+        nonZero += bytes[i] != 0 && (i < 502 || i >= 512) && (i < 1024 || i >= 1048);
     EXPECT_EQ(nonZero, 0u);
 }
 
@@ -100,10 +106,15 @@ struct PeerCopy {
             const std::string from = kPeer + base + ext;
             if (!std::filesystem::exists(from)) continue;
             std::string upper = base;
-            for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-            std::string to = dir.path() + "/" + upper + (ext == std::string(".dbf") ? ".DBF" : ext == std::string(".fpt") ? ".FPT" : ".CDX");
+            for (char& c : upper)
+                c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+            std::string to = dir.path() + "/" + upper +
+                             (ext == std::string(".dbf")   ? ".DBF"
+                              : ext == std::string(".fpt") ? ".FPT"
+                                                           : ".CDX");
             std::filesystem::copy_file(from, to);
-            std::filesystem::permissions(to, std::filesystem::perms::owner_write, std::filesystem::perm_options::add);
+            std::filesystem::permissions(to, std::filesystem::perms::owner_write,
+                                         std::filesystem::perm_options::add);
             if (ext == std::string(".dbf")) table = to;
             if (ext == std::string(".cdx")) cdx = to;
         }
@@ -135,7 +146,8 @@ TEST(CdxFile, EditsOnThePeersFilesKeepEveryTagSoundAndEqualToARebuild) {
     std::mt19937 rng(500);
     for (int i = 0; i < 15; ++i) {
         Append(t, [&] {
-            t.PutFieldRaw("ITEM", i % 3 == 0 ? "Hex Bolt M6" : "Appended item " + std::to_string(rng() % 40));
+            t.PutFieldRaw(
+                "ITEM", i % 3 == 0 ? "Hex Bolt M6" : "Appended item " + std::to_string(rng() % 40));
             t.PutFieldRaw("SKU", i % 2 == 0 ? "HB-0006" : "AP-" + std::to_string(i));
             t.PutFieldNumber("QTY", static_cast<double>(static_cast<int>(rng() % 40) - 10));
             t.PutFieldNumber("COST", (static_cast<double>(rng() % 200000) - 100000) / 1000.0);
@@ -165,11 +177,13 @@ tabletest::TableShape CodePriceShape(int records) {
     std::mt19937 rng(records);
     for (int i = 0; i < records; ++i) {
         char price[16];
-        std::snprintf(price, sizeof price, "%12.2f", (static_cast<double>(rng() % 2000000) - 1000000) / 100.0);
+        std::snprintf(price, sizeof price, "%12.2f",
+                      (static_cast<double>(rng() % 2000000) - 1000000) / 100.0);
         char day[16];
-        std::snprintf(day, sizeof day, "2024%02u%02u", static_cast<unsigned>(1 + rng() % 12), static_cast<unsigned>(1 + rng() % 28));
+        std::snprintf(day, sizeof day, "2024%02u%02u", static_cast<unsigned>(1 + rng() % 12),
+                      static_cast<unsigned>(1 + rng() % 28));
         shape.records.push_back(tabletest::Pad("C" + std::to_string(rng() % 700), 10) + price +
-                               (i % 9 == 0 ? std::string(8, ' ') : std::string(day)));
+                                (i % 9 == 0 ? std::string(8, ' ') : std::string(day)));
     }
     return shape;
 }
@@ -189,7 +203,8 @@ TEST(CdxFile, TenThousandRandomEditsLeaveEveryNodeSound) {
     for (int edit = 1; edit <= 10000; ++edit) {
         const int kind = static_cast<int>(rng() % 10);
         char price[16];
-        std::snprintf(price, sizeof price, "%.2f", (static_cast<double>(rng() % 2000000) - 1000000) / 100.0);
+        std::snprintf(price, sizeof price, "%.2f",
+                      (static_cast<double>(rng() % 2000000) - 1000000) / 100.0);
         const std::string code = "C" + std::to_string(rng() % 700);
         if (kind < 3) {
             Append(t, [&] {
@@ -197,7 +212,8 @@ TEST(CdxFile, TenThousandRandomEditsLeaveEveryNodeSound) {
                 t.PutFieldText("PRICE", price);
             });
         } else {
-            const auto r = static_cast<std::int32_t>(1 + rng() % static_cast<unsigned>(t.RecordCount()));
+            const auto r =
+                static_cast<std::int32_t>(1 + rng() % static_cast<unsigned>(t.RecordCount()));
             Replace(t, r, [&] {
                 if (kind == 9) {
                     t.DeleteRecord();
@@ -241,6 +257,15 @@ TEST(CdxFile, GeneralCollationTagsAreReadButNeverWritten) {
     } catch (const xbase::XBaseError& e) {
         EXPECT_STREQ(e.what(), "Index tag SKU uses the GENERAL collation and can only be read");
     }
+    EXPECT_EQ(tabletest::ReadFile(copy.cdx), before);
+    // Through the handler the write is refused before the table is touched.
+    const std::vector<std::uint8_t> table = tabletest::ReadFile(copy.table);
+    ASSERT_EQ(t.OpenIndexFile(copy.cdx), 0);
+    t.GoTo(1);
+    t.PutFieldText("COST", "1.5");
+    EXPECT_THROW(t.ReplaceRecord(1), xbase::XBaseError);
+    EXPECT_THROW(t.AppendRecord(), xbase::XBaseError);
+    EXPECT_EQ(tabletest::ReadFile(copy.table), table);
     EXPECT_EQ(tabletest::ReadFile(copy.cdx), before);
 }
 

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
 
 #include "IndexTestSupport.h"
 #include "TestIndexFormat.h"
@@ -16,8 +17,9 @@ using indextest::Walk;
 class HandlerIndexTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        path_ = indextest::WriteKeyTable(dir_, "T.DBF",
-                                         {{"BOB", 7}, {"ABC", 3}, {"AB", 12}, {"CAT", 3}, {"ABD", 40}, {"ABC", 5}});
+        path_ = indextest::WriteKeyTable(
+            dir_, "T.DBF",
+            {{"BOB", 7}, {"ABC", 3}, {"AB", 12}, {"CAT", 3}, {"ABD", 40}, {"ABC", 5}});
     }
     tabletest::TempDir dir_;
     std::string path_;
@@ -40,7 +42,8 @@ TEST_F(HandlerIndexTest, OpeningReportsTwiceMissingUnknownAndInvalid) {
     tabletest::WriteFile(dir_.file("JUNK.NDX"), std::vector<std::uint8_t>(1024, 0xEE));
     tabletest::WriteFile(dir_.file("T.XYZ"), std::vector<std::uint8_t>(1024, 0));
     xbase::DbfHandler table(path_, true, false);
-    EXPECT_EQ(table.OpenIndexFile("names"), 0);  // no extension, no path: NAMES.NDX beside the table
+    EXPECT_EQ(table.OpenIndexFile("names"),
+              0);  // no extension, no path: NAMES.NDX beside the table
     EXPECT_EQ(table.OpenIndexFile(dir_.file("names.ndx")), -1);
     EXPECT_EQ(table.TagCount(), 1);
     EXPECT_EQ(ErrorCode([&] { table.OpenIndexFile("MISSING.NDX"); }), 2);
@@ -85,10 +88,10 @@ TEST_F(HandlerIndexTest, SeekKeyFollowsExactSoftAndHiddenRecords) {
         {"NAMES", "AB", false, false, true, 3},
         {"NAMES", "ABD", true, false, true, 5},
         {"NAMES", "ABCD", false, false, false, 7},
-        {"NAMES", "ABCD", false, true, false, 5},   // stays on the next greater key
+        {"NAMES", "ABCD", false, true, false, 5},  // stays on the next greater key
         {"NAMES", "B", false, false, true, 1},
-        {"NAMES", "B", true, false, false, 7},      // exact: BOB is not B
-        {"NAMES", "AB ", false, false, true, 3},    // a blank at the end counts
+        {"NAMES", "B", true, false, false, 7},    // exact: BOB is not B
+        {"NAMES", "AB ", false, false, true, 3},  // a blank at the end counts
         {"NAMES", "ZZ", false, true, false, 7},
         {"QTY", "3", false, false, true, 2},
         {"QTY", "12", false, false, true, 3},
@@ -120,7 +123,7 @@ TEST_F(HandlerIndexTest, RangesLimitTheWalk) {
     const Case cases[] = {
         {"ABC", "BOB", false, true, true, {2, 6, 5, 1}},
         {"ABC", "BOB", false, false, false, {5}},
-        {"AB", "AB", true, true, true, {3, 2, 6, 5}},   // every key beginning with AB
+        {"AB", "AB", true, true, true, {3, 2, 6, 5}},  // every key beginning with AB
         {"AB", "AB", false, true, true, {3}},
         {"", "ABC", false, true, true, {3, 2, 6}},
         {"C", "", false, true, true, {4}},
@@ -148,8 +151,8 @@ TEST_F(HandlerIndexTest, FilterSetFollowsWrites) {
     table.SetFilter("QTY > 4");
     EXPECT_EQ(Walk(table), (std::vector<std::int32_t>{1, 3, 5, 6}));
     EXPECT_EQ(Walk(table, true), (std::vector<std::int32_t>{6, 5, 3, 1}));
-    indextest::Change(table, 2, "ABC", 50);   // now passes
-    indextest::Change(table, 3, "AB", 1);     // now fails
+    indextest::Change(table, 2, "ABC", 50);  // now passes
+    indextest::Change(table, 3, "AB", 1);    // now fails
     indextest::Append(table, "NEW", 99);
     EXPECT_EQ(Walk(table), (std::vector<std::int32_t>{1, 2, 5, 6, 7}));
     table.SetFilterActive(false);
@@ -166,12 +169,9 @@ TEST_F(HandlerIndexTest, LocateByFieldTexts) {
         std::int32_t recno;  // 0: not found
     };
     const Case cases[] = {
-        {"NAME", {"ABC"}, false, false, 2},
-        {"NAME;QTY", {"ABC", "5"}, false, false, 6},
-        {"NAME", {"abd"}, false, true, 5},
-        {"NAME", {"abd"}, false, false, 0},
-        {"NAME", {"CA"}, true, false, 4},
-        {"NAME", {"CA"}, false, false, 0},
+        {"NAME", {"ABC"}, false, false, 2}, {"NAME;QTY", {"ABC", "5"}, false, false, 6},
+        {"NAME", {"abd"}, false, true, 5},  {"NAME", {"abd"}, false, false, 0},
+        {"NAME", {"CA"}, true, false, 4},   {"NAME", {"CA"}, false, false, 0},
     };
     for (const Case& c : cases) {
         table.GoTo(1);
@@ -221,9 +221,18 @@ TEST_F(HandlerIndexTest, HostileNodePointersRaise2112NamingTheFile) {
     };
     const Case cases[] = {
         {"child points at itself", [&](auto& b) { std::memcpy(&b[root * 512 + 4], &root, 4); }},
-        {"child outside the file", [&](auto& b) { std::uint32_t far = 99999; std::memcpy(&b[root * 512 + 4], &far, 4); }},
-        {"second child is the header", [&](auto& b) { std::memset(&b[root * 512 + 4 + 16], 0, 4); }},
-        {"count beyond the page", [&](auto& b) { b[root * 512] = 0xFF; b[root * 512 + 1] = 0x7F; }},
+        {"child outside the file",
+         [&](auto& b) {
+             std::uint32_t far = 99999;
+             std::memcpy(&b[root * 512 + 4], &far, 4);
+         }},
+        {"second child is the header",
+         [&](auto& b) { std::memset(&b[root * 512 + 4 + 16], 0, 4); }},
+        {"count beyond the page",
+         [&](auto& b) {
+             b[root * 512] = 0xFF;
+             b[root * 512 + 1] = 0x7F;
+         }},
     };
     for (const Case& c : cases) {
         std::vector<std::uint8_t> bytes = good;
@@ -238,9 +247,43 @@ TEST_F(HandlerIndexTest, HostileNodePointersRaise2112NamingTheFile) {
             ADD_FAILURE() << c.what << ": no error";
         } catch (const xbase::XBaseError& e) {
             EXPECT_EQ(e.code(), 2112) << c.what;
-            EXPECT_NE(std::string(e.what()).find("NAMES.NDX"), std::string::npos) << c.what << ": " << e.what();
+            EXPECT_NE(std::string(e.what()).find("NAMES.NDX"), std::string::npos)
+                << c.what << ": " << e.what();
         }
     }
 }
 
 }  // namespace
+
+// A build that fails (an unknown field, a key too long for the format, mismatched types)
+// leaves the index file byte for byte as it was, whether it was closed or open in this
+// handler (then its tag is still selected and walks), and leaves no file where none was.
+TEST_F(HandlerIndexTest, AFailedBuildLeavesTheIndexFileAsItWas) {
+    std::string tooLong = "NAME";
+    for (int i = 0; i < 63; ++i) tooLong += "+NAME";  // longer than any format's key
+    for (const char* extension : {".NTX", ".NDX", ".MDX", ".CDX"}) {
+        for (const std::string& key : {std::string("NOSUCH"), tooLong, std::string("QTY+NAME")}) {
+            SCOPED_TRACE(std::string(extension) + " " + key.substr(0, 12));
+            const std::string index = dir_.file(std::string("NAMES") + extension);
+            const std::string fresh = dir_.file(std::string("FRESH") + extension);
+            std::filesystem::remove(index);
+            xbase::DbfHandler table(path_, true, true);
+            table.CreateIndex(index, "NAMES", "NAME", "", false, false);
+            table.CloseIndexFiles();
+            const std::vector<std::uint8_t> before = tabletest::ReadFile(index);
+            EXPECT_THROW(table.CreateIndex(index, "NAMES", key, "", false, false), std::exception);
+            EXPECT_EQ(tabletest::ReadFile(index), before) << "closed";
+            EXPECT_THROW(table.CreateIndex(fresh, "NAMES", key, "", false, false), std::exception);
+            EXPECT_FALSE(std::filesystem::exists(fresh));
+
+            ASSERT_EQ(table.OpenIndexFile(index), 0);
+            table.SelectTag("NAMES");
+            EXPECT_THROW(table.CreateIndex(index, "NAMES", key, "", false, false), std::exception);
+            EXPECT_THROW(table.CreateIndex(index, "OTHER", key, "", false, false), std::exception);
+            EXPECT_EQ(table.CurrentTagName(), "NAMES");
+            EXPECT_EQ(Walk(table), (std::vector<std::int32_t>{3, 2, 6, 5, 1, 4}));
+            table.CloseIndexFiles();
+            EXPECT_EQ(tabletest::ReadFile(index), before) << "open";
+        }
+    }
+}

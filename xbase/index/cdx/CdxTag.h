@@ -59,6 +59,9 @@ public:
     CdxKeyMaker& Keys() { return *keys_; }
     // The message a change of a "GENERAL" collation tag raises.
     std::string ReadOnlyMessage() const;
+    std::string WriteRefusal() const override {
+        return ReadOnly() ? ReadOnlyMessage() : std::string();
+    }
 
     // The stored key under the cursor (KeyLength() bytes); nullptr past either end.
     const std::uint8_t* CurrentKey();

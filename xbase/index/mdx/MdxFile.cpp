@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/Clock.h"
+#include "platform/Paths.h"
 #include "xbase/file/EngineError.h"
 #include "xbase/index/IndexFormats.h"
 #include "xbase/index/mdx/MdxTag.h"
@@ -13,11 +14,6 @@ namespace xbase {
 
 namespace {
 const IndexFormatRegistration kMdx{".MDX", &MakeIndexFile<MdxFile>};
-
-std::string Upper(std::string text) {
-    for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return text;
-}
 
 void Today(std::uint8_t* date) {
     const platform::LocalTime now = platform::LocalNow();
@@ -50,7 +46,8 @@ void MdxFile::Open() {
     for (const mdx::TagEntry& entry : entries) {
         if (entry.headerPage < FirstNodePage() || entry.headerPage + header_.pagesPerBlock > pages)
             Corrupt("tag " + entry.name + " has its header outside the file");
-        auto tag = std::make_unique<MdxTag>(*this, Upper(entry.name), entry.headerPage);
+        auto tag =
+            std::make_unique<MdxTag>(*this, platform::UpperAscii(entry.name), entry.headerPage);
         tag->ReadHeader();
         MutableTags().push_back(std::move(tag));
     }
@@ -88,7 +85,8 @@ void MdxFile::WriteHeaderRegion() {
     std::vector<mdx::TagEntry> entries;
     for (const auto& tag : Tags()) {
         const auto& mdxTag = static_cast<const MdxTag&>(*tag);
-        entries.push_back({static_cast<std::uint32_t>(mdxTag.HeaderOffset()), mdxTag.Name(), mdxTag.KeyType()});
+        entries.push_back(
+            {static_cast<std::uint32_t>(mdxTag.HeaderOffset()), mdxTag.Name(), mdxTag.KeyType()});
     }
     header_.tagCount = static_cast<std::uint16_t>(entries.size());
     Today(header_.updated);
@@ -98,19 +96,23 @@ void MdxFile::WriteHeaderRegion() {
 }
 
 IndexTag& MdxFile::AddTag(const TagDefinition& definition) {
-    const std::string name = Upper(definition.name);
+    const std::string name = platform::UpperAscii(definition.name);
     if (name.empty() || name.size() > mdx::kEntryNameSize - 1)
-        throw XBaseError("Tag name '" + definition.name + "' of " + FullPath() + " must have 1 to 10 characters");
+        throw XBaseError("Tag name '" + definition.name + "' of " + FullPath() +
+                         " must have 1 to 10 characters");
     IndexTag* made = nullptr;
     Locked([&] {
         auto& tags = MutableTags();
         std::erase_if(tags, [&](const auto& tag) { return tag->Name() == name; });
         if (tags.size() >= mdx::kMaxTags)
-            throw XBaseError("An MDX file holds at most " + std::to_string(mdx::kMaxTags) + " tags: " + FullPath());
-        auto tag = std::make_unique<MdxTag>(*this, name, static_cast<std::uint32_t>(AllocateNode()));
+            throw XBaseError("An MDX file holds at most " + std::to_string(mdx::kMaxTags) +
+                             " tags: " + FullPath());
+        auto tag =
+            std::make_unique<MdxTag>(*this, name, static_cast<std::uint32_t>(AllocateNode()));
         tag->CreateTag(definition);
         made = tag.get();
-        auto at = std::find_if(tags.begin(), tags.end(), [&](const auto& t) { return t->Name() > name; });
+        auto at =
+            std::find_if(tags.begin(), tags.end(), [&](const auto& t) { return t->Name() > name; });
         tags.insert(at, std::move(tag));
         WriteHeaderRegion();
     });
@@ -118,7 +120,7 @@ IndexTag& MdxFile::AddTag(const TagDefinition& definition) {
 }
 
 void MdxFile::DeleteTag(const std::string& name) {
-    const std::string wanted = Upper(name);
+    const std::string wanted = platform::UpperAscii(name);
     Locked([&] {
         auto& tags = MutableTags();
         const std::size_t before = tags.size();
@@ -142,7 +144,8 @@ std::int64_t MdxFile::AllocateNode() {
 
 void MdxFile::ResetAllocator() {
     const std::uint64_t pages = (FileSize() + mdx::kPageSize - 1) / mdx::kPageSize;
-    header_.nextFreePage = std::max<std::uint32_t>(static_cast<std::uint32_t>(pages), FirstNodePage());
+    header_.nextFreePage =
+        std::max<std::uint32_t>(static_cast<std::uint32_t>(pages), FirstNodePage());
 }
 
 void MdxFile::Reindex() {
@@ -154,8 +157,9 @@ void MdxFile::Reindex() {
         for (const auto& tag : Tags()) {
             auto& mdxTag = static_cast<MdxTag&>(*tag);
             mdxTag.MoveHeader(static_cast<std::uint32_t>(AllocateNode()));
-            TagDefinition definition{mdxTag.Name(), mdxTag.KeyExpressionText(), mdxTag.ForExpressionText(),
-                                     mdxTag.Unique(), mdxTag.Descending()};
+            TagDefinition definition{mdxTag.Name(), mdxTag.KeyExpressionText(),
+                                     mdxTag.ForExpressionText(), mdxTag.Unique(),
+                                     mdxTag.Descending()};
             mdxTag.CreateTag(definition);
         }
         WriteHeaderRegion();
