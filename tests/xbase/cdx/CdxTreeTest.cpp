@@ -3,6 +3,7 @@
 // that must end in a fault rather than a crash or an endless walk.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <set>
 #include <string>
@@ -144,9 +145,11 @@ TEST(CdxTreeBulk, BuildFillsLeavesLeftToRightAndSeeksFindEveryKey) {
         EXPECT_EQ(check.keys, count);
         CdxTree tree(store, built.root, 10, ' ');
         for (std::size_t i = 0; i < sorter.Count(); i += 97) {
-            const CdxPosition at = tree.LowerBound(sorter.Key(i), 10, CdxTree::kBeforeEqual);
+            std::uint8_t key[10];
+            sorter.CopyKey(i, key);
+            const CdxPosition at = tree.LowerBound(key, 10, CdxTree::kBeforeEqual);
             ASSERT_TRUE(at.Valid());
-            EXPECT_EQ(std::memcmp(tree.KeyAt(at), sorter.Key(i), 10), 0);
+            EXPECT_EQ(std::memcmp(tree.KeyAt(at), key, 10), 0);
             EXPECT_LE(tree.RecordAt(at), sorter.Record(i));
         }
         // Then edits on the built tree keep it sound.
@@ -170,6 +173,45 @@ TEST(CdxTreeBulk, UniqueKeepsTheLowestRecordOfEachKey) {
     EXPECT_EQ(sorter.Record(0), 2u);
     EXPECT_EQ(sorter.Record(1), 1u);
     EXPECT_EQ(sorter.Record(2), 4u);
+}
+
+// The sorter against a plain sort of (key, record) pairs: keys packed into the sort's
+// items (up to 12 bytes) and longer ones, few distinct keys (long runs of equal keys in
+// one bucket) and many, records given in ascending order (as a build reads them) and out
+// of order.
+TEST(CdxSorterOrder, EqualsAPlainSortOfKeyAndRecord) {
+    struct Case {
+        std::uint16_t length;
+        std::uint32_t distinct;
+        bool shuffled;
+    };
+    for (const Case c : {Case{1, 3, false}, Case{8, 50, false}, Case{10, 100000, false}, Case{10, 7, true},
+                         Case{12, 400, true}, Case{13, 400, false}, Case{20, 90, true}}) {
+        std::mt19937 rng(c.length * 31u + c.distinct);
+        std::vector<std::pair<std::string, std::uint32_t>> pairs;
+        for (std::uint32_t r = 1; r <= 3000; ++r) {
+            std::string key(c.length, ' ');
+            const std::uint32_t v = rng() % c.distinct;
+            // Bytes spread over the whole key: the first two, the middle and the last.
+            key[0] = static_cast<char>('A' + v % 5);
+            if (c.length > 1) key[c.length - 1] = static_cast<char>(v % 251);
+            if (c.length > 2) key[1] = static_cast<char>(0xE0 + v / 5 % 3);
+            if (c.length > 9) key[9] = static_cast<char>(v / 15 % 256);
+            pairs.emplace_back(key, r);
+        }
+        if (c.shuffled) std::shuffle(pairs.begin(), pairs.end(), rng);
+        CdxSorter sorter(c.length);
+        for (const auto& [key, record] : pairs) sorter.Add(reinterpret_cast<const std::uint8_t*>(key.data()), record);
+        sorter.Sort(false);
+        std::sort(pairs.begin(), pairs.end());
+        ASSERT_EQ(sorter.Count(), pairs.size());
+        std::string key(c.length, '\0');
+        for (std::size_t i = 0; i < pairs.size(); ++i) {
+            sorter.CopyKey(i, reinterpret_cast<std::uint8_t*>(key.data()));
+            ASSERT_EQ(key, pairs[i].first) << "length " << c.length << " at " << i;
+            ASSERT_EQ(sorter.Record(i), pairs[i].second) << "length " << c.length << " at " << i;
+        }
+    }
 }
 
 // A three-level tree of 3,000 keys whose pages the hostile cases then damage.

@@ -9,9 +9,10 @@ namespace xbase::cdx {
 
 namespace {
 
-// One entry of the level being built: the last key of a node below and its page.
+// One entry of the level being built: the last key of a node below (its place in the
+// separator keys) and its page.
 struct Separator {
-    const std::uint8_t* key;
+    std::size_t key;
     std::uint32_t record;
     std::uint32_t page;
 };
@@ -27,7 +28,8 @@ std::uint32_t PageAt(const CdxBuiltTree& tree, std::size_t index) {
 
 // Fills interior nodes from `below` and returns the separators of the new level.
 std::vector<Separator> BuildLevel(CdxBuiltTree& tree, const std::vector<Separator>& below,
-                                  std::uint16_t L, std::uint8_t pad, bool top) {
+                                  const std::vector<std::uint8_t>& keys, std::uint16_t L, std::uint8_t pad,
+                                  bool top) {
     const std::size_t capacity = InteriorCapacity(L);
     const std::size_t nodes = (below.size() + capacity - 1) / capacity;
     const std::size_t first = tree.pages.size() / kPageSize;
@@ -45,7 +47,7 @@ std::vector<Separator> BuildLevel(CdxBuiltTree& tree, const std::vector<Separato
         std::uint8_t* at = page + node::InteriorEntries;
         std::memset(at, pad, node::InteriorArea);
         for (std::size_t i = begin; i < end; ++i, at += L + 8) {
-            std::memcpy(at, below[i].key, L);
+            std::memcpy(at, keys.data() + below[i].key, L);
             PutBe32(at + L, below[i].record);
             PutBe32(at + L + 4, below[i].page);
         }
@@ -67,15 +69,28 @@ CdxBuiltTree BulkLoad(const CdxSorter& sorted, std::uint8_t pad, std::uint32_t m
     const std::size_t count = sorted.Count();
     tree.pages.reserve((count / 16 + 4) * kPageSize);
 
+    // Keys are copied out of the sorter into two buffers by turns: the writer compares
+    // each key with the one before.
+    std::vector<std::uint8_t> key(2 * static_cast<std::size_t>(L));
+    std::vector<std::uint8_t> separatorKeys;
     std::vector<Separator> level;
+    auto separate = [&](const std::uint8_t* last, std::uint32_t record, std::uint32_t page) {
+        level.push_back({separatorKeys.size(), record, page});
+        separatorKeys.insert(separatorKeys.end(), last, last + L);
+    };
     std::size_t leafIndex = 0;
     writer.Begin(NewPage(tree));
+    const std::uint8_t* last = key.data();
     for (std::size_t i = 0; i < count; ++i) {
-        writer.Add(sorted.Key(i), sorted.Record(i));
+        std::uint8_t* k = key.data() + (i % 2) * L;
+        sorted.CopyKey(i, k);
+        const std::uint32_t record = sorted.Record(i);
+        writer.Add(k, record);
+        last = k;
         if (writer.Free() < closeBelow && i + 1 < count) {
             writer.Finish(attr::Leaf, leafIndex == 0 ? kNoPage : PageAt(tree, leafIndex - 1),
                           PageAt(tree, leafIndex + 1));
-            level.push_back({sorted.Key(i), sorted.Record(i), PageAt(tree, leafIndex)});
+            separate(k, record, PageAt(tree, leafIndex));
             ++leafIndex;
             writer.Begin(NewPage(tree));
         }
@@ -87,10 +102,10 @@ CdxBuiltTree BulkLoad(const CdxSorter& sorted, std::uint8_t pad, std::uint32_t m
         tree.root = firstPage;
         return tree;
     }
-    level.push_back({sorted.Key(count - 1), sorted.Record(count - 1), PageAt(tree, leafIndex)});
+    separate(last, sorted.Record(count - 1), PageAt(tree, leafIndex));
     while (level.size() > 1) {
         const bool top = level.size() <= InteriorCapacity(L);
-        level = BuildLevel(tree, level, L, pad, top);
+        level = BuildLevel(tree, level, separatorKeys, L, pad, top);
     }
     tree.root = level.front().page;
     return tree;

@@ -18,30 +18,42 @@ public:
     // Orders what was added; with `unique`, later records of an equal key are dropped.
     void Sort(bool unique);
 
-    std::size_t Count() const { return order_.size(); }
-    // The i-th pair in order (after Sort).
-    const std::uint8_t* Key(std::size_t i) const {
-        return keys_.data() + static_cast<std::size_t>(order_[i].ordinal) * keyLength_;
+    std::size_t Count() const { return items_.size(); }
+    // Copies the i-th key in order (after Sort) into `out` (KeyLength() bytes).
+    void CopyKey(std::size_t i, std::uint8_t* out) const;
+    std::uint32_t Record(std::size_t i) const {
+        const std::uint64_t low = items_[i].low;
+        return Packed() ? static_cast<std::uint32_t>(low) : records_[low];
     }
-    std::uint32_t Record(std::size_t i) const { return records_[order_[i].ordinal]; }
     std::uint16_t KeyLength() const { return keyLength_; }
 
+    // Keys up to this long travel whole inside their items.
+    static constexpr std::size_t kLongestPackedKey = 12;
+
 private:
+    // Keys of up to 12 bytes are packed: `high` holds key bytes 0-7 and `low` bytes 8-11
+    // then the record number, most significant first, so an item orders as its (key,
+    // record) pair by plain integer comparison. Longer keys keep `high` as their first 8
+    // bytes and `low` as their place in keys_ and records_.
     struct Item {
-        std::uint64_t prefix;   // the key's first 8 bytes, most significant first
-        std::uint64_t second;   // its bytes 8 to 15 (zeros past the key's end)
-        std::uint32_t ordinal;  // place in keys_ and records_
+        std::uint64_t high;
+        std::uint64_t low;
+        bool operator<(const Item& o) const { return high != o.high ? high < o.high : low < o.low; }
     };
 
-    // Keys of up to 16 bytes are wholly held in their items: sorted by LSD radix passes
-    // of one byte (stable, so equal keys keep the ascending record order they came in).
+    bool Packed() const { return keyLength_ <= kLongestPackedKey; }
+    // Packed items: buckets by the first two key bytes, then radix passes of one byte
+    // within each bucket (small enough to stay in the caches).
     void RadixSort();
+    Item* SortBucket(Item* data, Item* spare, std::size_t n, std::size_t from);
     void CompareSort();
 
     std::uint16_t keyLength_;
-    std::vector<std::uint8_t> keys_;
-    std::vector<std::uint32_t> records_;
-    std::vector<Item> order_;
+    std::vector<Item> items_;
+    std::vector<std::uint8_t> keys_;      // long keys only
+    std::vector<std::uint32_t> records_;  // long keys only
+    std::uint32_t lastRecord_ = 0;
+    bool ascending_ = true;  // records came in ascending order: equal keys need no pass
 };
 
 }  // namespace xbase::cdx
