@@ -92,6 +92,8 @@ std::unique_ptr<IndexSorter> IndexTag::MakeSorter() {
         [this](const IndexKey& a, const IndexKey& b) { return CompareInTag(a, b); }, unique_);
 }
 
+void IndexTag::AddBuildKey(IndexSorter& sorter, std::uint32_t recNo) { sorter.Add(EvaluateKey(), recNo); }
+
 void IndexTag::SetFacts(char keyType, int keyLength, bool unique, bool descending) {
     keyType_ = keyType;
     keyLength_ = keyLength;
@@ -760,7 +762,7 @@ void IndexTag::Build() {
     const std::int32_t count = file_.Table().RecordCount();
     if (file_.progress) file_.progress(count, 0, 0);
     file_.ForEachRecord([&](std::uint32_t recNo) {
-        if (EvaluateFor()) sorter->Add(EvaluateKey(), recNo);
+        if (EvaluateFor()) AddBuildKey(*sorter, recNo);
     });
     sorter->Finish();
     Discard();

@@ -99,6 +99,10 @@ public:
     virtual void WriteSortedKeys(IndexSorter& sorter);
     // A sorter for this tag's build (a MemorySorter by default).
     virtual std::unique_ptr<IndexSorter> MakeSorter();
+    // Adds the key of the record in the table's record buffer (FOR already applied) to
+    // the build's sorter: sorter.Add(EvaluateKey(), recNo), unless a format hands the
+    // sorter it made a form it makes more cheaply.
+    virtual void AddBuildKey(IndexSorter& sorter, std::uint32_t recNo);
     // Told when the tree operations unlink an empty node (pages are never reused by
     // default).
     virtual void NodeDropped(const IndexNode& /*node*/) {}

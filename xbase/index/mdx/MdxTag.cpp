@@ -256,8 +256,24 @@ void MdxTag::WriteNode(IndexNode& node) {
 }
 
 std::unique_ptr<IndexSorter> MdxTag::MakeSorter() {
-    return std::make_unique<LayingSorter<MdxSorter>>(header_, mdxFile().Header().blockSize,
-                                                     static_cast<std::size_t>(std::max(File().Table().RecordCount(), 0)));
+    auto sorter = std::make_unique<LayingSorter<MdxSorter>>(
+        header_, mdxFile().Header().blockSize, static_cast<std::size_t>(std::max(File().Table().RecordCount(), 0)));
+    building_ = sorter.get();
+    return sorter;
+}
+
+void MdxTag::AddBuildKey(IndexSorter& sorter, std::uint32_t recNo) {
+    if (header_.keyType != 'N' || &sorter != building_) {
+        IndexTag::AddBuildKey(sorter, recNo);
+        return;
+    }
+    if (KeyExpression() == nullptr) CompileKey();
+    const KeyValue value = KeyExpression()->Evaluate();
+    if (value.type == 'N') {
+        building_->Own().AddNumber(value.number, recNo);
+    } else {
+        sorter.Add(ConvertKey(value), recNo);
+    }
 }
 
 void MdxTag::WriteSortedKeys(IndexSorter& sorter) {
@@ -269,6 +285,7 @@ void MdxTag::WriteSortedKeys(IndexSorter& sorter) {
         first, header_,
         [this](std::uint64_t offset, const std::uint8_t* data, std::size_t count) { File().WriteBytes(offset, data, count); },
         next);
+    building_ = nullptr;
     mdxFile().SetNextFreePage(next);
     mdxFile().Size().Forget();
     SetRootOffset(root);
