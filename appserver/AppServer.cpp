@@ -39,7 +39,8 @@ AppServer::AppServer(std::unique_ptr<Backend> db) : db_(std::move(db)) {}
 
 void AppServer::loadProviders() {
     ResultSet r = db_->runNative(
-        "SELECT PROVIDER_NAME, SELECT_SQL, EXECUTE_SQL, PARAMS, APPLY_TABLE, ACCEPTS_COMMAND_TEXT FROM TB_PROVIDER");
+        "SELECT PROVIDER_NAME, SELECT_SQL, EXECUTE_SQL, PARAMS, APPLY_TABLE, ACCEPTS_COMMAND_TEXT "
+        "FROM TB_PROVIDER");
     providers_.clear();
     for (const auto& row : r.rows) {
         ProviderDefinition p;
@@ -65,7 +66,8 @@ const ProviderDefinition& AppServer::provider(const std::string& name) {
 
 ResultSet AppServer::runCommandText(const ProviderDefinition& p, const std::string& commandText,
                                     const SqlParams& params) {
-    if (!p.acceptsCommandText) throw ServerError("Provider '" + p.name + "' does not run command text");
+    if (!p.acceptsCommandText)
+        throw ServerError("Provider '" + p.name + "' does not run command text");
     return db_->run(commandText, params);
 }
 
@@ -81,7 +83,8 @@ void AppServer::execute(const std::string& providerName, const std::string& comm
     } else if (!p.selectSql.empty()) {
         db_->run(p.selectSql, params);
     } else {
-        throw ServerError("Provider '" + p.name + "' has no statement to execute: the command text is empty");
+        throw ServerError("Provider '" + p.name +
+                          "' has no statement to execute: the command text is empty");
     }
 }
 
@@ -99,19 +102,22 @@ ResultSet AppServer::open(const std::string& providerName, const std::string& co
     return db_->run(p.selectSql, params);
 }
 
-ApplyResult AppServer::applyInserts(const std::string& providerName, const std::vector<std::string>& columns,
+ApplyResult AppServer::applyInserts(const std::string& providerName,
+                                    const std::vector<std::string>& columns,
                                     const std::vector<std::vector<SqlValue>>& rows, int maxErrors) {
     const ProviderDefinition& p = provider(providerName);
     ApplyResult result;
     if (rows.empty()) return result;
-    if (p.applyTable.empty()) throw ServerError("Provider '" + p.name + "' does not accept applied rows");
+    if (p.applyTable.empty())
+        throw ServerError("Provider '" + p.name + "' does not accept applied rows");
     std::string names, marks;
     for (const std::string& column : columns) {
         if (!isPlainName(column)) throw ServerError("Cannot apply a column named '" + column + "'");
         names += (names.empty() ? "" : ",") + column;
         marks += marks.empty() ? "?" : ",?";
     }
-    const std::string insert = "INSERT INTO " + p.applyTable + "(" + names + ") VALUES (" + marks + ")";
+    const std::string insert =
+        "INSERT INTO " + p.applyTable + "(" + names + ") VALUES (" + marks + ")";
 
     // The rows go in together: inside the session's open transaction through a
     // savepoint, otherwise in a transaction of their own.

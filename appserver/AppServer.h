@@ -24,10 +24,10 @@ struct ProviderDefinition {
 
 struct ApplyResult {
     int errorCount = 0;
-    int appliedCount = 0;                // rows stored
-    std::vector<std::string> errors;     // one message per refused row
-    std::vector<size_t> refusedRows;     // indexes of the refused rows
-    bool rolledBack = false;             // too many errors: nothing was kept
+    int appliedCount = 0;             // rows stored
+    std::vector<std::string> errors;  // one message per refused row
+    std::vector<size_t> refusedRows;  // indexes of the refused rows
+    bool rolledBack = false;          // too many errors: nothing was kept
 };
 
 class AppServer {
@@ -42,10 +42,12 @@ public:
 
     // Runs the command text (providers that accept it), else the provider's own
     // statements. Nothing is read back.
-    void execute(const std::string& provider, const std::string& commandText, const SqlParams& params = {});
+    void execute(const std::string& provider, const std::string& commandText,
+                 const SqlParams& params = {});
     // Runs the command text (providers that accept it), else the provider's query with
     // the parameters; returns every row.
-    ResultSet open(const std::string& provider, const std::string& commandText, const SqlParams& params = {});
+    ResultSet open(const std::string& provider, const std::string& commandText,
+                   const SqlParams& params = {});
     // Inserts rows into the provider's table, all or nothing: when more than maxErrors
     // rows are refused (maxErrors -1: no limit) none is kept. Returns the error count.
     ApplyResult applyInserts(const std::string& provider, const std::vector<std::string>& columns,
@@ -57,7 +59,8 @@ public:
 
 private:
     void loadProviders();
-    ResultSet runCommandText(const ProviderDefinition& p, const std::string& commandText, const SqlParams& params);
+    ResultSet runCommandText(const ProviderDefinition& p, const std::string& commandText,
+                             const SqlParams& params);
 
     std::unique_ptr<Backend> db_;
     bool providersLoaded_ = false;

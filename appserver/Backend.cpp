@@ -17,11 +17,14 @@ ResultSet Backend::run(std::string_view oracleSql, const SqlParams& params) {
         AdaptedStatement adapted = adaptOracleSql(oracleSql, dialect());
         if (static_cast<size_t>(adapted.parameterCount) != params.size()) {
             throw ServerError("the statement has " + std::to_string(adapted.parameterCount) +
-                              " parameters but " + std::to_string(params.size()) + " values were given");
+                              " parameters but " + std::to_string(params.size()) +
+                              " values were given");
         }
-        return inTransaction_ ? runInTransaction(adapted.sql, params) : runNative(adapted.sql, params);
+        return inTransaction_ ? runInTransaction(adapted.sql, params)
+                              : runNative(adapted.sql, params);
     } catch (const ServerError& e) {
-        throw ServerError("The server rejected the statement \"" + std::string(oracleSql) + "\": " + e.what());
+        throw ServerError("The server rejected the statement \"" + std::string(oracleSql) +
+                          "\": " + e.what());
     }
 }
 

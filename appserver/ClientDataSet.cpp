@@ -37,7 +37,9 @@ ClientDataSet::ClientDataSet() : MemoryDataSet({.keepsText = true}) {}
 ClientDataSet::~ClientDataSet() { CloseFromDestructor(); }
 
 DCOMConnection& ClientDataSet::Connection() const {
-    if (!connection_) throw ServerError("Client dataset '" + Name() + "' has no connection to the application server");
+    if (!connection_)
+        throw ServerError("Client dataset '" + Name() +
+                          "' has no connection to the application server");
     return *connection_;
 }
 
@@ -70,7 +72,8 @@ void ClientDataSet::InternalInitFieldDefs() {
         const std::string& name = fetched_.columns[c];
         // A field the program declared keeps its type; other columns are text.
         if (const Field* declared = FindField(name)) {
-            FieldDefs().Add(name, declared->DataType(), declared->DataType() == ftString ? declared->Size() : 0);
+            FieldDefs().Add(name, declared->DataType(),
+                            declared->DataType() == ftString ? declared->Size() : 0);
         } else {
             FieldDefs().Add(name, ftString, textWidths_[c]);
         }
@@ -99,11 +102,13 @@ int ClientDataSet::ApplyUpdates(int maxErrors) {
     if (pending.empty()) return 0;
     std::vector<std::string> columns;
     for (const FieldDef& def : FieldDefs()) columns.push_back(def.name);
-    ApplyResult result = Connection().ProviderServer().applyInserts(providerName_, columns, values, maxErrors);
+    ApplyResult result =
+        Connection().ProviderServer().applyInserts(providerName_, columns, values, maxErrors);
     applyErrors_ = result.errors;
     if (!result.rolledBack) {
         for (size_t k = 0; k < pending.size(); ++k) {
-            bool refused = std::find(result.refusedRows.begin(), result.refusedRows.end(), k) != result.refusedRows.end();
+            bool refused = std::find(result.refusedRows.begin(), result.refusedRows.end(), k) !=
+                           result.refusedRows.end();
             if (!refused) rows[pending[k]].pending = false;
         }
     }

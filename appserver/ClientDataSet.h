@@ -52,7 +52,7 @@ private:
     std::string providerName_;
     std::string commandText_;
     ClientParams params_;
-    ResultSet fetched_;             // columns of the last open (its rows move into the dataset)
+    ResultSet fetched_;            // columns of the last open (its rows move into the dataset)
     std::vector<int> textWidths_;  // per column: the longest fetched text, at least 255
     std::vector<std::string> applyErrors_;
 };

@@ -12,8 +12,8 @@ ClientParam& ClientParams::Add(std::string name, data::FieldType dataType) {
 
 ClientParam& ClientParams::operator[](int index) {
     if (index < 0 || index >= Count()) {
-        throw ServerError("Parameter index " + std::to_string(index) + " out of bounds (" + std::to_string(Count()) +
-                          " parameters)");
+        throw ServerError("Parameter index " + std::to_string(index) + " out of bounds (" +
+                          std::to_string(Count()) + " parameters)");
     }
     return params_[static_cast<size_t>(index)];
 }

@@ -14,7 +14,8 @@ namespace appserver {
 
 class ClientParam {
 public:
-    ClientParam(std::string name, data::FieldType dataType) : name_(std::move(name)), dataType_(dataType) {}
+    ClientParam(std::string name, data::FieldType dataType)
+        : name_(std::move(name)), dataType_(dataType) {}
 
     const std::string& Name() const { return name_; }
     data::FieldType DataType() const { return dataType_; }

@@ -21,7 +21,8 @@ AppServer& DCOMConnection::ProviderServer() {
 
 void DCOMConnection::AppServerCall(const std::string& method) {
     if (!server_) {
-        throw ServerError("Cannot call '" + method + "': the connection to the application server is not open");
+        throw ServerError("Cannot call '" + method +
+                          "': the connection to the application server is not open");
     }
     server_->call(method);
 }

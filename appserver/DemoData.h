@@ -36,9 +36,9 @@ struct BankAccount {
 };
 
 struct Product {
-    const char* code;  // SPDM00
-    const char* name;  // SPMC00
-    const char* unit;  // JYDW00
+    const char* code;     // SPDM00
+    const char* name;     // SPMC00
+    const char* unit;     // JYDW00
     const char* packing;  // SPGG00
 };
 

@@ -16,7 +16,8 @@ std::string numberText(double value) {
 
 std::string trimDecimalText(std::string_view text) {
     std::string out(text);
-    if (out.find('.') == std::string::npos || out.find_first_of("eE") != std::string::npos) return out;
+    if (out.find('.') == std::string::npos || out.find_first_of("eE") != std::string::npos)
+        return out;
     while (!out.empty() && out.back() == '0') out.pop_back();
     if (!out.empty() && out.back() == '.') out.pop_back();
     if (out.empty() || out == "-") return "0";

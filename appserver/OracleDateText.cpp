@@ -44,8 +44,8 @@ int daysInMonth(int year, int month) {
 
 void checkValid(const DateTimeValue& v, std::string_view text) {
     bool ok = v.year >= 1 && v.year <= 9999 && v.month >= 1 && v.month <= 12 && v.day >= 1 &&
-              v.day <= daysInMonth(v.year, v.month) && v.hour >= 0 && v.hour <= 23 && v.minute >= 0 &&
-              v.minute <= 59 && v.second >= 0 && v.second <= 59;
+              v.day <= daysInMonth(v.year, v.month) && v.hour >= 0 && v.hour <= 23 &&
+              v.minute >= 0 && v.minute <= 59 && v.second >= 0 && v.second <= 59;
     if (!ok) throw ServerError("Not a valid date: '" + std::string(text) + "'");
 }
 
@@ -63,28 +63,45 @@ DateTimeValue parseOracleDate(std::string_view text, std::string_view format) {
     for (size_t f = 0; f < format.size();) {
         const ElementSpec* entry = elementAt(format, f);
         if (!entry) {
-            if (t >= text.size() || std::isalnum(static_cast<unsigned char>(text[t]))) throw mismatch();
+            if (t >= text.size() || std::isalnum(static_cast<unsigned char>(text[t])))
+                throw mismatch();
             ++t;
             ++f;
             continue;
         }
         f += entry->name.size();
         int value = 0, digits = 0;
-        while (t < text.size() && digits < entry->digits && std::isdigit(static_cast<unsigned char>(text[t]))) {
+        while (t < text.size() && digits < entry->digits &&
+               std::isdigit(static_cast<unsigned char>(text[t]))) {
             value = value * 10 + (text[t++] - '0');
             ++digits;
         }
         if (digits == 0) throw mismatch();
         switch (entry->element) {
-            case Element::Year4: v.year = value; break;
-            case Element::Year2: v.year = 2000 + value; break;
-            case Element::Month: v.month = value; break;
-            case Element::Day: v.day = value; break;
+            case Element::Year4:
+                v.year = value;
+                break;
+            case Element::Year2:
+                v.year = 2000 + value;
+                break;
+            case Element::Month:
+                v.month = value;
+                break;
+            case Element::Day:
+                v.day = value;
+                break;
             case Element::Hour24:
-            case Element::Hour12: v.hour = value; break;
-            case Element::Minute: v.minute = value; break;
-            case Element::Second: v.second = value; break;
-            case Element::None: break;
+            case Element::Hour12:
+                v.hour = value;
+                break;
+            case Element::Minute:
+                v.minute = value;
+                break;
+            case Element::Second:
+                v.second = value;
+                break;
+            case Element::None:
+                break;
         }
     }
     while (t < text.size() && text[t] == ' ') ++t;
@@ -105,15 +122,32 @@ std::string formatOracleDate(const DateTimeValue& v, std::string_view format) {
         f += entry->name.size();
         int value = 0;
         switch (entry->element) {
-            case Element::Year4: value = v.year; break;
-            case Element::Year2: value = v.year % 100; break;
-            case Element::Month: value = v.month; break;
-            case Element::Day: value = v.day; break;
-            case Element::Hour24: value = v.hour; break;
-            case Element::Hour12: value = v.hour % 12 == 0 ? 12 : v.hour % 12; break;
-            case Element::Minute: value = v.minute; break;
-            case Element::Second: value = v.second; break;
-            case Element::None: break;
+            case Element::Year4:
+                value = v.year;
+                break;
+            case Element::Year2:
+                value = v.year % 100;
+                break;
+            case Element::Month:
+                value = v.month;
+                break;
+            case Element::Day:
+                value = v.day;
+                break;
+            case Element::Hour24:
+                value = v.hour;
+                break;
+            case Element::Hour12:
+                value = v.hour % 12 == 0 ? 12 : v.hour % 12;
+                break;
+            case Element::Minute:
+                value = v.minute;
+                break;
+            case Element::Second:
+                value = v.second;
+                break;
+            case Element::None:
+                break;
         }
         std::snprintf(buf, sizeof buf, "%0*d", entry->digits, value);
         out += buf;

@@ -19,13 +19,13 @@ constexpr size_t npos = static_cast<size_t>(-1);
 // Words that never name a column, a function or an alias.
 bool isKeyword(const Token& t) {
     static const std::array<std::string_view, 52> words = {
-        "SELECT", "FROM",   "WHERE",     "AND",    "OR",      "NOT",      "IN",     "IS",
-        "LIKE",   "BETWEEN", "EXISTS",   "ON",     "AS",      "BY",       "GROUP",  "ORDER",
-        "HAVING", "UNION",  "ALL",       "INTERSECT", "MINUS", "EXCEPT",  "JOIN",   "INNER",
-        "LEFT",   "RIGHT",  "FULL",      "OUTER",  "CROSS",   "CASE",     "WHEN",   "THEN",
-        "ELSE",   "END",    "DISTINCT",  "INTO",   "VALUES",  "SET",      "UPDATE", "DELETE",
-        "INSERT", "TRUNCATE", "TABLE",   "WITH",   "ASC",     "DESC",     "LIMIT",  "OFFSET",
-        "FOR",    "CONNECT", "START",    "ESCAPE"};
+        "SELECT", "FROM",     "WHERE",    "AND",       "OR",     "NOT",    "IN",     "IS",
+        "LIKE",   "BETWEEN",  "EXISTS",   "ON",        "AS",     "BY",     "GROUP",  "ORDER",
+        "HAVING", "UNION",    "ALL",      "INTERSECT", "MINUS",  "EXCEPT", "JOIN",   "INNER",
+        "LEFT",   "RIGHT",    "FULL",     "OUTER",     "CROSS",  "CASE",   "WHEN",   "THEN",
+        "ELSE",   "END",      "DISTINCT", "INTO",      "VALUES", "SET",    "UPDATE", "DELETE",
+        "INSERT", "TRUNCATE", "TABLE",    "WITH",      "ASC",    "DESC",   "LIMIT",  "OFFSET",
+        "FOR",    "CONNECT",  "START",    "ESCAPE"};
     if (t.kind != TokenKind::Word) return false;
     return std::any_of(words.begin(), words.end(), [&](std::string_view w) { return t.isWord(w); });
 }
@@ -33,8 +33,8 @@ bool isKeyword(const Token& t) {
 // Words after which a FROM-list item ends (so they are not an alias).
 bool endsFromItem(const Token& t) {
     static const std::array<std::string_view, 17> words = {
-        "WHERE", "GROUP", "ORDER", "HAVING", "UNION", "INTERSECT", "MINUS", "EXCEPT", "JOIN",
-        "INNER", "LEFT", "RIGHT", "FULL", "CROSS", "ON", "CONNECT", "START"};
+        "WHERE", "GROUP", "ORDER", "HAVING", "UNION", "INTERSECT", "MINUS",   "EXCEPT", "JOIN",
+        "INNER", "LEFT",  "RIGHT", "FULL",   "CROSS", "ON",        "CONNECT", "START"};
     return std::any_of(words.begin(), words.end(), [&](std::string_view w) { return t.isWord(w); });
 }
 
@@ -78,7 +78,8 @@ void nameSelectExpressions(Tokens& toks) {
     size_t s = nextSig(toks, 0);
     if (s >= toks.size() || !toks[s].isWord("SELECT")) return;
     size_t i = nextSig(toks, s + 1);
-    if (i < toks.size() && (toks[i].isWord("DISTINCT") || toks[i].isWord("ALL"))) i = nextSig(toks, i + 1);
+    if (i < toks.size() && (toks[i].isWord("DISTINCT") || toks[i].isWord("ALL")))
+        i = nextSig(toks, i + 1);
 
     std::vector<std::vector<size_t>> items(1);
     int depth = 0;
@@ -107,11 +108,13 @@ void nameSelectExpressions(Tokens& toks) {
             if (k % 2 == 0 ? !nameTok : !t.isSymbol(".")) plainColumn = false;
         }
         if (plainColumn && sig.size() % 2 == 1) continue;
-        if (sig.size() >= 2 && (last.kind == TokenKind::Word || last.kind == TokenKind::QuotedIdent) &&
+        if (sig.size() >= 2 &&
+            (last.kind == TokenKind::Word || last.kind == TokenKind::QuotedIdent) &&
             !isKeyword(last)) {
             const Token& before = toks[sig[sig.size() - 2]];
-            bool ends = before.isWord("AS") || before.isSymbol(")") || before.kind == TokenKind::String ||
-                        before.kind == TokenKind::Number || before.kind == TokenKind::QuotedIdent ||
+            bool ends = before.isWord("AS") || before.isSymbol(")") ||
+                        before.kind == TokenKind::String || before.kind == TokenKind::Number ||
+                        before.kind == TokenKind::QuotedIdent ||
                         (before.kind == TokenKind::Word && !isKeyword(before));
             if (ends) continue;  // already aliased
         }
@@ -121,7 +124,9 @@ void nameSelectExpressions(Tokens& toks) {
             name += t.kind == TokenKind::Word ? toUpperAscii(t.text) : t.text;
         }
         insertTokens(toks, sig.back() + 1,
-                     {{TokenKind::Space, " "}, {TokenKind::Word, "AS"}, {TokenKind::Space, " "},
+                     {{TokenKind::Space, " "},
+                      {TokenKind::Word, "AS"},
+                      {TokenKind::Space, " "},
                       {TokenKind::QuotedIdent, quoteIdentifier(name)}});
     }
 }
@@ -177,10 +182,11 @@ void aliasFromSubqueries(Tokens& toks) {
             size_t close = matchParen(toks, i);
             if (listPosition && subquery && close != npos) {
                 size_t after = nextSig(toks, close + 1);
-                bool aliased = after < toks.size() &&
-                               (toks[after].isWord("AS") || toks[after].kind == TokenKind::QuotedIdent ||
-                                (toks[after].kind == TokenKind::Word && !endsFromItem(toks[after]) &&
-                                 !isKeyword(toks[after])));
+                bool aliased =
+                    after < toks.size() &&
+                    (toks[after].isWord("AS") || toks[after].kind == TokenKind::QuotedIdent ||
+                     (toks[after].kind == TokenKind::Word && !endsFromItem(toks[after]) &&
+                      !isKeyword(toks[after])));
                 if (!aliased) insertAt.push_back(close + 1);
             }
             inFrom.push_back(false);
@@ -189,7 +195,8 @@ void aliasFromSubqueries(Tokens& toks) {
         } else if (t.isWord("FROM")) {
             inFrom.back() = true;
         } else if (endsFromItem(t) && !t.isWord("JOIN") && !t.isWord("ON") && !t.isWord("INNER") &&
-                   !t.isWord("LEFT") && !t.isWord("RIGHT") && !t.isWord("FULL") && !t.isWord("CROSS")) {
+                   !t.isWord("LEFT") && !t.isWord("RIGHT") && !t.isWord("FULL") &&
+                   !t.isWord("CROSS")) {
             inFrom.back() = false;
         } else if (t.isWord("SELECT")) {
             inFrom.back() = false;
@@ -197,7 +204,9 @@ void aliasFromSubqueries(Tokens& toks) {
     }
     int counter = static_cast<int>(insertAt.size());
     for (auto at = insertAt.rbegin(); at != insertAt.rend(); ++at) {
-        insertTokens(toks, *at, {{TokenKind::Space, " "}, {TokenKind::Word, "tb_sub" + std::to_string(counter--)}});
+        insertTokens(
+            toks, *at,
+            {{TokenKind::Space, " "}, {TokenKind::Word, "tb_sub" + std::to_string(counter--)}});
     }
 }
 
@@ -253,8 +262,10 @@ private:
             size_t m = matchParen(toks_, i);
             return m == npos || m >= e ? i : m + 1;
         }
-        bool name = (t.kind == TokenKind::Word && !isKeyword(t)) || t.kind == TokenKind::QuotedIdent;
-        if (!name && t.kind != TokenKind::String && t.kind != TokenKind::Number && t.kind != TokenKind::Param)
+        bool name =
+            (t.kind == TokenKind::Word && !isKeyword(t)) || t.kind == TokenKind::QuotedIdent;
+        if (!name && t.kind != TokenKind::String && t.kind != TokenKind::Number &&
+            t.kind != TokenKind::Param)
             return i;
         size_t end = i + 1;
         if (!name) return end;
@@ -262,8 +273,9 @@ private:
             size_t dot = nextSig(toks_, end);
             if (dot >= e || !toks_[dot].isSymbol(".")) break;
             size_t part = nextSig(toks_, dot + 1);
-            if (part >= e || !(toks_[part].kind == TokenKind::Word || toks_[part].kind == TokenKind::QuotedIdent ||
-                               toks_[part].isSymbol("*")))
+            if (part >= e ||
+                !(toks_[part].kind == TokenKind::Word ||
+                  toks_[part].kind == TokenKind::QuotedIdent || toks_[part].isSymbol("*")))
                 break;
             end = part + 1;
         }
@@ -322,7 +334,8 @@ std::optional<AdaptedStatement> adaptPlainStatement(std::string_view sql) {
                     return std::nullopt;
                 }
                 break;
-            case TokenKind::Param: return std::nullopt;
+            case TokenKind::Param:
+                return std::nullopt;
             case TokenKind::Symbol:
                 if (text == "||") return std::nullopt;
                 break;
@@ -333,7 +346,8 @@ std::optional<AdaptedStatement> adaptPlainStatement(std::string_view sql) {
                     copied = pos;
                 }
                 break;
-            default: break;
+            default:
+                break;
         }
         first = false;
         afterOpenParen = t.kind == TokenKind::Symbol && text == "(";
@@ -345,7 +359,8 @@ std::optional<AdaptedStatement> adaptPlainStatement(std::string_view sql) {
 }  // namespace
 
 AdaptedStatement adaptOracleSql(std::string_view oracleSql, SqlTarget target) {
-    if (std::optional<AdaptedStatement> plain = adaptPlainStatement(oracleSql)) return *std::move(plain);
+    if (std::optional<AdaptedStatement> plain = adaptPlainStatement(oracleSql))
+        return *std::move(plain);
     Tokens toks = tokenizeSql(oracleSql);
     nameSelectExpressions(toks);
     adaptStatementForms(toks, target);

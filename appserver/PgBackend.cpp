@@ -23,7 +23,8 @@ void ignoreNotice(void*, const char*) {}
 
 std::string trimmedMessage(const char* text) {
     std::string message = text ? text : "";
-    while (!message.empty() && std::isspace(static_cast<unsigned char>(message.back()))) message.pop_back();
+    while (!message.empty() && std::isspace(static_cast<unsigned char>(message.back())))
+        message.pop_back();
     return message;
 }
 
@@ -57,11 +58,14 @@ PgBackend::PgBackend(const std::string& conninfo, const std::string& schema)
 
 PgBackend::~PgBackend() { PQfinish(conn_); }
 
-std::string PgBackend::describe() const { return "PostgreSQL server (" + conninfo_ + ", schema " + schema_ + ")"; }
+std::string PgBackend::describe() const {
+    return "PostgreSQL server (" + conninfo_ + ", schema " + schema_ + ")";
+}
 
 bool PgBackend::hasTable(const std::string& name) {
     ResultSet r = runNative(
-        "SELECT 1 FROM information_schema.tables WHERE table_schema = $1 AND table_name = lower($2)",
+        "SELECT 1 FROM information_schema.tables WHERE table_schema = $1 AND table_name = "
+        "lower($2)",
         {schema_, name});
     return !r.rows.empty();
 }
@@ -70,11 +74,12 @@ ResultSet PgBackend::runNative(const std::string& sql, const SqlParams& params) 
     std::vector<const char*> values;
     values.reserve(params.size());
     for (const SqlValue& p : params) values.push_back(p ? p->c_str() : nullptr);
-    Result res{PQexecParams(conn_, sql.c_str(), static_cast<int>(params.size()), nullptr, values.data(), nullptr,
-                            nullptr, 0)};
+    Result res{PQexecParams(conn_, sql.c_str(), static_cast<int>(params.size()), nullptr,
+                            values.data(), nullptr, nullptr, 0)};
     ExecStatusType status = PQresultStatus(res.handle);
     if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK) {
-        std::string message = trimmedMessage(res.handle ? PQresultErrorMessage(res.handle) : PQerrorMessage(conn_));
+        std::string message =
+            trimmedMessage(res.handle ? PQresultErrorMessage(res.handle) : PQerrorMessage(conn_));
         if (PQstatus(conn_) != CONNECTION_OK) message += " (the connection to the server is lost)";
         throw ServerError(message);
     }

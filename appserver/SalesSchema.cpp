@@ -17,12 +17,14 @@ void runNativeScript(Backend& db, const char* script) {
 // The sales script with its column types written for the backend.
 std::string salesScript(SqlTarget target) {
     const bool lite = target == SqlTarget::Sqlite;
-    const std::pair<std::string, std::string> types[] = {{"{text}", lite ? "TEXT" : "VARCHAR"},
-                                                         {"{number}", "NUMERIC"},
-                                                         {"{date}", lite ? "TEXT" : "TIMESTAMP(0)"}};
+    const std::pair<std::string, std::string> types[] = {
+        {"{text}", lite ? "TEXT" : "VARCHAR"},
+        {"{number}", "NUMERIC"},
+        {"{date}", lite ? "TEXT" : "TIMESTAMP(0)"}};
     std::string script = kSchema_sales;
     for (const auto& [placeholder, type] : types) {
-        for (size_t at = script.find(placeholder); at != std::string::npos; at = script.find(placeholder, at)) {
+        for (size_t at = script.find(placeholder); at != std::string::npos;
+             at = script.find(placeholder, at)) {
             script.replace(at, placeholder.size(), type);
         }
     }
@@ -39,7 +41,8 @@ void createTables(Backend& db) {
 constexpr const char* kCompatVersion = "2";
 
 bool compatFunctionsPresent(Backend& db) {
-    ResultSet r = db.runNative("SELECT to_regprocedure('oracle_compat.tb_compat_version()') IS NOT NULL");
+    ResultSet r =
+        db.runNative("SELECT to_regprocedure('oracle_compat.tb_compat_version()') IS NOT NULL");
     if (r.rows.empty() || r.rows[0][0] != std::optional<std::string>("t")) return false;
     r = db.runNative("SELECT oracle_compat.tb_compat_version()::text");
     return !r.rows.empty() && r.rows[0][0] == std::optional<std::string>(kCompatVersion);

@@ -59,7 +59,8 @@ ServerConfig ServerConfig::parse(std::string_view text, const std::string& origi
     bool hasBackend = false;
     auto finishSection = [&](int line) {
         if (!current) return;
-        const std::string where = origin + ": server [" + currentName + "] (before line " + std::to_string(line) + ")";
+        const std::string where =
+            origin + ": server [" + currentName + "] (before line " + std::to_string(line) + ")";
         if (!hasBackend) throw ServerError(where + " has no backend");
         if (current->kind == ServerSettings::Kind::Sqlite && current->file.empty())
             throw ServerError(where + " has no file");
@@ -79,7 +80,8 @@ ServerConfig ServerConfig::parse(std::string_view text, const std::string& origi
             finishSection(lineNo);
             currentName = trim(std::string_view(line).substr(1, line.size() - 2));
             std::string key = toUpperAscii(currentName);
-            if (config.servers_.count(key)) throw ServerError(where + "server [" + currentName + "] listed twice");
+            if (config.servers_.count(key))
+                throw ServerError(where + "server [" + currentName + "] listed twice");
             current = &config.servers_[key];
             hasBackend = false;
             continue;
@@ -96,7 +98,8 @@ ServerConfig ServerConfig::parse(std::string_view text, const std::string& origi
             } else if (kind == "postgresql" || kind == "postgres") {
                 current->kind = ServerSettings::Kind::Postgres;
             } else {
-                throw ServerError(where + "unknown backend '" + value + "' (use sqlite or postgresql)");
+                throw ServerError(where + "unknown backend '" + value +
+                                  "' (use sqlite or postgresql)");
             }
             hasBackend = true;
         } else if (key == "file") {
@@ -122,7 +125,8 @@ ServerSettings ServerConfig::resolve(const std::string& computerName) const {
         embedded.file = embeddedDatabasePath();
         return embedded;
     }
-    throw ServerError("Unknown server computer '" + computerName + "': it is not listed in " + origin_);
+    throw ServerError("Unknown server computer '" + computerName + "': it is not listed in " +
+                      origin_);
 }
 
 }  // namespace appserver

@@ -20,8 +20,9 @@ std::unique_ptr<Backend> makeBackend(const ServerSettings& settings, bool create
 
 std::string makeOneAdvice(const std::string& computerName) {
     const std::string server = computerName.empty() ? "" : " --server " + computerName;
-    return "Make one with 'taxbridge server init" + server + "' (an empty sales schema) or 'taxbridge server init-demo" +
-           server + "' (the demo sales data).";
+    return "Make one with 'taxbridge server init" + server +
+           "' (an empty sales schema) or 'taxbridge server init-demo" + server +
+           "' (the demo sales data).";
 }
 
 ServerSettings settingsFor(const std::string& computerName) {
@@ -36,14 +37,17 @@ std::unique_ptr<Backend> openBackend(const ServerSettings& settings) {
     return db;
 }
 
-std::unique_ptr<Backend> connectBackend(const ServerSettings& settings, const std::string& computerName) {
-    if (settings.kind == ServerSettings::Kind::Sqlite && !std::filesystem::is_regular_file(settings.file)) {
-        throw ServerError("There is no sales database: the file " + settings.file + " does not exist. " +
-                          makeOneAdvice(computerName));
+std::unique_ptr<Backend> connectBackend(const ServerSettings& settings,
+                                        const std::string& computerName) {
+    if (settings.kind == ServerSettings::Kind::Sqlite &&
+        !std::filesystem::is_regular_file(settings.file)) {
+        throw ServerError("There is no sales database: the file " + settings.file +
+                          " does not exist. " + makeOneAdvice(computerName));
     }
     std::unique_ptr<Backend> db = makeBackend(settings, false);
     if (!hasSalesSchema(*db)) {
-        throw ServerError("The " + db->describe() + " holds no sales schema. " + makeOneAdvice(computerName));
+        throw ServerError("The " + db->describe() + " holds no sales schema. " +
+                          makeOneAdvice(computerName));
     }
     // Brings the compatibility functions of an older PostgreSQL set-up up to date.
     ensureSalesSchema(*db);

@@ -20,7 +20,8 @@ std::unique_ptr<Backend> openBackend(const ServerSettings& settings);
 // server in the advice of the error: a missing SQLite file or a database without the
 // sales schema raises ServerError naming the file or server and the commands that make
 // one.
-std::unique_ptr<Backend> connectBackend(const ServerSettings& settings, const std::string& computerName);
+std::unique_ptr<Backend> connectBackend(const ServerSettings& settings,
+                                        const std::string& computerName);
 
 // Looks the name up in the configuration file (ServerConfig::defaultPath()) and
 // connects (connectBackend).

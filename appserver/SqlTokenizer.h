@@ -28,7 +28,9 @@ struct Token {
     bool significant() const { return kind != TokenKind::Space && kind != TokenKind::Comment; }
     // True when this is a word equal to `keyword` without regard to case.
     bool isWord(std::string_view keyword) const;
-    bool isSymbol(std::string_view symbol) const { return kind == TokenKind::Symbol && text == symbol; }
+    bool isSymbol(std::string_view symbol) const {
+        return kind == TokenKind::Symbol && text == symbol;
+    }
 };
 
 // Where one token lies in the text, without a copy of it.

@@ -20,19 +20,24 @@ struct Statement {
 
 bool onlyBlanks(const char* tail) {
     for (; tail && *tail; ++tail) {
-        if (*tail != ' ' && *tail != '\t' && *tail != '\n' && *tail != '\r' && *tail != ';') return false;
+        if (*tail != ' ' && *tail != '\t' && *tail != '\n' && *tail != '\r' && *tail != ';')
+            return false;
     }
     return true;
 }
 
 SqlValue columnValue(sqlite3_stmt* stmt, int col) {
     switch (sqlite3_column_type(stmt, col)) {
-        case SQLITE_NULL: return std::nullopt;
-        case SQLITE_INTEGER: return std::to_string(sqlite3_column_int64(stmt, col));
-        case SQLITE_FLOAT: return numberText(sqlite3_column_double(stmt, col));
+        case SQLITE_NULL:
+            return std::nullopt;
+        case SQLITE_INTEGER:
+            return std::to_string(sqlite3_column_int64(stmt, col));
+        case SQLITE_FLOAT:
+            return numberText(sqlite3_column_double(stmt, col));
         default: {
             const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, col));
-            return std::string(text ? text : "", static_cast<size_t>(sqlite3_column_bytes(stmt, col)));
+            return std::string(text ? text : "",
+                               static_cast<size_t>(sqlite3_column_bytes(stmt, col)));
         }
     }
 }
@@ -42,7 +47,8 @@ SqlValue columnValue(sqlite3_stmt* stmt, int col) {
 SqliteBackend::SqliteBackend(const std::string& path, bool create) : path_(path) {
     std::filesystem::path file(path);
     std::error_code ec;
-    if (create && file.has_parent_path()) std::filesystem::create_directories(file.parent_path(), ec);
+    if (create && file.has_parent_path())
+        std::filesystem::create_directories(file.parent_path(), ec);
     const int flags = SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0);
     int rc = sqlite3_open_v2(path.c_str(), &db_, flags, nullptr);
     if (rc != SQLITE_OK) {
@@ -71,34 +77,38 @@ SqliteBackend::~SqliteBackend() {
 }
 
 bool SqliteBackend::hasTable(const std::string& name) {
-    ResultSet r = runNative("SELECT 1 FROM sqlite_master WHERE type='table' AND lower(name)=lower(?)", {name});
+    ResultSet r = runNative(
+        "SELECT 1 FROM sqlite_master WHERE type='table' AND lower(name)=lower(?)", {name});
     return !r.rows.empty();
 }
 
 ResultSet SqliteBackend::runNative(const std::string& sql, const SqlParams& params) {
     Statement stmt;
     const char* tail = nullptr;
-    if (sqlite3_prepare_v2(db_, sql.c_str(), static_cast<int>(sql.size()), &stmt.handle, &tail) != SQLITE_OK) {
+    if (sqlite3_prepare_v2(db_, sql.c_str(), static_cast<int>(sql.size()), &stmt.handle, &tail) !=
+        SQLITE_OK) {
         throw ServerError(sqlite3_errmsg(db_));
     }
     if (!stmt.handle) throw ServerError("empty statement");
     if (!onlyBlanks(tail)) throw ServerError("only one statement may be sent at a time");
     if (sqlite3_bind_parameter_count(stmt.handle) != static_cast<int>(params.size())) {
-        throw ServerError("the statement has " + std::to_string(sqlite3_bind_parameter_count(stmt.handle)) +
-                          " parameters but " + std::to_string(params.size()) + " values were given");
+        throw ServerError(
+            "the statement has " + std::to_string(sqlite3_bind_parameter_count(stmt.handle)) +
+            " parameters but " + std::to_string(params.size()) + " values were given");
     }
     for (size_t i = 0; i < params.size(); ++i) {
         int index = static_cast<int>(i) + 1;
         if (params[i]) {
-            sqlite3_bind_text(stmt.handle, index, params[i]->data(), static_cast<int>(params[i]->size()),
-                              SQLITE_TRANSIENT);
+            sqlite3_bind_text(stmt.handle, index, params[i]->data(),
+                              static_cast<int>(params[i]->size()), SQLITE_TRANSIENT);
         } else {
             sqlite3_bind_null(stmt.handle, index);
         }
     }
     ResultSet result;
     int columns = sqlite3_column_count(stmt.handle);
-    for (int c = 0; c < columns; ++c) result.columns.emplace_back(sqlite3_column_name(stmt.handle, c));
+    for (int c = 0; c < columns; ++c)
+        result.columns.emplace_back(sqlite3_column_name(stmt.handle, c));
     while (true) {
         int rc = sqlite3_step(stmt.handle);
         if (rc == SQLITE_DONE) break;

@@ -19,9 +19,12 @@ namespace {
 
 std::optional<std::string> valueText(sqlite3_value* v) {
     switch (sqlite3_value_type(v)) {
-        case SQLITE_NULL: return std::nullopt;
-        case SQLITE_INTEGER: return std::to_string(sqlite3_value_int64(v));
-        case SQLITE_FLOAT: return numberText(sqlite3_value_double(v));
+        case SQLITE_NULL:
+            return std::nullopt;
+        case SQLITE_INTEGER:
+            return std::to_string(sqlite3_value_int64(v));
+        case SQLITE_FLOAT:
+            return numberText(sqlite3_value_double(v));
         default: {
             const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(v));
             return std::string(text ? text : "", static_cast<size_t>(sqlite3_value_bytes(v)));
@@ -60,10 +63,17 @@ void fnTrunc(sqlite3_context* ctx, int, sqlite3_value** argv) {
     guarded(ctx, [&] {
         sqlite3_value* v = argv[0];
         switch (sqlite3_value_type(v)) {
-            case SQLITE_NULL: sqlite3_result_null(ctx); return;
-            case SQLITE_INTEGER: sqlite3_result_int64(ctx, sqlite3_value_int64(v)); return;
-            case SQLITE_FLOAT: sqlite3_result_double(ctx, std::trunc(sqlite3_value_double(v))); return;
-            default: break;
+            case SQLITE_NULL:
+                sqlite3_result_null(ctx);
+                return;
+            case SQLITE_INTEGER:
+                sqlite3_result_int64(ctx, sqlite3_value_int64(v));
+                return;
+            case SQLITE_FLOAT:
+                sqlite3_result_double(ctx, std::trunc(sqlite3_value_double(v)));
+                return;
+            default:
+                break;
         }
         std::string text = *valueText(v);
         if (std::optional<DateTimeValue> date = parseStoredDate(text)) {
@@ -159,8 +169,10 @@ void fnConcat(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
 void define(sqlite3* db, const char* name, int args, bool deterministic,
             void (*fn)(sqlite3_context*, int, sqlite3_value**)) {
     int flags = SQLITE_UTF8 | (deterministic ? SQLITE_DETERMINISTIC : 0);
-    if (sqlite3_create_function(db, name, args, flags, nullptr, fn, nullptr, nullptr) != SQLITE_OK) {
-        throw ServerError(std::string("Cannot install the SQL function ") + name + ": " + sqlite3_errmsg(db));
+    if (sqlite3_create_function(db, name, args, flags, nullptr, fn, nullptr, nullptr) !=
+        SQLITE_OK) {
+        throw ServerError(std::string("Cannot install the SQL function ") + name + ": " +
+                          sqlite3_errmsg(db));
     }
 }
 

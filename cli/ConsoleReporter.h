@@ -16,7 +16,7 @@ namespace cli {
 enum class OutputFormat { Table, Json };
 
 class ConsoleReporter : public jobs::JobReporter {
-  public:
+public:
     ConsoleReporter(OutputFormat format, std::string jobName);
     ~ConsoleReporter() override;
 
@@ -36,7 +36,7 @@ class ConsoleReporter : public jobs::JobReporter {
     void Finish(std::ostream& out) const;
     bool Failed() const { return failed_; }
 
-  private:
+private:
     OutputFormat format_;
     std::string jobName_;
     nlohmann::json document_ = nlohmann::json::object();

@@ -1,9 +1,9 @@
 // taxbridge index list|walk|seek|create|reindex|check: looking into and keeping the index
 // files beside a table. The kind of each file comes from its extension (.CDX, .NTX, .MDX,
 // .NDX); the commands themselves know no format.
-#include <CLI/CLI.hpp>
 #include <unistd.h>
 
+#include <CLI/CLI.hpp>
 #include <cstdint>
 #include <cstdio>
 #include <iostream>
@@ -48,8 +48,10 @@ std::unique_ptr<xbase::DbfHandler> OpenHandler(const std::string& table, bool wr
 }
 
 // Opens `file` into the handler; the tag named, or the file's only tag.
-xbase::IndexTag& OpenTag(xbase::DbfHandler& handler, const std::string& file, const std::string& tag) {
-    if (handler.OpenIndexFile(file) != 0) throw std::runtime_error("Index file " + file + " is named twice");
+xbase::IndexTag& OpenTag(xbase::DbfHandler& handler, const std::string& file,
+                         const std::string& tag) {
+    if (handler.OpenIndexFile(file) != 0)
+        throw std::runtime_error("Index file " + file + " is named twice");
     xbase::IndexFile* index = nullptr;
     for (int slot = xbase::DbfHandler::kIndexSlots; slot >= 1 && index == nullptr; --slot) {
         index = handler.IndexSlot(slot);
@@ -119,7 +121,8 @@ void RunWalk(const IndexArgs& args) {
     xbase::IndexTag& tag = OpenTag(*handler, args.file, args.tag);
     handler->SelectTag(tag.Name());
     std::vector<std::int32_t> records;
-    for (handler->GoTo(args.backward ? xbase::move::Last : xbase::move::First); !handler->Eof() && !handler->Bof();
+    for (handler->GoTo(args.backward ? xbase::move::Last : xbase::move::First);
+         !handler->Eof() && !handler->Bof();
          handler->GoTo(args.backward ? xbase::move::Prior : xbase::move::Next)) {
         records.push_back(handler->CurrentRecord());
     }
@@ -136,7 +139,9 @@ void RunSeek(const IndexArgs& args) {
     xbase::IndexTag& tag = OpenTag(*handler, args.file, args.tag);
     handler->SelectTag(tag.Name());
     handler->SetSoftSeek(args.soft);
-    const std::string key = tag.KeyType() == 'C' ? xbase::TextTranslation(true, args.codePage).ToOem(args.key) : args.key;
+    const std::string key = tag.KeyType() == 'C'
+                                ? xbase::TextTranslation(true, args.codePage).ToOem(args.key)
+                                : args.key;
     const bool found = handler->SeekKey(key);
     const bool eof = handler->Eof();
     const std::int32_t recno = eof ? handler->RecordCount() + 1 : handler->CurrentRecord();
@@ -174,7 +179,8 @@ void RunCreate(const IndexArgs& args) {
     auto handler = OpenHandler(args.table, true);
     handler->SetIgnoreProductionIndex(true);
     ShowProgress(*handler);
-    handler->CreateIndex(args.file, args.tag, args.keyExpression, args.forExpression, args.unique, args.descending);
+    handler->CreateIndex(args.file, args.tag, args.keyExpression, args.forExpression, args.unique,
+                         args.descending);
 }
 
 void RunReindex(const IndexArgs& args) {
@@ -182,7 +188,8 @@ void RunReindex(const IndexArgs& args) {
     handler->SetIgnoreProductionIndex(true);
     ShowProgress(*handler);
     for (const std::string& file : args.files) {
-        if (handler->OpenIndexFile(file) != 0) throw std::runtime_error("Index file " + file + " is named twice");
+        if (handler->OpenIndexFile(file) != 0)
+            throw std::runtime_error("Index file " + file + " is named twice");
     }
     handler->Reindex();
 }
@@ -193,7 +200,8 @@ int RunCheck(const IndexArgs& args) {
     nlohmann::ordered_json list = nlohmann::ordered_json::array();
     std::vector<std::vector<std::string>> rows;
     for (const std::string& file : args.files) {
-        if (handler->OpenIndexFile(file) != 0) throw std::runtime_error("Index file " + file + " is named twice");
+        if (handler->OpenIndexFile(file) != 0)
+            throw std::runtime_error("Index file " + file + " is named twice");
         xbase::IndexFile* index = nullptr;
         for (int slot = 1; slot <= xbase::DbfHandler::kIndexSlots; ++slot) {
             if (handler->IndexSlot(slot) != nullptr) index = handler->IndexSlot(slot);
@@ -204,9 +212,11 @@ int RunCheck(const IndexArgs& args) {
             nlohmann::ordered_json row;
             row["file"] = file;
             row["tag"] = Utf8(args, tag->Name());
-            row["fault"] = fault.empty() ? nlohmann::ordered_json(nullptr) : nlohmann::ordered_json(Utf8(args, fault));
+            row["fault"] = fault.empty() ? nlohmann::ordered_json(nullptr)
+                                         : nlohmann::ordered_json(Utf8(args, fault));
             list.push_back(row);
-            rows.push_back({file, Utf8(args, tag->Name()), fault.empty() ? "ok" : Utf8(args, fault)});
+            rows.push_back(
+                {file, Utf8(args, tag->Name()), fault.empty() ? "ok" : Utf8(args, fault)});
         }
     }
     if (args.format == "json") {
@@ -219,8 +229,10 @@ int RunCheck(const IndexArgs& args) {
 
 CLI::App* AddCommand(CLI::App& group, const char* name, const char* description, IndexArgs& args) {
     CLI::App* command = group.add_subcommand(name, description);
-    command->add_option("--format", args.format, "text (default) or json")->check(CLI::IsMember({"text", "json"}));
-    command->add_option("--codepage", args.codePage, "Code page of this table's text")->type_name("CP");
+    command->add_option("--format", args.format, "text (default) or json")
+        ->check(CLI::IsMember({"text", "json"}));
+    command->add_option("--codepage", args.codePage, "Code page of this table's text")
+        ->type_name("CP");
     command->add_option("TABLE", args.table, "The table (.dbf)")->required();
     return command;
 }
@@ -228,11 +240,13 @@ CLI::App* AddCommand(CLI::App& group, const char* name, const char* description,
 }  // namespace
 
 void AddIndexCommands(CLI::App& app) {
-    CLI::App* group = app.add_subcommand("index", "Look into, build or check the index files of a table");
+    CLI::App* group =
+        app.add_subcommand("index", "Look into, build or check the index files of a table");
     group->require_subcommand(1);
     auto args = std::make_shared<IndexArgs>();
 
-    CLI::App* list = AddCommand(*group, "list", "The tags of index files (default: the production index)", *args);
+    CLI::App* list = AddCommand(*group, "list",
+                                "The tags of index files (default: the production index)", *args);
     list->add_option("INDEXFILE", args->files, "Index files (.cdx .ntx .mdx .ndx)");
     list->callback([args] { RunList(*args); });
 
@@ -245,15 +259,18 @@ void AddIndexCommands(CLI::App& app) {
 
     CLI::App* seek = AddCommand(*group, "seek", "Seek a key in a tag", *args);
     seek->add_option("INDEXFILE", args->file, "The index file")->required();
-    seek->add_option("KEY", args->key, "Text for C tags, a number for N, YYYYMMDD for D (empty: the empty date)")
+    seek->add_option("KEY", args->key,
+                     "Text for C tags, a number for N, YYYYMMDD for D (empty: the empty date)")
         ->required();
     seek->add_option("--tag", args->tag, "Tag name (may be left out for a single-tag file)");
     seek->add_flag("--soft", args->soft, "Stay on the next greater key when the key is missing");
     seek->add_flag("--deleted", args->deleted, "Deleted records count too");
     seek->callback([args] { RunSeek(*args); });
 
-    CLI::App* create = AddCommand(*group, "create", "Create (or replace) a tag and build it", *args);
-    create->add_option("INDEXFILE", args->file, "The index file; its extension chooses the kind")->required();
+    CLI::App* create =
+        AddCommand(*group, "create", "Create (or replace) a tag and build it", *args);
+    create->add_option("INDEXFILE", args->file, "The index file; its extension chooses the kind")
+        ->required();
     create->add_option("--tag", args->tag, "Tag name (single-tag files: the file's base name)");
     create->add_option("--key", args->keyExpression, "Key expression")->required();
     create->add_option("--for", args->forExpression, "FOR condition");
@@ -261,11 +278,13 @@ void AddIndexCommands(CLI::App& app) {
     create->add_flag("--descending", args->descending, "Descending order");
     create->callback([args] { RunCreate(*args); });
 
-    CLI::App* reindex = AddCommand(*group, "reindex", "Rebuild every tag of the index files", *args);
+    CLI::App* reindex =
+        AddCommand(*group, "reindex", "Rebuild every tag of the index files", *args);
     reindex->add_option("INDEXFILE", args->files, "Index files")->required();
     reindex->callback([args] { RunReindex(*args); });
 
-    CLI::App* check = AddCommand(*group, "check", "Verify every tag against the records (exit 1 on a fault)", *args);
+    CLI::App* check = AddCommand(*group, "check",
+                                 "Verify every tag against the records (exit 1 on a fault)", *args);
     check->add_option("INDEXFILE", args->files, "Index files")->required();
     check->callback([args] {
         if (RunCheck(*args) != 0) throw CLI::RuntimeError(1);

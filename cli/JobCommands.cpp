@@ -64,12 +64,14 @@ void RunRefresh(const JobArgs& args, const char* title, Job job) {
     try {
         job(main, reporter, options);
     } catch (const jobs::EmptyRefreshError& e) {
-        throw std::runtime_error(std::string(e.what()) + " Run with --allow-empty to empty it on purpose.");
+        throw std::runtime_error(std::string(e.what()) +
+                                 " Run with --allow-empty to empty it on purpose.");
     }
     reporter.Finish(std::cout);
 }
 
-CLI::App* AddRefreshCommand(CLI::App& app, const char* name, const char* description, JobArgs& args) {
+CLI::App* AddRefreshCommand(CLI::App& app, const char* name, const char* description,
+                            JobArgs& args) {
     CLI::App* command = AddJobCommand(app, name, description, args);
     command->add_flag("--allow-empty", args.allowEmpty,
                       "Empty the machine's table when the sales system returns no rows for it");
@@ -135,14 +137,14 @@ void RunInvoices(const JobArgs& args) {
 void AddJobCommands(CLI::App& app) {
     static JobArgs customers, products, invoices;
     AddRefreshCommand(app, "customers",
-                  "Customer refresh: upload ke_hu.dbf and BANK.dbf, then write the sales "
-                  "system's customers and bank accounts into them",
-                  customers)
+                      "Customer refresh: upload ke_hu.dbf and BANK.dbf, then write the sales "
+                      "system's customers and bank accounts into them",
+                      customers)
         ->callback([] { RunRefresh(customers, "客户刷新", jobs::CustomerRefresh); });
     AddRefreshCommand(app, "products",
-                  "Product refresh: upload detail.dbf, then write the sales system's "
-                  "cigarettes at their current prices into it",
-                  products)
+                      "Product refresh: upload detail.dbf, then write the sales system's "
+                      "cigarettes at their current prices into it",
+                      products)
         ->callback([] { RunRefresh(products, "商品刷新", jobs::ProductRefresh); });
     CLI::App* command = AddJobCommand(
         app, "invoices",

@@ -32,7 +32,8 @@ std::unique_ptr<xbase::XBaseDataSet> OpenTable(const std::string& file,
     std::vector<std::string> indexFiles;
     for (const std::string& index : options.indexFiles) {
         // A bare name is where the command runs, as FILE is, not beside the table.
-        indexFiles.push_back(index.find_first_of("\\/:") == std::string::npos ? "./" + index : index);
+        indexFiles.push_back(index.find_first_of("\\/:") == std::string::npos ? "./" + index
+                                                                              : index);
     }
     table->SetIndexFiles(indexFiles);
     table->Open();
@@ -43,8 +44,9 @@ std::unique_ptr<xbase::XBaseDataSet> OpenTable(const std::string& file,
 void GoToRecord(xbase::XBaseDataSet& table, std::int32_t recNo) {
     int count = table.RecordCount();
     if (recNo < 1 || recNo > count) {
-        throw std::runtime_error("Record " + std::to_string(recNo) + " does not exist (the table has " +
-                                 std::to_string(count) + " records)");
+        throw std::runtime_error("Record " + std::to_string(recNo) +
+                                 " does not exist (the table has " + std::to_string(count) +
+                                 " records)");
     }
     table.SetRecNo(recNo);
     if (table.IsEmpty() || table.RecNo() != recNo) {

@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <iostream>
 #include <memory>
-#include <stdexcept>
 #include <sstream>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -41,8 +41,9 @@ struct TableArgs {
 CLI::App* AddFileCommand(CLI::App& group, const char* name, const char* description,
                          TableArgs& args) {
     CLI::App* command = group.add_subcommand(name, description);
-    command->add_option("--codepage", args.codePage,
-                        "Code page of this table's text (default: the process-wide one)")
+    command
+        ->add_option("--codepage", args.codePage,
+                     "Code page of this table's text (default: the process-wide one)")
         ->type_name("CP");
     command->add_option("FILE", args.file, "The table (.dbf); Windows-style paths need --drive")
         ->required();
@@ -57,12 +58,15 @@ void AddRecNo(CLI::App& command, TableArgs& args) {
 
 // --index FILE... and --ignore-index for the commands that write.
 void AddIndexMaintenance(CLI::App& command, TableArgs& args) {
-    command.add_option("--index", args.indexFiles,
-                       "Index files to keep current while writing (the production index is kept without it)")
+    command
+        .add_option(
+            "--index", args.indexFiles,
+            "Index files to keep current while writing (the production index is kept without it)")
         ->type_name("FILE")
         ->expected(1, -1);
     command.add_flag("--ignore-index", args.ignoreIndex,
-                     "Write even when the production index the header flags is missing or unusable (it goes stale)");
+                     "Write even when the production index the header flags is missing or unusable "
+                     "(it goes stale)");
 }
 
 void AddAssignments(CLI::App& command, TableArgs& args, bool required) {
@@ -93,7 +97,8 @@ void UseMachineIndependentFormats() {
 
 void RunDump(const TableArgs& args) {
     UseMachineIndependentFormats();
-    if (!args.tag.empty() && args.indexFiles.empty()) throw std::runtime_error("--tag needs --index");
+    if (!args.tag.empty() && args.indexFiles.empty())
+        throw std::runtime_error("--tag needs --index");
     TableOptions open = OpenOptions(args, args.deleted, true);
     open.orderByTag = !args.indexFiles.empty();
     auto table = OpenTable(args.file, open);
@@ -102,7 +107,8 @@ void RunDump(const TableArgs& args) {
     options.raw = args.raw;
     options.strict = args.strict;
     std::unique_ptr<ExpressionFilter> filter;
-    if (!args.expression.empty()) filter = std::make_unique<ExpressionFilter>(*table, args.expression, args.codePage);
+    if (!args.expression.empty())
+        filter = std::make_unique<ExpressionFilter>(*table, args.expression, args.codePage);
     if (args.strict) {
         // Nothing reaches the output unless every value converts.
         std::ostringstream text;
@@ -166,46 +172,53 @@ void AddTableCommands(CLI::App& app) {
     group->require_subcommand(1);
     auto args = std::make_shared<TableArgs>();
 
-    CLI::App* info = AddFileCommand(*group, "info",
-                                    "Version, record count, header and record length, fields",
-                                    *args);
+    CLI::App* info = AddFileCommand(
+        *group, "info", "Version, record count, header and record length, fields", *args);
     info->callback([args] {
         auto table = OpenTable(args->file, OpenOptions(*args, true, true));
         PrintTableInfo(*table, std::cout);
         table->Close();
     });
 
-    CLI::App* dump = AddFileCommand(*group, "dump", "Every record, in record order (or a tag's order)", *args);
+    CLI::App* dump =
+        AddFileCommand(*group, "dump", "Every record, in record order (or a tag's order)", *args);
     dump->add_option("--format", args->format, "json (default) or csv")
         ->check(CLI::IsMember({"json", "csv"}));
     dump->add_flag("--deleted", args->deleted, "Include deleted records");
     dump->add_flag("--raw", args->raw, "Stored text of each field, trailing blanks kept");
-    dump->add_flag("--strict", args->strict,
-                   "Fail on the first value that cannot be converted instead of showing it as stored");
-    dump->add_option("--filter", args->expression, "Only the records for which this expression is true")
+    dump->add_flag(
+        "--strict", args->strict,
+        "Fail on the first value that cannot be converted instead of showing it as stored");
+    dump->add_option("--filter", args->expression,
+                     "Only the records for which this expression is true")
         ->type_name("EXPR");
-    dump->add_option("--index", args->indexFiles, "Index files to open (records in the order of --tag)")
+    dump->add_option("--index", args->indexFiles,
+                     "Index files to open (records in the order of --tag)")
         ->type_name("FILE")
         ->expected(1, -1);
-    dump->add_option("--tag", args->tag, "The tag that orders the records (not needed for a one-tag file)")
+    dump->add_option("--tag", args->tag,
+                     "The tag that orders the records (not needed for a one-tag file)")
         ->type_name("NAME");
     dump->callback([args] { RunDump(*args); });
 
-    CLI::App* eval = AddFileCommand(*group, "eval", "Evaluate an xBase expression for each record", *args);
-    eval->add_option("EXPR", args->expression, "The expression, e.g. \"UPPER(NAME) = 'AB*'\"")->required();
-    eval->add_option("--record", args->recNo, "Only this physical record number")->check(CLI::PositiveNumber);
+    CLI::App* eval =
+        AddFileCommand(*group, "eval", "Evaluate an xBase expression for each record", *args);
+    eval->add_option("EXPR", args->expression, "The expression, e.g. \"UPPER(NAME) = 'AB*'\"")
+        ->required();
+    eval->add_option("--record", args->recNo, "Only this physical record number")
+        ->check(CLI::PositiveNumber);
     eval->add_flag("--deleted", args->deleted, "Include deleted records");
-    eval->add_option("--format", args->evalFormat, "text (default) or json")->check(CLI::IsMember({"text", "json"}));
+    eval->add_option("--format", args->evalFormat, "text (default) or json")
+        ->check(CLI::IsMember({"text", "json"}));
     eval->callback([args] { RunEval(*args); });
 
-    CLI::App* append = AddFileCommand(*group, "append",
-                                      "Append one record; prints its record number", *args);
+    CLI::App* append =
+        AddFileCommand(*group, "append", "Append one record; prints its record number", *args);
     AddAssignments(*append, *args, false);
     AddIndexMaintenance(*append, *args);
     append->callback([args] { RunAppend(*args); });
 
-    CLI::App* set = AddFileCommand(*group, "set", "Change fields of one record (locks it)",
-                                   *args);
+    CLI::App* set = AddFileCommand(*group, "set", "Change fields of one record (locks it)", *args);
     AddRecNo(*set, *args);
     AddAssignments(*set, *args, true);
     AddIndexMaintenance(*set, *args);
@@ -216,8 +229,8 @@ void AddTableCommands(CLI::App& app) {
     AddIndexMaintenance(*remove, *args);
     remove->callback([args] { RunDeletionFlag(*args, true); });
 
-    CLI::App* recall = AddFileCommand(*group, "recall", "Clear the deletion flag of one record",
-                                      *args);
+    CLI::App* recall =
+        AddFileCommand(*group, "recall", "Clear the deletion flag of one record", *args);
     AddRecNo(*recall, *args);
     AddIndexMaintenance(*recall, *args);
     recall->callback([args] { RunDeletionFlag(*args, false); });

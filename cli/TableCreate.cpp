@@ -27,8 +27,8 @@ struct CreateArgs {
 
 const std::map<std::string, std::uint8_t>& Versions() {
     static const std::map<std::string, std::uint8_t> versions = {
-        {"dbase3", xbase::version::DBase3},      {"dbase3-memo", xbase::version::DBase3Memo},
-        {"dbase4", xbase::version::DBase4Memo},  {"foxpro", xbase::version::FoxProMemo},
+        {"dbase3", xbase::version::DBase3},     {"dbase3-memo", xbase::version::DBase3Memo},
+        {"dbase4", xbase::version::DBase4Memo}, {"foxpro", xbase::version::FoxProMemo},
         {"vfp", xbase::version::VisualFox},
     };
     return versions;
@@ -102,8 +102,9 @@ void AddTableCreateCommand(CLI::App& tableGroup) {
         ->required();
     std::vector<std::string> names;
     for (const auto& [name, byte] : Versions()) names.push_back(name);
-    create->add_option("--version", args->version,
-                       "dbase3 (default), dbase3-memo, dbase4, foxpro or vfp")
+    create
+        ->add_option("--version", args->version,
+                     "dbase3 (default), dbase3-memo, dbase4, foxpro or vfp")
         ->check(CLI::IsMember(names));
     create->add_option("--field", args->fields, "NAME:TYPE:LEN[:DEC], in record order")
         ->required()

@@ -21,13 +21,18 @@ std::string TrimRight(std::string text) {
 // What a value that cannot be converted is, by the field's type.
 const char* expectedKind(data::FieldType type) {
     switch (type) {
-        case data::ftDate: return "a date";
-        case data::ftDateTime: return "a date and time";
-        case data::ftBoolean: return "a logical value";
+        case data::ftDate:
+            return "a date";
+        case data::ftDateTime:
+            return "a date and time";
+        case data::ftBoolean:
+            return "a logical value";
         case data::ftString:
         case data::ftMemo:
-        case data::ftBlob: return "readable";
-        default: return "a number";
+        case data::ftBlob:
+            return "readable";
+        default:
+            return "a number";
     }
 }
 
@@ -41,12 +46,14 @@ public:
         std::string value;
         try {
             // Memo text as text; binary and general contents as base64.
-            value = field.DataType() == data::ftBlob ? Base64Encode(field.AsString()) : field.AsString();
+            value = field.DataType() == data::ftBlob ? Base64Encode(field.AsString())
+                                                     : field.AsString();
         } catch (const xbase::XBaseError& e) {
             // A value that cannot be converted (or a memo whose block cannot be trusted)
             // is shown as stored; a file that cannot be read (a missing memo file) ends
             // the dump.
-            if (e.code() != xbase::err::FieldTypeIncorrect && e.code() != xbase::err::MemoFormat) throw;
+            if (e.code() != xbase::err::FieldTypeIncorrect && e.code() != xbase::err::MemoFormat)
+                throw;
             return storedText(field);
         } catch (const data::DataError&) {
             return storedText(field);
@@ -62,8 +69,9 @@ public:
 private:
     std::string storedText(const data::Field& field) {
         std::string stored = TrimRight(table_.FieldRawText(field));
-        std::string what = "record " + std::to_string(table_.RecNo()) + ", field " + field.FieldName() +
-                           ": \"" + stored + "\" is not " + expectedKind(field.DataType());
+        std::string what = "record " + std::to_string(table_.RecNo()) + ", field " +
+                           field.FieldName() + ": \"" + stored + "\" is not " +
+                           expectedKind(field.DataType());
         if (options_.strict) throw std::runtime_error(what);
         warnings_ << "taxbridge: warning: " << what << "; shown as stored\n";
         return stored;

@@ -6,10 +6,10 @@
 #include <stdexcept>
 
 #include "platform/CodePage.h"
-#include "xbase/table/DbfDate.h"
-#include "xbase/file/EngineError.h"
 #include "xbase/expr/ExprHandler.h"
 #include "xbase/expr/TableExprLink.h"
+#include "xbase/file/EngineError.h"
+#include "xbase/table/DbfDate.h"
 
 namespace cli {
 
@@ -19,13 +19,16 @@ const std::string& codePageOf(const std::string& codePage) {
     return codePage.empty() ? platform::OemCodePage() : codePage;
 }
 
-std::runtime_error RecordError(std::int32_t recNo, const std::exception& e, const std::string& codePage) {
-    return std::runtime_error("Record " + std::to_string(recNo) + ": " + platform::OemToUtf8(e.what(), codePage));
+std::runtime_error RecordError(std::int32_t recNo, const std::exception& e,
+                               const std::string& codePage) {
+    return std::runtime_error("Record " + std::to_string(recNo) + ": " +
+                              platform::OemToUtf8(e.what(), codePage));
 }
 
 // Compiles the expression typed in UTF-8 against the table's bytes; the engine's message
 // (in UTF-8) on a compile error.
-xbase::ExprHandler Compile(xbase::ExprLink& link, const std::string& expression, const std::string& codePage) {
+xbase::ExprHandler Compile(xbase::ExprLink& link, const std::string& expression,
+                           const std::string& codePage) {
     try {
         return xbase::ExprHandler(&link, false, platform::Utf8ToOem(expression, codePage));
     } catch (const xbase::XBaseExpressionError& e) {
@@ -46,13 +49,17 @@ std::string TextValue(const xbase::ExprValue& v, const std::string& codePage) {
             auto r = std::to_chars(buf, buf + sizeof buf, v.number);
             return std::string(buf, r.ptr);
         }
-        case xbase::ExprType::Date: return DateText(v.number);
-        case xbase::ExprType::Logical: return v.logical ? ".T." : ".F.";
-        default: return platform::OemToUtf8(v.text, codePage);
+        case xbase::ExprType::Date:
+            return DateText(v.number);
+        case xbase::ExprType::Logical:
+            return v.logical ? ".T." : ".F.";
+        default:
+            return platform::OemToUtf8(v.text, codePage);
     }
 }
 
-nlohmann::ordered_json JsonRow(std::int32_t recNo, const xbase::ExprValue& v, const std::string& codePage) {
+nlohmann::ordered_json JsonRow(std::int32_t recNo, const xbase::ExprValue& v,
+                               const std::string& codePage) {
     nlohmann::ordered_json row;
     row["_recno"] = recNo;
     row["type"] = std::string(1, xbase::TypeLetter(v.type));
@@ -65,9 +72,15 @@ nlohmann::ordered_json JsonRow(std::int32_t recNo, const xbase::ExprValue& v, co
             else
                 row["value"] = v.number;
             break;
-        case xbase::ExprType::Date: row["value"] = DateText(v.number); break;
-        case xbase::ExprType::Logical: row["value"] = v.logical; break;
-        default: row["value"] = platform::OemToUtf8(v.text, codePage); break;
+        case xbase::ExprType::Date:
+            row["value"] = DateText(v.number);
+            break;
+        case xbase::ExprType::Logical:
+            row["value"] = v.logical;
+            break;
+        default:
+            row["value"] = platform::OemToUtf8(v.text, codePage);
+            break;
     }
     return row;
 }
@@ -91,15 +104,18 @@ void EvalTable(xbase::XBaseDataSet& table, const EvalOptions& options, std::ostr
         }
         if (options.json) {
             out << (first ? "[\n" : ",\n")
-                << JsonRow(recNo, *v, codePage).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+                << JsonRow(recNo, *v, codePage)
+                       .dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
         } else {
-            out << recNo << '\t' << xbase::TypeLetter(v->type) << '\t' << TextValue(*v, codePage) << '\n';
+            out << recNo << '\t' << xbase::TypeLetter(v->type) << '\t' << TextValue(*v, codePage)
+                << '\n';
         }
         first = false;
     };
     if (options.recNo > 0) {
         if (options.recNo > handler.RecordCount())
-            throw std::runtime_error("Record " + std::to_string(options.recNo) + " does not exist (the table has " +
+            throw std::runtime_error("Record " + std::to_string(options.recNo) +
+                                     " does not exist (the table has " +
                                      std::to_string(handler.RecordCount()) + " records)");
         handler.GoTo(options.recNo);
         emit(options.recNo);
@@ -121,7 +137,8 @@ struct ExpressionFilter::State {
 
 ExpressionFilter::ExpressionFilter(xbase::XBaseDataSet& table, const std::string& expression,
                                    const std::string& codePage)
-    : table_(table), state_(std::make_unique<State>(*table.Handler(), expression, codePageOf(codePage))) {
+    : table_(table),
+      state_(std::make_unique<State>(*table.Handler(), expression, codePageOf(codePage))) {
     const xbase::ExprType type = state_->expr.StaticType();
     if (type != xbase::ExprType::Logical && type != xbase::ExprType::None)
         throw std::runtime_error("Filter expression must return boolean result");
@@ -133,7 +150,8 @@ ExpressionFilter::ExpressionFilter(xbase::XBaseDataSet& table, const std::string
         const std::int32_t recNo = state->link.RecNo();
         try {
             const xbase::ExprValue& v = state->expr.Evaluate();
-            if (v.type != xbase::ExprType::Logical) throw std::runtime_error("Filter expression must return boolean result");
+            if (v.type != xbase::ExprType::Logical)
+                throw std::runtime_error("Filter expression must return boolean result");
             accept = v.logical;
         } catch (const std::runtime_error& e) {
             state->failure = RecordError(recNo, e, state->codePage).what();
@@ -142,9 +160,7 @@ ExpressionFilter::ExpressionFilter(xbase::XBaseDataSet& table, const std::string
     table_.SetFiltered(true);
 }
 
-ExpressionFilter::~ExpressionFilter() {
-    table_.OnFilterRecord = nullptr;
-}
+ExpressionFilter::~ExpressionFilter() { table_.OnFilterRecord = nullptr; }
 
 void ExpressionFilter::CheckFailure() const {
     if (!state_->failure.empty()) throw std::runtime_error(state_->failure);

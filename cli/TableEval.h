@@ -19,7 +19,7 @@ struct EvalOptions {
     std::string expression;
     std::int32_t recNo = 0;  // 0: every record the dataset shows
     bool json = false;
-    std::string codePage;    // empty: the process-wide OEM code page
+    std::string codePage;  // empty: the process-wide OEM code page
 };
 
 // Evaluates the expression for each record of the open dataset (deleted ones as the
@@ -35,7 +35,8 @@ class ExpressionFilter {
 public:
     // Compiles the expression; one whose type is known not to be logical is refused with
     // "Filter expression must return boolean result".
-    ExpressionFilter(xbase::XBaseDataSet& table, const std::string& expression, const std::string& codePage);
+    ExpressionFilter(xbase::XBaseDataSet& table, const std::string& expression,
+                     const std::string& codePage);
     ~ExpressionFilter();
     // After the scan: throws the first evaluation error ("Record <n>: <message>"); the
     // filter refuses every record after one.

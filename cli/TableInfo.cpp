@@ -9,16 +9,26 @@ namespace {
 
 const char* versionName(std::uint8_t version) {
     switch (version) {
-        case 0x02: return "FoxBASE";
-        case 0x03: return "dBase III / FoxPro, no memo";
-        case 0x04: return "dBase IV, no memo";
-        case 0x30: return "Visual FoxPro";
-        case 0x31: return "Visual FoxPro, autoincrement";
-        case 0x32: return "Visual FoxPro, varchar/varbinary";
-        case 0x83: return "dBase III with DBT memo";
-        case 0x8B: return "dBase IV with DBT memo";
-        case 0xF5: return "FoxPro with FPT memo";
-        default: return "unknown";
+        case 0x02:
+            return "FoxBASE";
+        case 0x03:
+            return "dBase III / FoxPro, no memo";
+        case 0x04:
+            return "dBase IV, no memo";
+        case 0x30:
+            return "Visual FoxPro";
+        case 0x31:
+            return "Visual FoxPro, autoincrement";
+        case 0x32:
+            return "Visual FoxPro, varchar/varbinary";
+        case 0x83:
+            return "dBase III with DBT memo";
+        case 0x8B:
+            return "dBase IV with DBT memo";
+        case 0xF5:
+            return "FoxPro with FPT memo";
+        default:
+            return "unknown";
     }
 }
 
@@ -49,10 +59,12 @@ void PrintTableInfo(xbase::XBaseDataSet& table, std::ostream& out) {
         std::size_t characters = 0;
         for (unsigned char c : name) characters += (c & 0xC0) != 0x80;
         name.append(characters < 10 ? 10 - characters : 0, ' ');
-        std::snprintf(line, sizeof line, "  %-4c  %6d  %3d", field.type, field.length, field.decimals);
+        std::snprintf(line, sizeof line, "  %-4c  %6d  %3d", field.type, field.length,
+                      field.decimals);
         out << "  " << name << line;
         if (field.AutoIncrement()) {
-            out << "  autoincrement: next " << field.AutoIncrementNext() << ", step " << field.AutoIncrementStep();
+            out << "  autoincrement: next " << field.AutoIncrementNext() << ", step "
+                << field.AutoIncrementStep();
         }
         out << '\n';
     }

@@ -6,9 +6,11 @@ namespace cli {
 
 void PackTable(const std::string& file, std::ostream& out) {
     xbase::PackResult result = xbase::PackTable(file);
-    out << "Packed " << file << ": " << result.kept << " records kept, " << result.removed << " removed";
+    out << "Packed " << file << ": " << result.kept << " records kept, " << result.removed
+        << " removed";
     if (result.hadMemo) {
-        out << "; memo file " << result.memoBytesBefore << " -> " << result.memoBytesAfter << " bytes";
+        out << "; memo file " << result.memoBytesBefore << " -> " << result.memoBytesAfter
+            << " bytes";
     }
     out << '\n';
 }

@@ -8,7 +8,7 @@
 namespace data {
 
 class BlobField : public Field {
-  public:
+public:
     explicit BlobField(std::string fieldName);
 
     bool IsBlob() const override { return true; }
@@ -26,7 +26,7 @@ class BlobField : public Field {
     FieldValue ParseText(std::string_view text) const override;
     FieldValue Convert(const FieldValue& value) const override;
 
-  protected:
+protected:
     BlobField(std::string fieldName, FieldType dataType);
     // "(BLOB)" / "(MEMO)" in upper case when the field holds something.
     virtual const char* DisplayTag() const { return "blob"; }

@@ -17,7 +17,7 @@ namespace data {
 enum SeekOrigin { soBeginning, soCurrent, soEnd };
 
 class BlobStream {
-  public:
+public:
     virtual ~BlobStream() = default;
 
     // Copies up to count bytes from the position; returns how many were copied.

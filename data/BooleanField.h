@@ -8,7 +8,7 @@
 namespace data {
 
 class BooleanField : public Field {
-  public:
+public:
     explicit BooleanField(std::string fieldName);
 
     bool AsBoolean() const override;
@@ -25,7 +25,7 @@ class BooleanField : public Field {
     FieldValue ParseText(std::string_view text) const override;
     FieldValue Convert(const FieldValue& value) const override;
 
-  private:
+private:
     std::string trueText_ = "True";
     std::string falseText_ = "False";
 };

@@ -12,7 +12,7 @@ class DataSource;
 class Field;
 
 class DataLink {
-  public:
+public:
     DataLink() = default;
     virtual ~DataLink();
     DataLink(const DataLink&) = delete;
@@ -36,7 +36,7 @@ class DataLink {
     int ActiveRecord() const;
     void SetActiveRecord(int index);
 
-  protected:
+protected:
     virtual void ActiveChanged() {}
     virtual void DataSetChanged() {}
     virtual void DataSetScrolled(int /*distance*/) { DataSetChanged(); }
@@ -46,7 +46,7 @@ class DataLink {
     virtual void UpdateData() {}
     virtual void CheckBrowseMode() {}
 
-  private:
+private:
     friend class DataSource;
     void Notify(DataEventKind event, const void* info);
 

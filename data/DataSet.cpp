@@ -17,7 +17,7 @@ bool IsEditState(DataSetState state) { return state == dsEdit || state == dsInse
 
 // Restores a temporarily switched state and buffer pointer when a scope ends.
 class TempStateGuard {
-  public:
+public:
     TempStateGuard(DataSetState& state, DataSetState temp, RecordBuffer*& slot,
                    RecordBuffer* buffer)
         : state_(state), saved_(state), slot_(slot), savedSlot_(slot) {
@@ -31,7 +31,7 @@ class TempStateGuard {
     TempStateGuard(const TempStateGuard&) = delete;
     TempStateGuard& operator=(const TempStateGuard&) = delete;
 
-  private:
+private:
     DataSetState& state_;
     DataSetState saved_;
     RecordBuffer*& slot_;

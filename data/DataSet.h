@@ -44,7 +44,7 @@ namespace data {
 class DataSource;
 
 class DataSet {
-  public:
+public:
     using Event = std::function<void(DataSet&)>;
     using FilterRecordEvent = std::function<void(DataSet&, bool& accept)>;
 
@@ -186,7 +186,7 @@ class DataSet {
     Event OnNewRecord, OnCalcFields;
     FilterRecordEvent OnFilterRecord;
 
-  protected:
+protected:
     // ---- hooks a descendant implements ----
     // Cursor lifetime. InternalOpen opens the storage, calls InternalInitFieldDefs, then
     // CreateFields() when DefaultFields() and BindFields(true), and positions the cursor
@@ -315,7 +315,7 @@ class DataSet {
     // Closes from a descendant's destructor: failures go to InternalHandleException.
     void CloseFromDestructor() noexcept;
 
-  private:
+private:
     friend class Field;
     friend class DataSource;
     friend class DataLink;

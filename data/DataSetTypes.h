@@ -64,7 +64,7 @@ using Bookmark = std::string;
 // number, bookmark, ...) and creates it in AllocRecordBuffer; the framework only moves
 // rows around and keeps the calculated field values of each row here.
 class RecordBuffer {
-  public:
+public:
     virtual ~RecordBuffer() = default;
     // Values of calculated fields, indexed by the field's calculation slot.
     std::vector<FieldValue> calcValues;

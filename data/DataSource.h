@@ -15,7 +15,7 @@ class DataLink;
 class Field;
 
 class DataSource {
-  public:
+public:
     DataSource() = default;
     explicit DataSource(DataSet* dataSet);
     ~DataSource();
@@ -40,7 +40,7 @@ class DataSource {
     std::function<void(DataSource&)> OnStateChange;
     std::function<void(DataSource&)> OnUpdateData;
 
-  private:
+private:
     friend class DataSet;
     friend class DataLink;
     void Notify(DataEventKind event, const void* info);

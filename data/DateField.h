@@ -7,7 +7,7 @@
 namespace data {
 
 class DateField : public DateTimeField {
-  public:
+public:
     explicit DateField(std::string fieldName);
 
     std::string FormatValue(const FieldValue& value) const override;

@@ -8,7 +8,7 @@
 namespace data {
 
 class DateTimeField : public Field {
-  public:
+public:
     explicit DateTimeField(std::string fieldName);
 
     double AsDateTime() const override;
@@ -20,7 +20,7 @@ class DateTimeField : public Field {
     FieldValue ParseText(std::string_view text) const override;
     FieldValue Convert(const FieldValue& value) const override;
 
-  protected:
+protected:
     DateTimeField(std::string fieldName, FieldType dataType);
 };
 

@@ -22,7 +22,7 @@ namespace data {
 class DataSet;
 
 class Field {
-  public:
+public:
     Field(std::string fieldName, FieldType dataType, int size);
     virtual ~Field();
     Field(const Field&) = delete;
@@ -106,7 +106,7 @@ class Field {
     std::function<void(Field&)> OnChange;
     std::function<void(Field&, const FieldValue&)> OnValidate;
 
-  protected:
+protected:
     // Reads the raw value from the dataset; false (and null) when there is none.
     bool GetData(FieldValue& value) const;
     // The value in the field's type: GetData followed by Convert.
@@ -120,7 +120,7 @@ class Field {
     // Value() read with the dataset switched to the given state for the moment.
     FieldValue ValueInState(DataSetState state) const;
 
-  private:
+private:
     friend class DataSet;
     friend class FieldList;
 

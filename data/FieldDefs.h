@@ -20,7 +20,7 @@ struct FieldDef {
 };
 
 class FieldDefList {
-  public:
+public:
     int Count() const { return static_cast<int>(defs_.size()); }
     const FieldDef& operator[](int index) const { return defs_.at(index); }
     // Appends a definition; "Duplicate field name '%s'" when the name is taken.
@@ -31,7 +31,7 @@ class FieldDefList {
     auto begin() const { return defs_.begin(); }
     auto end() const { return defs_.end(); }
 
-  private:
+private:
     std::vector<FieldDef> defs_;
 };
 

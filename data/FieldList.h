@@ -10,7 +10,7 @@
 namespace data {
 
 class FieldList {
-  public:
+public:
     int Count() const { return static_cast<int>(fields_.size()); }
     Field& operator[](int index) const;  // "Field index out of range" when out of range
     // nullptr when no field has that name (compared without regard to ASCII case).
@@ -23,7 +23,7 @@ class FieldList {
     auto begin() const { return fields_.begin(); }
     auto end() const { return fields_.end(); }
 
-  private:
+private:
     friend class DataSet;
     Field& Add(std::unique_ptr<Field> field);
     std::unique_ptr<Field> Remove(Field& field);

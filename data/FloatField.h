@@ -7,7 +7,7 @@
 namespace data {
 
 class FloatField : public Field {
-  public:
+public:
     explicit FloatField(std::string fieldName);
 
     std::int32_t AsInteger() const override;

@@ -7,7 +7,7 @@
 namespace data {
 
 class IntegerField : public Field {
-  public:
+public:
     explicit IntegerField(std::string fieldName);
 
     std::int32_t AsInteger() const override;
@@ -22,11 +22,11 @@ class IntegerField : public Field {
     std::int64_t MinValue() const { return minValue_; }
     std::int64_t MaxValue() const { return maxValue_; }
 
-  protected:
+protected:
     IntegerField(std::string fieldName, FieldType dataType, std::int64_t minValue,
                  std::int64_t maxValue);
 
-  private:
+private:
     std::int32_t CheckRange(double value) const;
 
     std::int64_t minValue_;

@@ -7,10 +7,10 @@
 namespace data {
 
 class MemoField : public BlobField {
-  public:
+public:
     explicit MemoField(std::string fieldName);
 
-  protected:
+protected:
     const char* DisplayTag() const override { return "memo"; }
 };
 

@@ -14,7 +14,7 @@
 namespace data {
 
 class MemoryDataSet : public DataSet {
-  public:
+public:
     struct Row {
         int id = 0;
         std::vector<FieldValue> values;
@@ -30,7 +30,7 @@ class MemoryDataSet : public DataSet {
     void SetRecNo(int recNo) override;
     bool BookmarkValid(const Bookmark& bookmark) override;
 
-  protected:
+protected:
     // What differs between descendants in how rows are kept and named.
     struct Layout {
         // Values set through fields are kept as the field's text form (null stays null).
@@ -87,7 +87,7 @@ class MemoryDataSet : public DataSet {
     void SetBookmarkFlag(RecordBuffer& buffer, BookmarkFlag flag) override;
     RecordBufferPtr AllocRecordBuffer() override;
 
-  private:
+private:
     Bookmark BookmarkOf(int id) const;
     void CopyRow(int index, RowBuffer& buffer) const;
     bool Accepts(int index, RecordBuffer& buffer);

@@ -6,7 +6,7 @@
 namespace data {
 
 class SmallintField : public IntegerField {
-  public:
+public:
     explicit SmallintField(std::string fieldName);
 };
 

@@ -8,7 +8,7 @@
 namespace data {
 
 class StringField : public Field {
-  public:
+public:
     explicit StringField(std::string fieldName, int size = 20);
 
     std::int32_t AsInteger() const override;

@@ -13,7 +13,7 @@ class DataSet;
 class Field;
 
 class ValueBlobStream : public BlobStream {
-  public:
+public:
     // The dataset has already checked the mode against its state and the field.
     ValueBlobStream(DataSet& dataSet, Field& field, BlobStreamMode mode, std::string initial);
 
@@ -23,13 +23,13 @@ class ValueBlobStream : public BlobStream {
     std::int64_t Size() const override { return static_cast<std::int64_t>(bytes_.size()); }
     void Close() override;
 
-  protected:
+protected:
     DataSet& OwnerDataSet() const { return dataSet_; }
     Field& OwnerField() const { return field_; }
     // Stores the changed bytes; Close calls it once per change.
     virtual void Store(const std::string& bytes);
 
-  private:
+private:
     DataSet& dataSet_;
     Field& field_;
     BlobStreamMode mode_;

@@ -72,8 +72,7 @@ TAXBRIDGE_EXPORT void showdll(unsigned long appHandle, const char* param1, const
     }
 }
 
-TAXBRIDGE_EXPORT int taxbridge_screenshots(const char* directory,
-                                           const char* serverComputerName) {
+TAXBRIDGE_EXPORT int taxbridge_screenshots(const char* directory, const char* serverComputerName) {
     try {
         if (directory == nullptr || *directory == '\0') throw std::runtime_error("no folder given");
         jobs::hostParameters().ServerComputerName = Text(serverComputerName);

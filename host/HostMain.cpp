@@ -5,12 +5,12 @@
 //                  [PARAM1 [PARAM2 [PARAM3 [PARAM4]]]]
 //   taxbridge-host --screenshots DIR [--server NAME] [--library PATH]
 #include <dlfcn.h>
+#include <limits.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <limits.h>
 #include <string>
 #include <vector>
 

@@ -10,8 +10,7 @@ extern "C" {
 // appHandle: the host's application window (an X11 window id; 0: none). The five strings
 // (NUL-terminated, null for empty) become Param1..Param4 and ServerComputerName.
 typedef void (*ShowDllFn)(unsigned long appHandle, const char* param1, const char* param2,
-                          const char* param3, const char* param4,
-                          const char* serverComputerName);
+                          const char* param3, const char* param4, const char* serverComputerName);
 
 // Renders the windows into `directory` against the server named by
 // `serverComputerName`; 0 when every window was written and no error was shown.

@@ -16,7 +16,7 @@ inline constexpr const char* kNoInvoicesText = "无单据可读入！";
 inline constexpr const char* kNoInvoicesCaption = "提示";
 
 class CheckContext {
-  public:
+public:
     CheckContext();
     ~CheckContext();
     CheckContext(const CheckContext&) = delete;

@@ -61,11 +61,19 @@ void CustomerRefresh(MainContext& m, JobReporter& reporter, const RefreshOptions
     m.CDS_KHSQ.Open();
 
     std::vector<TableRefill> refills(2);
-    refills[0] = {&m.HDS_SKKH, kCustomerTable, "customers", {"nsr_no", "dw_name", "ADDRE_PHON"},
-                  "nsr_no", NewRecord::Insert,
+    refills[0] = {&m.HDS_SKKH,
+                  kCustomerTable,
+                  "customers",
+                  {"nsr_no", "dw_name", "ADDRE_PHON"},
+                  "nsr_no",
+                  NewRecord::Insert,
                   JoinLastTwo(FetchText(m.cds_temp, kCustomerQuery,
                                         {"swdjh0", "DWMC00", "DZ0000", "DH0000"}))};
-    refills[1] = {&m.HDS_BANK, kBankTable, "bank accounts", {"nsr_no", "BANK_ZHANG"}, "nsr_no",
+    refills[1] = {&m.HDS_BANK,
+                  kBankTable,
+                  "bank accounts",
+                  {"nsr_no", "BANK_ZHANG"},
+                  "nsr_no",
                   NewRecord::Insert,
                   JoinLastTwo(FetchText(m.cds_temp, kBankQuery, {"swdjh0", "KHYH00", "YHZH00"}))};
     ReplaceTables(refills, options, reporter);

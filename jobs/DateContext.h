@@ -12,7 +12,7 @@ namespace jobs {
 class JobReporter;
 
 class DateContext {
-  public:
+public:
     DateContext();
     ~DateContext();
     DateContext(const DateContext&) = delete;

@@ -13,7 +13,7 @@
 namespace jobs {
 
 class JobReporter {
-  public:
+public:
     virtual ~JobReporter() = default;
 
     // A job's long work begins: start the progress display and make it visible.

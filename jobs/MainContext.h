@@ -13,7 +13,7 @@ namespace jobs {
 class JobReporter;
 
 class MainContext {
-  public:
+public:
     MainContext();
     ~MainContext();
     MainContext(const MainContext&) = delete;

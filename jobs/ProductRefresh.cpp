@@ -68,9 +68,14 @@ void ProductRefresh(MainContext& m, JobReporter& reporter, const RefreshOptions&
     m.CDS_SPSQ.Open();
 
     std::vector<TableRefill> refills(1);
-    refills[0] = {&m.HDS_SKSP, kProductTable, "products", {"xyz", "name", "unit", "type", "PRICE"},
-                  "xyz", NewRecord::Append,
-                  FetchText(m.cds_temp, kPriceQuery, {"spdm00", "spmc00", "jydw00", "spgg00", "PRICE"})};
+    refills[0] = {
+        &m.HDS_SKSP,
+        kProductTable,
+        "products",
+        {"xyz", "name", "unit", "type", "PRICE"},
+        "xyz",
+        NewRecord::Append,
+        FetchText(m.cds_temp, kPriceQuery, {"spdm00", "spmc00", "jydw00", "spgg00", "PRICE"})};
     ReplaceTables(refills, options, reporter);
 
     ResultView view{kProductHeading, ProductResultColumns(), &m.CDS_SPSQ};

@@ -7,7 +7,7 @@
 namespace jobs {
 
 class ProgressScope {
-  public:
+public:
     explicit ProgressScope(JobReporter& reporter) : reporter_(reporter) {
         reporter_.ProgressStart();
     }
@@ -23,7 +23,7 @@ class ProgressScope {
         reporter_.ProgressStop(hideBar);
     }
 
-  private:
+private:
     JobReporter& reporter_;
     bool running_ = true;
 };

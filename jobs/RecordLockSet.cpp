@@ -22,8 +22,8 @@ void RecordLockSet::LockLiveRecords(xbase::XBaseDataSet& table, const std::strin
     const std::int32_t refused = table.Handler()->LockRecords(live);
     if (refused == 0) return;
     ReleaseAll();
-    throw std::runtime_error(std::string(xbase::dsmsg::RecordLocked) + ": " + fileName + " record " +
-                             std::to_string(refused) + ". No table was changed.");
+    throw std::runtime_error(std::string(xbase::dsmsg::RecordLocked) + ": " + fileName +
+                             " record " + std::to_string(refused) + ". No table was changed.");
 }
 
 void RecordLockSet::ReleaseAll() {

@@ -14,7 +14,7 @@ class XBaseDataSet;
 namespace jobs {
 
 class RecordLockSet {
-  public:
+public:
     RecordLockSet() = default;
     ~RecordLockSet() { ReleaseAll(); }
     RecordLockSet(const RecordLockSet&) = delete;
@@ -28,7 +28,7 @@ class RecordLockSet {
     // Gives back every lock of the set.
     void ReleaseAll();
 
-  private:
+private:
     std::vector<xbase::XBaseDataSet*> tables_;
 };
 

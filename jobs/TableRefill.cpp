@@ -72,7 +72,8 @@ TextRows StoredTexts(const TableRefill& r) {
         const std::vector<std::string>& given = r.rows[stored.size()];
         std::vector<std::string> values;
         for (std::size_t i = 0; i < fields.size(); ++i) {
-            values.push_back(fields[i]->DataType() == data::ftString ? fields[i]->AsString() : given[i]);
+            values.push_back(fields[i]->DataType() == data::ftString ? fields[i]->AsString()
+                                                                     : given[i]);
         }
         stored.push_back(std::move(values));
         table.Cancel();

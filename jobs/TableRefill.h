@@ -51,7 +51,7 @@ struct TableRefill {
 
 // The sales system returned no rows for a table that holds live records.
 class EmptyRefreshError : public std::runtime_error {
-  public:
+public:
     using std::runtime_error::runtime_error;
 };
 

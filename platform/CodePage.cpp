@@ -148,8 +148,8 @@ std::size_t OemCharLength(iconv_t toUtf8, std::string_view text, std::size_t pos
 // characters: when the next one does not fit it stops with E2BIG, which is where the
 // text is cut.
 template <class CharLength>
-std::string ConvertText(iconv_t cd, std::string_view input, std::size_t maxBytes, std::size_t initialSize,
-                        CharLength charLength) {
+std::string ConvertText(iconv_t cd, std::string_view input, std::size_t maxBytes,
+                        std::size_t initialSize, CharLength charLength) {
     ::iconv(cd, nullptr, nullptr, nullptr, nullptr);
     const bool limited = maxBytes != std::string::npos;
     std::string result(limited ? maxBytes : initialSize, '\0');

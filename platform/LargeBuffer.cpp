@@ -22,7 +22,8 @@ LargeBuffer::LargeBuffer(std::size_t bytes) : size_(bytes) {
         return;
     }
     const std::size_t length = (bytes + kHugePage - 1) / kHugePage * kHugePage;
-    void* mapped = ::mmap(nullptr, length + kHugePage, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    void* mapped = ::mmap(nullptr, length + kHugePage, PROT_READ | PROT_WRITE,
+                          MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     if (mapped == MAP_FAILED) throw std::bad_alloc();
     // Trim to a 2 MB boundary at both ends, so that whole large pages back it.
     const auto start = reinterpret_cast<std::uintptr_t>(mapped);

@@ -27,8 +27,8 @@ private:
     void Release();
 
     void* data_ = nullptr;
-    std::size_t size_ = 0;   // usable bytes
-    void* mapped_ = nullptr; // what the system gave, and its length
+    std::size_t size_ = 0;    // usable bytes
+    void* mapped_ = nullptr;  // what the system gave, and its length
     std::size_t mappedSize_ = 0;
 };
 

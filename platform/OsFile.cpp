@@ -2,8 +2,6 @@
 // reads and writes, and open-file-description byte-range locks.
 #include "platform/OsFile.h"
 
-#include "platform/ErrorCode.h"
-
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -12,6 +10,8 @@
 #include <cerrno>
 #include <climits>
 #include <cstdio>
+
+#include "platform/ErrorCode.h"
 
 namespace platform {
 

@@ -7,8 +7,7 @@
 
 namespace ui {
 
-DataGrid::DataGrid(QWidget* parent, const char* name, const QRect& geometry)
-    : QTableView(parent) {
+DataGrid::DataGrid(QWidget* parent, const char* name, const QRect& geometry) : QTableView(parent) {
     setObjectName(QString::fromLatin1(name));
     setGeometry(geometry);
     setEditTriggers(QAbstractItemView::NoEditTriggers);

@@ -82,8 +82,8 @@ QModelIndex FrozenColumnGrid::moveCursor(CursorAction cursorAction,
     QModelIndex current = DataGrid::moveCursor(cursorAction, modifiers);
     if (cursorAction == MoveLeft && current.column() >= fixedColumns_ &&
         visualRect(current).topLeft().x() < FixedWidth()) {
-        const int newValue = horizontalScrollBar()->value() + visualRect(current).topLeft().x() -
-                             FixedWidth();
+        const int newValue =
+            horizontalScrollBar()->value() + visualRect(current).topLeft().x() - FixedWidth();
         horizontalScrollBar()->setValue(newValue);
     }
     return current;

@@ -31,14 +31,15 @@ TFm_sk::TFm_sk(QWidget* parent)
         MakeFlatButton(this, "FlatButton2", QStringLiteral("发票读入"), QRect(168, 24, 121, 33));
     FlatButton1 =
         MakeFlatButton(this, "FlatButton1", QStringLiteral("商品刷新"), QRect(312, 24, 121, 33));
-    FlatMemo1 = MakePanelMemo(this, "Panel1", "FlatMemo1", QRect(16, 72, 129, 185),
-                              CustomerRefreshText());
+    FlatMemo1 =
+        MakePanelMemo(this, "Panel1", "FlatMemo1", QRect(16, 72, 129, 185), CustomerRefreshText());
     FlatMemo2 =
         MakePanelMemo(this, "Panel2", "FlatMemo2", QRect(170, 72, 121, 185), InvoiceReadInText());
     FlatMemo3 =
         MakePanelMemo(this, "Panel3", "FlatMemo3", QRect(312, 72, 123, 185), ProductRefreshText());
 
-    FlatButton3 = MakeFlatButton(this, "FlatButton3", QStringLiteral("退出"), QRect(336, 288, 97, 33));
+    FlatButton3 =
+        MakeFlatButton(this, "FlatButton3", QStringLiteral("退出"), QRect(336, 288, 97, 33));
     ProgressBar1 = new QProgressBar(this);
     ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
     ProgressBar1->setGeometry(16, 264, 420, 17);
@@ -46,7 +47,6 @@ TFm_sk::TFm_sk(QWidget* parent)
     ProgressBar1->setValue(0);
     ProgressBar1->setTextVisible(false);
     ProgressBar1->hide();
-
 
     setTabOrder(btn_khsx, FlatButton2);
     setTabOrder(FlatButton2, FlatButton1);
@@ -76,16 +76,15 @@ TFm_sk::~TFm_sk() {
     if (Fm_sk == this) Fm_sk = nullptr;
 }
 
-void TFm_sk::FormShow() {
-    setProperty("Connected", context_.FormShow(reporter_));
-}
+void TFm_sk::FormShow() { setProperty("Connected", context_.FormShow(reporter_)); }
 
 void TFm_sk::closeEvent(QCloseEvent* event) {
     StopTicker();
     Form::closeEvent(event);
 }
 
-void TFm_sk::RunRefresh(void (*job)(jobs::MainContext&, jobs::JobReporter&, const jobs::RefreshOptions&)) {
+void TFm_sk::RunRefresh(void (*job)(jobs::MainContext&, jobs::JobReporter&,
+                                    const jobs::RefreshOptions&)) {
     // A job that fails part-way stops its ticker here too: no ticker outlives its job.
     if (!jobs::RunReported(reporter_, [&] { job(context_, reporter_, {}); })) StopTicker();
 }

@@ -71,7 +71,8 @@ private:
         TFm_sk* main_;
     };
 
-    void RunRefresh(void (*job)(jobs::MainContext&, jobs::JobReporter&, const jobs::RefreshOptions&));
+    void RunRefresh(void (*job)(jobs::MainContext&, jobs::JobReporter&,
+                                const jobs::RefreshOptions&));
     void StartTicker();
     void StopTicker();
 

@@ -63,9 +63,7 @@ void Tfm_savedata::resizeEvent(QResizeEvent* event) {
     pn_gl->setGeometry(0, 0, width(), 49);  // aligned to the top edge
 }
 
-void Tfm_savedata::FormShow() {
-    setProperty("Connected", context_.FormShow(reporter_));
-}
+void Tfm_savedata::FormShow() { setProperty("Connected", context_.FormShow(reporter_)); }
 
 void Tfm_savedata::FormActivate() {
     jobs::RunReported(reporter_, [&] { context_.FormActivate(reporter_); });

@@ -27,8 +27,10 @@ Tfm_time::Tfm_time(QWidget* parent)
     DateTimePicker1->setCalendarPopup(true);
     DateTimePicker1->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
 
-    FlatButton1 = MakeFlatButton(this, "FlatButton1", QStringLiteral("确定"), QRect(32, 80, 73, 25));
-    FlatButton2 = MakeFlatButton(this, "FlatButton2", QStringLiteral("取消"), QRect(120, 80, 73, 25));
+    FlatButton1 =
+        MakeFlatButton(this, "FlatButton1", QStringLiteral("确定"), QRect(32, 80, 73, 25));
+    FlatButton2 =
+        MakeFlatButton(this, "FlatButton2", QStringLiteral("取消"), QRect(120, 80, 73, 25));
     connect(FlatButton1, &QPushButton::clicked, this, &Tfm_time::FlatButton1Click);
     connect(FlatButton2, &QPushButton::clicked, this, &Tfm_time::FlatButton2Click);
     setTabOrder(DateTimePicker1, FlatButton1);

@@ -17,9 +17,9 @@ constexpr int kCaption = 19;
 
 // Fonts that carry the Chinese glyphs, tried in order.
 const QStringList& CjkFallbacks() {
-    static const QStringList fonts = {"SimSun", "NSimSun", "WenQuanYi Zen Hei",
-                                      "WenQuanYi Micro Hei", "Noto Sans CJK SC",
-                                      "Noto Serif CJK SC", "AR PL UMing CN", "Droid Sans Fallback"};
+    static const QStringList fonts = {
+        "SimSun",           "NSimSun",           "WenQuanYi Zen Hei", "WenQuanYi Micro Hei",
+        "Noto Sans CJK SC", "Noto Serif CJK SC", "AR PL UMing CN",    "Droid Sans Fallback"};
     return fonts;
 }
 
@@ -98,7 +98,8 @@ QPlainTextEdit* MakePanelMemo(QWidget* parent, const char* panelName, const char
     // The panel is disabled, so the memo cannot take focus; its text keeps the normal
     // colours all the same.
     memo->setStyleSheet(
-        QStringLiteral("QPlainTextEdit { background-color: %1; color: rgb(0, 0, 0); border: none; }")
+        QStringLiteral(
+            "QPlainTextEdit { background-color: %1; color: rgb(0, 0, 0); border: none; }")
             .arg(MemoColor().name()));
     layout->addWidget(memo);
     panel->setEnabled(false);

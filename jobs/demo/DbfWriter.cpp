@@ -2,8 +2,8 @@
 
 #include <cmath>
 #include <cstdio>
-#include <cstring>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <stdexcept>
 
@@ -108,9 +108,9 @@ std::vector<std::uint8_t> DbfWriter::Bytes(const platform::CivilDate& lastUpdate
     options.date.month = lastUpdate.month;
     options.date.day = lastUpdate.day;
     options.codePageMark = xbase::CodePageMarkFor(CodePageNumber(codePage_));
-    std::vector<std::uint8_t> bytes =
-        xbase::TableHeaderBytes(xbase::version::DBase3, xbase::CheckedFields(xbase::version::DBase3, fields),
-                                options, static_cast<std::uint32_t>(count_));
+    std::vector<std::uint8_t> bytes = xbase::TableHeaderBytes(
+        xbase::version::DBase3, xbase::CheckedFields(xbase::version::DBase3, fields), options,
+        static_cast<std::uint32_t>(count_));
     bytes.insert(bytes.end(), data_.begin(), data_.end());
     bytes.push_back(xbase::dbf::kEofMark);
     return bytes;

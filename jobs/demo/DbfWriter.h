@@ -25,7 +25,7 @@ struct DbfField {
 using DbfValue = std::variant<std::monostate, std::string, double, platform::CivilDate, bool>;
 
 class DbfWriter {
-  public:
+public:
     explicit DbfWriter(std::vector<DbfField> fields, std::string codePage = "CP936");
 
     const std::vector<DbfField>& Fields() const { return fields_; }
@@ -41,7 +41,7 @@ class DbfWriter {
     // Writes the file (replacing one that exists), dated today.
     void Write(const std::string& hostPath) const;
 
-  private:
+private:
     void Encode(const DbfField& field, const DbfValue& value, std::uint8_t* out) const;
 
     std::vector<DbfField> fields_;

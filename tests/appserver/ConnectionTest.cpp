@@ -1,9 +1,8 @@
 // The connection, the client datasets and the transaction methods, as the windows use them.
 #include <gtest/gtest.h>
-
-#include <algorithm>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <map>
 
@@ -59,7 +58,8 @@ protected:
 
 TEST_P(Connection, ProviderCallsConnectFirstButMethodsDoNot) {
     EXPECT_FALSE(conn.Connected());
-    EXPECT_NE(errorOf([&] { conn.AppServerCall("CustObjdbTranStart"); }).find("CustObjdbTranStart"), std::string::npos);
+    EXPECT_NE(errorOf([&] { conn.AppServerCall("CustObjdbTranStart"); }).find("CustObjdbTranStart"),
+              std::string::npos);
     exec("truncate table ke_hu");
     EXPECT_TRUE(conn.Connected());
     conn.AppServerCall("custobjdbtranstart");
@@ -103,7 +103,8 @@ TEST_P(Connection, AFailedStatementInsideTheTransactionLeavesTheRestUsable) {
 
 TEST_P(Connection, UnknownNamesAndRejectedStatementsRaiseErrorsNamingThem) {
     conn.Open();
-    EXPECT_NE(errorOf([&] { conn.AppServerCall("CustObjdbSave"); }).find("CustObjdbSave"), std::string::npos);
+    EXPECT_NE(errorOf([&] { conn.AppServerCall("CustObjdbSave"); }).find("CustObjdbSave"),
+              std::string::npos);
     ClientDataSet ds;
     bind(ds, "DSP_NOSUCH");
     EXPECT_NE(errorOf([&] { ds.Open(); }).find("DSP_NOSUCH"), std::string::npos);
@@ -111,7 +112,8 @@ TEST_P(Connection, UnknownNamesAndRejectedStatementsRaiseErrorsNamingThem) {
               std::string::npos);
     temp.SetCommandText("select nsr_no from ke_hu");
     temp.Open();
-    EXPECT_NE(errorOf([&] { temp.FieldByName("NO_SUCH_COLUMN"); }).find("NO_SUCH_COLUMN"), std::string::npos);
+    EXPECT_NE(errorOf([&] { temp.FieldByName("NO_SUCH_COLUMN"); }).find("NO_SUCH_COLUMN"),
+              std::string::npos);
     DCOMConnection unknown("NO-SUCH-COMPUTER");
     EXPECT_NE(errorOf([&] { unknown.Open(); }).find("NO-SUCH-COMPUTER"), std::string::npos);
     EXPECT_FALSE(unknown.Connected());
@@ -169,15 +171,17 @@ TEST_P(Connection, DeclaredFieldsKeepTheirTypeAndTheCustomerResultNamesItsMiddle
     khsq.First();
     EXPECT_FALSE(khsq.FieldByName("dwmc00").AsString().empty());
     // Every registered customer is new to an empty machine table.
-    int registered = static_cast<int>(std::count_if(demo::customers().begin(), demo::customers().end(),
-                                                    [](const demo::Customer& c) { return c.taxNo != nullptr; }));
+    int registered =
+        static_cast<int>(std::count_if(demo::customers().begin(), demo::customers().end(),
+                                       [](const demo::Customer& c) { return c.taxNo != nullptr; }));
     EXPECT_EQ(khsq.RecordCount(), registered);
 
     ClientDataSet spsq;
     bind(spsq, "DSP_GSTSKER_SPSQ");
     spsq.Open();
     EXPECT_EQ(spsq.RecordCount(), static_cast<int>(demo::products().size()));
-    for (const char* column : {"SPDM00", "SPMC00", "JYDW00", "SPGG00"}) EXPECT_NE(spsq.FindField(column), nullptr);
+    for (const char* column : {"SPDM00", "SPMC00", "JYDW00", "SPGG00"})
+        EXPECT_NE(spsq.FindField(column), nullptr);
 }
 
 // A text column is as wide as its longest fetched value (at least 255), so no fetched
@@ -196,8 +200,11 @@ TEST_P(Connection, ATextColumnIsAsWideAsItsLongestValue) {
 // dataset.
 TEST_P(Connection, OnFilterRecordHidesFetchedRows) {
     temp.Close();
-    temp.SetCommandText("select 1 N from dual union all select 2 from dual union all select 3 from dual");
-    temp.OnFilterRecord = [](data::DataSet& d, bool& accept) { accept = d.FieldByName("N").AsString() != "2"; };
+    temp.SetCommandText(
+        "select 1 N from dual union all select 2 from dual union all select 3 from dual");
+    temp.OnFilterRecord = [](data::DataSet& d, bool& accept) {
+        accept = d.FieldByName("N").AsString() != "2";
+    };
     temp.Open();
     temp.SetFiltered(true);
     std::vector<std::string> seen;
@@ -217,23 +224,30 @@ TEST_P(Connection, CheckWindowProvidersPairInvoicesWithOrdersAndCompareLines) {
     conn.AppServerCall("CustObjdbTranStart");
     std::vector<demo::MachineInvoice> invoices = demo::machineInvoices();
     for (const demo::MachineInvoice& inv : invoices) {
-        std::string sql = "insert into fa_piao(FP_NO,FP_NO10,FP_DW,FP_NSR_NO,FP_DATE,FP_MEM,JIAO_1_1,JIAO_1_3,JIAO_1_4,JIAO_1_5,JIAO_1_7,WAST_TIME) values ('" +
-                          inv.number + "','" + inv.book + "','" + inv.customerName + "','" + inv.taxNo +
-                          "',to_date('" + demo::dayText(inv.dayOffset) + "','yyyy-mm-dd'),'" + std::to_string(inv.order) + "',";
+        std::string sql =
+            "insert into "
+            "fa_piao(FP_NO,FP_NO10,FP_DW,FP_NSR_NO,FP_DATE,FP_MEM,JIAO_1_1,JIAO_1_3,JIAO_1_4,JIAO_"
+            "1_5,JIAO_1_7,WAST_TIME) values ('" +
+            inv.number + "','" + inv.book + "','" + inv.customerName + "','" + inv.taxNo +
+            "',to_date('" + demo::dayText(inv.dayOffset) + "','yyyy-mm-dd'),'" +
+            std::to_string(inv.order) + "',";
         if (inv.lines.size() <= 3) {
             const demo::InvoiceLine& l = inv.lines[0];
-            sql += "'" + l.name + "','" + std::to_string(l.quantity) + "','" + std::to_string(l.price) + "','" +
-                   std::to_string(l.amount) + "','" + std::to_string(l.tax) + "'";
+            sql += "'" + l.name + "','" + std::to_string(l.quantity) + "','" +
+                   std::to_string(l.price) + "','" + std::to_string(l.amount) + "','" +
+                   std::to_string(l.tax) + "'";
         } else {
             sql += "'(详见销货清单)','','','',''";
         }
         exec(sql + ",to_date('','yyyy-mm-dd'))");
         for (const demo::InvoiceLine& l : inv.lines) {
             if (inv.lines.size() <= 3) break;
-            exec("insert into faadd(FP_NO10,FP_NO,NAME,GUI_GE,DAN_WEI,MUCH,DAN_JIA,JIN_E,SL,SHUI_E) VALUES ('" + inv.book +
-                 "','" + inv.number + "', '" + l.name + "','" + l.packing + "','" + l.unit + "', '" +
-                 std::to_string(l.quantity) + "','" + std::to_string(l.price) + "','" + std::to_string(l.amount) +
-                 "', '0.13','" + std::to_string(l.tax) + "')");
+            exec(
+                "insert into faadd(FP_NO10,FP_NO,NAME,GUI_GE,DAN_WEI,MUCH,DAN_JIA,JIN_E,SL,SHUI_E) "
+                "VALUES ('" +
+                inv.book + "','" + inv.number + "', '" + l.name + "','" + l.packing + "','" +
+                l.unit + "', '" + std::to_string(l.quantity) + "','" + std::to_string(l.price) +
+                "','" + std::to_string(l.amount) + "', '0.13','" + std::to_string(l.tax) + "')");
         }
     }
     exec("DELETE FAADD WHERE FP_NO||FP_NO10 NOT IN (SELECT FP_NO||FP_NO10 FROM FA_PIAO)");
@@ -254,19 +268,21 @@ TEST_P(Connection, CheckWindowProvidersPairInvoicesWithOrdersAndCompareLines) {
     dhao.AddField(std::make_unique<data::StringField>("FP_DW", 50));
     dhao.AddField(std::make_unique<data::StringField>("FP_NSR_NO", 16));
     dhao.Open();
-    int todays = static_cast<int>(std::count_if(invoices.begin(), invoices.end(),
-                                                [](const auto& inv) { return inv.dayOffset == 0; }));
+    int todays = static_cast<int>(std::count_if(
+        invoices.begin(), invoices.end(), [](const auto& inv) { return inv.dayOffset == 0; }));
     ASSERT_EQ(dhao.RecordCount(), todays);
     std::map<std::string, long> orderOf;
     for (const auto& inv : invoices) orderOf[inv.number] = inv.order;
     for (dhao.First(); !dhao.Eof(); dhao.Next()) {
-        EXPECT_EQ(dhao.FieldByName("DHAO00").AsFloat(), orderOf[dhao.FieldByName("FP_NO").AsString()]);
+        EXPECT_EQ(dhao.FieldByName("DHAO00").AsFloat(),
+                  orderOf[dhao.FieldByName("FP_NO").AsString()]);
         EXPECT_FALSE(dhao.FieldByName("FP_DW").AsString().empty());
     }
 
     // One invoice of today with a line list: every line appears beside its order line.
-    auto withList = std::find_if(invoices.begin(), invoices.end(),
-                                 [](const auto& inv) { return inv.dayOffset == 0 && inv.lines.size() > 3; });
+    auto withList = std::find_if(invoices.begin(), invoices.end(), [](const auto& inv) {
+        return inv.dayOffset == 0 && inv.lines.size() > 3;
+    });
     ASSERT_NE(withList, invoices.end());
     ClientDataSet slbj;
     bind(slbj, "DSP_GSVSKER_SLBJ");
@@ -274,7 +290,8 @@ TEST_P(Connection, CheckWindowProvidersPairInvoicesWithOrdersAndCompareLines) {
         slbj.Params().Add("FP_NO", data::ftInteger);
         slbj.Params().Add("FP_NO10", data::ftInteger);
     }
-    for (int i = 0; i < 16; ++i) slbj.Params()[i].SetAsString(i % 2 == 0 ? withList->number : withList->book);
+    for (int i = 0; i < 16; ++i)
+        slbj.Params()[i].SetAsString(i % 2 == 0 ? withList->number : withList->book);
     slbj.Open();
     EXPECT_EQ(slbj.RecordCount(), static_cast<int>(withList->lines.size()));
     for (slbj.First(); !slbj.Eof(); slbj.Next()) {

@@ -2,7 +2,6 @@
 // schema is an error that says which database and how to make one, and stays as it was;
 // `server init` (createServer) makes it.
 #include <gtest/gtest.h>
-
 #include <unistd.h>
 
 #include <filesystem>
@@ -51,11 +50,13 @@ TEST_P(NoSalesDatabase, ConnectingIsAnErrorThatNamesTheDatabaseAndChangesNothing
                   "There is no sales database: the file " + file + " does not exist." + kAdvice);
         EXPECT_FALSE(std::filesystem::exists(file));
         std::ofstream{file};  // an empty file
-        EXPECT_EQ(ConnectError(kComputer), "The SQLite database " + file + " holds no sales schema." + kAdvice);
+        EXPECT_EQ(ConnectError(kComputer),
+                  "The SQLite database " + file + " holds no sales schema." + kAdvice);
         EXPECT_EQ(std::filesystem::file_size(file), 0u);
     } else {
-        EXPECT_EQ(ConnectError(kComputer), "The PostgreSQL server (" + settings_.connection + ", schema " +
-                                               settings_.schema + ") holds no sales schema." + kAdvice);
+        EXPECT_EQ(ConnectError(kComputer), "The PostgreSQL server (" + settings_.connection +
+                                               ", schema " + settings_.schema +
+                                               ") holds no sales schema." + kAdvice);
         EXPECT_FALSE(PgSchemaExists());
     }
     createServer(kComputer);

@@ -10,7 +10,8 @@ namespace {
 
 TEST(ServerConfig, MapsComputerNamesToBackendsWithoutRegardToCase) {
     ServerConfig config = ServerConfig::parse(
-        "# servers\n[SALES01]\nbackend = PostgreSQL\nconnection = host=db1 dbname=sales\nschema = mis\n\n"
+        "# servers\n[SALES01]\nbackend = PostgreSQL\nconnection = host=db1 dbname=sales\nschema = "
+        "mis\n\n"
         "[laptop]\nbackend=sqlite\nfile = data/sales.db\n",
         "/etc/tb/servers.conf");
     ServerSettings pg = config.resolve("sales01");
@@ -39,12 +40,15 @@ TEST(ServerConfig, UnknownNameAndBadFilesAreErrorsThatSayWhy) {
         EXPECT_NE(std::string(e.what()).find("/x/servers.conf"), std::string::npos);
     }
     EXPECT_THROW(ServerConfig::parse("[A]\nbackend = oracle\n", "f"), ServerError);
-    EXPECT_THROW(ServerConfig::parse("[A]\nbackend = sqlite\n", "f"), ServerError);          // no file
-    EXPECT_THROW(ServerConfig::parse("[A]\nbackend = postgresql\n", "f"), ServerError);      // no connection
-    EXPECT_THROW(ServerConfig::parse("backend = sqlite\n", "f"), ServerError);               // no section
+    EXPECT_THROW(ServerConfig::parse("[A]\nbackend = sqlite\n", "f"), ServerError);  // no file
+    EXPECT_THROW(ServerConfig::parse("[A]\nbackend = postgresql\n", "f"),
+                 ServerError);                                                  // no connection
+    EXPECT_THROW(ServerConfig::parse("backend = sqlite\n", "f"), ServerError);  // no section
     EXPECT_THROW(ServerConfig::parse("[A\n", "f"), ServerError);
     EXPECT_THROW(ServerConfig::parse("[A]\nfile=x\ncolour = red\n", "f"), ServerError);
-    EXPECT_THROW(ServerConfig::parse("[A]\nbackend=sqlite\nfile=x\n[a]\nbackend=sqlite\nfile=y\n", "f"), ServerError);
+    EXPECT_THROW(
+        ServerConfig::parse("[A]\nbackend=sqlite\nfile=x\n[a]\nbackend=sqlite\nfile=y\n", "f"),
+        ServerError);
 }
 
 TEST(ServerConfig, MissingFileIsAnEmptyConfiguration) {

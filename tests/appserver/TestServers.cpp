@@ -25,7 +25,8 @@ void ServerTest::SetUp() {
         if (!conninfo || !*conninfo) {
             const char* ci = std::getenv("CI");
             if (ci && std::string(ci) == "true") {
-                FAIL() << "CI=true but TAXBRIDGE_TEST_PG is not set: the PostgreSQL server was not started "
+                FAIL() << "CI=true but TAXBRIDGE_TEST_PG is not set: the PostgreSQL server was not "
+                          "started "
                           "(scripts/start-postgres.sh)";
             }
             GTEST_SKIP() << "PostgreSQL tests skipped: TAXBRIDGE_TEST_PG is not set (run "
@@ -60,14 +61,17 @@ void ServerTest::TearDown() {
 
 std::unique_ptr<Backend> ServerTest::session() { return openBackend(settings_); }
 
-void ServerTest::run(const std::string& sql, const SqlParams& params) { session()->run(sql, params); }
+void ServerTest::run(const std::string& sql, const SqlParams& params) {
+    session()->run(sql, params);
+}
 
 std::vector<std::string> ServerTest::rows(const std::string& sql) {
     ResultSet r = session()->run(sql);
     std::vector<std::string> out;
     for (const auto& row : r.rows) {
         std::string line;
-        for (size_t i = 0; i < row.size(); ++i) line += (i ? "|" : "") + (row[i] ? *row[i] : std::string("NULL"));
+        for (size_t i = 0; i < row.size(); ++i)
+            line += (i ? "|" : "") + (row[i] ? *row[i] : std::string("NULL"));
         out.push_back(line);
     }
     return out;

@@ -37,8 +37,8 @@ std::string backendName(const ::testing::TestParamInfo<BackendKind>& info);
 
 }  // namespace appserver::test
 
-#define INSTANTIATE_FOR_BACKENDS(Suite)                                                       \
-    INSTANTIATE_TEST_SUITE_P(Backends, Suite,                                                 \
-                             ::testing::Values(::appserver::test::BackendKind::Sqlite,        \
-                                               ::appserver::test::BackendKind::Postgres),     \
+#define INSTANTIATE_FOR_BACKENDS(Suite)                                                   \
+    INSTANTIATE_TEST_SUITE_P(Backends, Suite,                                             \
+                             ::testing::Values(::appserver::test::BackendKind::Sqlite,    \
+                                               ::appserver::test::BackendKind::Postgres), \
                              ::appserver::test::backendName)

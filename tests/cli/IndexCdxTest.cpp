@@ -33,7 +33,8 @@ struct PeerCopy {
             if (!std::filesystem::exists(from)) continue;
             const std::string to = dir.path() + "/" + base + ext;
             std::filesystem::copy_file(from, to);
-            std::filesystem::permissions(to, std::filesystem::perms::owner_write, std::filesystem::perm_options::add);
+            std::filesystem::permissions(to, std::filesystem::perms::owner_write,
+                                         std::filesystem::perm_options::add);
         }
         table = dir.path() + "/" + base + ".dbf";
         cdx = dir.path() + "/" + base + ".cdx";
@@ -65,10 +66,12 @@ TEST_P(PeerCdxCommands, WalksAndSeeksGiveThePeersAnswers) {
     const json& fixture = Manifest()["fixtures"][GetParam().key];
     PeerCopy copy(GetParam().base);
     json orders;
-    if (fixture.contains("order_file")) orders = json::parse(std::ifstream(kPeerDir + "big.orders.json"));
+    if (fixture.contains("order_file"))
+        orders = json::parse(std::ifstream(kPeerDir + "big.orders.json"));
     for (const json& t : fixture["tags"]) {
         const std::string name = t["name"];
-        const json expected = t.contains("order") ? t["order"] : orders[t["order_list"].get<std::string>()];
+        const json expected =
+            t.contains("order") ? t["order"] : orders[t["order_list"].get<std::string>()];
         EXPECT_EQ(Walk(copy, name), expected) << name;
     }
     for (const json& s : fixture["seeks"]) {
@@ -86,13 +89,16 @@ TEST_P(PeerCdxCommands, WalksAndSeeksGiveThePeersAnswers) {
         if (s["softseek"].get<bool>()) args.push_back("--soft");
         if (!s["set_deleted"].get<bool>()) args.push_back("--deleted");
         const json got = Index(args);
-        EXPECT_EQ(got, json({{"found", s["found"]}, {"eof", s["eof"]}, {"recno", s["recno"]}})) << s.dump();
+        EXPECT_EQ(got, json({{"found", s["found"]}, {"eof", s["eof"]}, {"recno", s["recno"]}}))
+            << s.dump();
     }
 }
 
 INSTANTIATE_TEST_SUITE_P(Peer, PeerCdxCommands,
-                         testing::Values(Fixture{"p1_cdx_fpt32", "fox32"}, Fixture{"p1_cdx_fpt512", "fox512"},
-                                         Fixture{"p3_big_cdx", "big"}, Fixture{"p4_cdx_fpt32_edited", "fox32e"}),
+                         testing::Values(Fixture{"p1_cdx_fpt32", "fox32"},
+                                         Fixture{"p1_cdx_fpt512", "fox512"},
+                                         Fixture{"p3_big_cdx", "big"},
+                                         Fixture{"p4_cdx_fpt32_edited", "fox32e"}),
                          [](const auto& info) { return std::string(info.param.base); });
 
 // The peer's UPPER() also changes the second byte of a double-byte character; ours leaves
@@ -108,14 +114,18 @@ TEST(CdxCommands, TableWritesKeepTheProductionIndexCurrent) {
     };
     const std::vector<std::uint8_t> before = tabletest::ReadFile(copy.cdx);
     for (int i = 0; i < 6; ++i) {
-        table({"append", "ITEM=Appended " + std::to_string(i % 3), i % 2 == 0 ? "SKU=HB-0006" : "SKU=AP-" + std::to_string(i),
-               "QTY=" + std::to_string(i * 7 - 12), "COST=" + std::to_string(i * 3) + ".125", "SOLD=2001-03-0" + std::to_string(i + 1)});
+        table({"append", "ITEM=Appended " + std::to_string(i % 3),
+               i % 2 == 0 ? "SKU=HB-0006" : "SKU=AP-" + std::to_string(i),
+               "QTY=" + std::to_string(i * 7 - 12), "COST=" + std::to_string(i * 3) + ".125",
+               "SOLD=2001-03-0" + std::to_string(i + 1)});
     }
-    for (const char* r : {"1", "17", "250", "499"}) table({"set", r, "SKU=XK123456", "QTY=-3", "COST=-1.5"});
+    for (const char* r : {"1", "17", "250", "499"})
+        table({"set", r, "SKU=XK123456", "QTY=-3", "COST=-1.5"});
     for (const char* r : {"2", "100", "432"}) table({"delete", r});
     EXPECT_NE(tabletest::ReadFile(copy.cdx), before);
 
-    const clitest::RunResult check = clitest::Taxbridge({"index", "check", copy.table, copy.cdx, "--format", "json"});
+    const clitest::RunResult check =
+        clitest::Taxbridge({"index", "check", copy.table, copy.cdx, "--format", "json"});
     const json rows = json::parse(check.out);
     ASSERT_EQ(rows.size(), 9u);
     for (const json& row : rows) {
@@ -124,18 +134,21 @@ TEST(CdxCommands, TableWritesKeepTheProductionIndexCurrent) {
         }
     }
     std::vector<json> edited;
-    const std::vector<std::string> nonUnique = {"COST", "ITEMBIG", "QTYDESC", "QTYITEM", "SKU", "SKUSOLD", "SOLD"};
+    const std::vector<std::string> nonUnique = {"COST", "ITEMBIG", "QTYDESC", "QTYITEM",
+                                                "SKU",  "SKUSOLD", "SOLD"};
     for (const std::string& tag : nonUnique) edited.push_back(Walk(copy, tag));
     EXPECT_EQ(edited[4].size(), 506u);
     ASSERT_EQ(clitest::Taxbridge({"index", "reindex", copy.table, copy.cdx}).status, 0);
     EXPECT_EQ(clitest::Taxbridge({"index", "check", copy.table, copy.cdx}).status, 0);
-    for (std::size_t i = 0; i < nonUnique.size(); ++i) EXPECT_EQ(Walk(copy, nonUnique[i]), edited[i]) << nonUnique[i];
+    for (std::size_t i = 0; i < nonUnique.size(); ++i)
+        EXPECT_EQ(Walk(copy, nonUnique[i]), edited[i]) << nonUnique[i];
 }
 
 TEST(CdxCommands, CreateAddsTagsToTheFileAndReplacesATagOfTheSameName) {
     tabletest::TempDir dir;
     const std::string table = dir.path() + "/T.DBF";
-    tabletest::WriteFile(table, tabletest::BuildTable(tabletest::SimpleShape({"B", "C", "A", "C"})));
+    tabletest::WriteFile(table,
+                         tabletest::BuildTable(tabletest::SimpleShape({"B", "C", "A", "C"})));
     const std::string cdx = dir.path() + "/OTHER.CDX";
     auto create = [&](const std::vector<std::string>& more) {
         std::vector<std::string> args = {"index", "create", table, cdx};

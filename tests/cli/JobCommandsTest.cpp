@@ -24,15 +24,18 @@ TEST(JobCommands, NoSalesDataNeverEmptiesTheMachineUnlessAskedTo) {
         int status;
         std::string out;  // a line of stdout, or of stderr when the status is not 0
     } steps[] = {
-        {{"customers", "--drive", drive}, 1,
+        {{"customers", "--drive", drive},
+         1,
          "taxbridge: There is no sales database: the file " + database +
              " does not exist. Make one with 'taxbridge server init' (an empty sales schema) or "
              "'taxbridge server init-demo' (the demo sales data)."},
         {{"server", "init"}, 0, "sales schema ready in SQLite database " + database},
-        {{"products", "--drive", drive}, 1,
+        {{"products", "--drive", drive},
+         1,
          "taxbridge: The sales system returned no products: detail.dbf keeps its records. No "
          "table was changed. Run with --allow-empty to empty it on purpose."},
-        {{"customers", "--drive", drive}, 1,
+        {{"customers", "--drive", drive},
+         1,
          "taxbridge: The sales system returned no customers: ke_hu.dbf keeps its records. No "
          "table was changed. Run with --allow-empty to empty it on purpose."},
         {{"customers", "--allow-empty", "--drive", drive}, 0, "刷新的客户"},

@@ -82,7 +82,9 @@ bool ReadsAsNumber(const std::string& text, double& value) {
     return used == text.size();
 }
 
-bool SameNumber(double a, double b) { return std::fabs(a - b) <= 1e-9 * std::max(1.0, std::fabs(b)); }
+bool SameNumber(double a, double b) {
+    return std::fabs(a - b) <= 1e-9 * std::max(1.0, std::fabs(b));
+}
 
 // Seconds since 0001-01-01 of "YYYY-MM-DD", "YYYY-MM-DD HH:MM:SS" or
 // "YYYY-MM-DDTHH:MM:SS[.ffffff]"; -1 for anything else.
@@ -112,19 +114,23 @@ bool Matches(const json& want, char type, const std::string& got, std::string& w
         if ((type == 'N' || type == 'F') && got == "0") return true;
         if (type == 'L' && got == "False") return true;
         // An overflow marker (a field of '*') shows its stored text, with a warning.
-        if ((type == 'N' || type == 'F') && got.find_first_not_of('*') == std::string::npos) return true;
+        if ((type == 'N' || type == 'F') && got.find_first_not_of('*') == std::string::npos)
+            return true;
         why = "null";
         return false;
     }
     if (want.is_boolean()) return got == (want.get<bool>() ? "True" : "False");
-    if (want.is_number()) return ReadsAsNumber(got, number) && SameNumber(number, want.get<double>());
+    if (want.is_number())
+        return ReadsAsNumber(got, number) && SameNumber(number, want.get<double>());
     if (want.is_string()) {
         const std::string text = want.get<std::string>();
         if (type == 'D') return got == text;
         if (type == 'M') return got == text;
         // A varchar value shorter than its field keeps its length in the last byte, which
         // the reference reader does not interpret.
-        if (type == 'V' && !text.empty() && got == text.substr(0, static_cast<unsigned char>(text.back()))) return true;
+        if (type == 'V' && !text.empty() &&
+            got == text.substr(0, static_cast<unsigned char>(text.back())))
+            return true;
         return got == TrimRight(text);
     }
     if (want.contains("date")) return got == want["date"].get<std::string>();
@@ -136,7 +142,8 @@ bool Matches(const json& want, char type, const std::string& got, std::string& w
     }
     if (want.contains("bytes")) return got == want["bytes"].get<std::string>();
     if (want.contains("decimal")) {
-        return ReadsAsNumber(got, number) && SameNumber(number, std::stod(want["decimal"].get<std::string>()));
+        return ReadsAsNumber(got, number) &&
+               SameNumber(number, std::stod(want["decimal"].get<std::string>()));
     }
     if (want.contains("raw")) {
         // A value the reference could not convert: the tool shows its stored text (up to
@@ -157,8 +164,9 @@ class RealworldCorpus : public ::testing::TestWithParam<CorpusTable> {};
 TEST_P(RealworldCorpus, ReadsFieldByFieldAsItsProducersExpect) {
     const json& entry = GetParam().entry;
     const std::string file = GetParam().file();
-    clitest::RunResult run = clitest::Taxbridge(
-        {"table", "dump", "--deleted", "--codepage", entry["codepage"].get<std::string>(), kCorpus + file});
+    clitest::RunResult run =
+        clitest::Taxbridge({"table", "dump", "--deleted", "--codepage",
+                            entry["codepage"].get<std::string>(), kCorpus + file});
 
     const std::string version = entry["version"].get<std::string>();
     if (auto foreign = kForeignLayouts.find(version); foreign != kForeignLayouts.end()) {
@@ -168,7 +176,8 @@ TEST_P(RealworldCorpus, ReadsFieldByFieldAsItsProducersExpect) {
     }
     if (run.status != 0) {
         ASSERT_TRUE(entry["tool_may_refuse"].is_string()) << file << " refused: " << run.err;
-        EXPECT_NE(run.err.find(entry["tool_may_refuse"].get<std::string>()), std::string::npos) << run.err;
+        EXPECT_NE(run.err.find(entry["tool_may_refuse"].get<std::string>()), std::string::npos)
+            << run.err;
         return;
     }
     const json dump = json::parse(run.out);
@@ -205,7 +214,8 @@ TEST_P(RealworldCorpus, ReadsFieldByFieldAsItsProducersExpect) {
         const int recNo = record[0].get<int>();
         const json& row = dump[static_cast<std::size_t>(recNo - 1)];
         EXPECT_EQ(row["_recno"].get<int>(), recNo);
-        EXPECT_EQ(row["_deleted"].get<bool>(), record[1].get<std::string>() == "*") << file << " record " << recNo;
+        EXPECT_EQ(row["_deleted"].get<bool>(), record[1].get<std::string>() == "*")
+            << file << " record " << recNo;
         for (std::size_t i = 0; i < reference["fields"].size(); ++i) {
             const std::string name = reference["fields"][i][0].get<std::string>();
             if (types[name] == '0') continue;  // _NullFlags: a system column, never shown

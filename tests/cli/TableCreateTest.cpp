@@ -62,13 +62,28 @@ TEST_F(TableCreate, EveryVersionIsReadByBothPeersWithTheRecordTheEngineAppended)
     };
     const Case cases[] = {
         {"dbase3", {}, "", true, json::array(), json::array()},
-        {"dbase3-memo", {"NOTE:M:10"}, "t.dbt", true, json::parse(R"([["NOTE","M",10,0]])"),
+        {"dbase3-memo",
+         {"NOTE:M:10"},
+         "t.dbt",
+         true,
+         json::parse(R"([["NOTE","M",10,0]])"),
          json::parse(R"([null])")},
-        {"dbase4", {"NOTE:M:10", "RATE:F:10:3"}, "t.dbt", false,
-         json::parse(R"([["NOTE","M",10,0],["RATE","F",10,3]])"), json::parse(R"([null,0.0])")},
-        {"foxpro", {"NOTE:M:10"}, "t.fpt", true, json::parse(R"([["NOTE","M",10,0]])"),
+        {"dbase4",
+         {"NOTE:M:10", "RATE:F:10:3"},
+         "t.dbt",
+         false,
+         json::parse(R"([["NOTE","M",10,0],["RATE","F",10,3]])"),
+         json::parse(R"([null,0.0])")},
+        {"foxpro",
+         {"NOTE:M:10"},
+         "t.fpt",
+         true,
+         json::parse(R"([["NOTE","M",10,0]])"),
          json::parse(R"([null])")},
-        {"vfp", {"NOTE:M:4", "CNT:I:4", "PR:B:8"}, "t.fpt", true,
+        {"vfp",
+         {"NOTE:M:4", "CNT:I:4", "PR:B:8"},
+         "t.fpt",
+         true,
          json::parse(R"([["NOTE","M",4,0],["CNT","I",4,0],["PR","B",8,0]])"),
          json::parse(R"([null,0,0.0])")},
     };
@@ -77,10 +92,9 @@ TEST_F(TableCreate, EveryVersionIsReadByBothPeersWithTheRecordTheEngineAppended)
         std::filesystem::remove_all(dir_.path());
         std::filesystem::create_directories(dir_.path());
         const std::string path = dir_.file("t.dbf");
-        std::vector<std::string> args{"create", path,         "--version", c.version,
-                                      "--code-page", "936", "--field", "NAME:C:12",
-                                      "--field", "QTY:N:7:2", "--field", "DAY:D:8",
-                                      "--field", "OK:L:1"};
+        std::vector<std::string> args{"create",  path,      "--version", c.version, "--code-page",
+                                      "936",     "--field", "NAME:C:12", "--field", "QTY:N:7:2",
+                                      "--field", "DAY:D:8", "--field",   "OK:L:1"};
         for (const std::string& f : c.extraFields) {
             args.push_back("--field");
             args.push_back(f);
@@ -97,7 +111,8 @@ TEST_F(TableCreate, EveryVersionIsReadByBothPeersWithTheRecordTheEngineAppended)
             Table({"append", path, "NAME=卷烟 A", "QTY=12.5", "DAY=2024-01-02", "OK=T"});
         ASSERT_EQ(appended.status, 0) << appended.err;
 
-        json fields = json::parse(R"([["NAME","C",12,0],["QTY","N",7,2],["DAY","D",8,0],["OK","L",1,0]])");
+        json fields =
+            json::parse(R"([["NAME","C",12,0],["QTY","N",7,2],["DAY","D",8,0],["OK","L",1,0]])");
         json row = json::parse(R"(["卷烟 A",12.5,"2024-01-02",true])");
         for (const json& d : c.extraDescriptors) fields.push_back(d);
         for (const json& v : c.extraValues) row.push_back(v);

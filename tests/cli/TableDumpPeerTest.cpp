@@ -5,8 +5,8 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <sstream>
 #include <set>
+#include <sstream>
 
 #include "cli/CliTestSupport.h"
 

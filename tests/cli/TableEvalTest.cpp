@@ -26,8 +26,10 @@ nlohmann::json EvalJson(const std::vector<std::string>& extra) {
 TEST(TableEval, EveryVisibleRecordWithTypeAndValue) {
     const nlohmann::json rows = EvalJson({"SKU + STR(QTY, 4) + DTOS(SOLD)"});
     ASSERT_EQ(rows.size(), 481u);  // 19 records are deleted, record 3 among them
-    EXPECT_EQ(rows[0], nlohmann::json::parse(R"({"_recno":1,"type":"C","value":"HB-0006   1220000229"})"));
-    EXPECT_EQ(rows[2], nlohmann::json::parse(R"({"_recno":4,"type":"C","value":"           0        "})"));
+    EXPECT_EQ(rows[0],
+              nlohmann::json::parse(R"({"_recno":1,"type":"C","value":"HB-0006   1220000229"})"));
+    EXPECT_EQ(rows[2],
+              nlohmann::json::parse(R"({"_recno":4,"type":"C","value":"           0        "})"));
     EXPECT_EQ(EvalJson({"RECNO()", "--deleted"}).size(), 500u);
 }
 
@@ -46,7 +48,8 @@ TEST(TableEval, ValuesOfEachType) {
         {"ITEM", "9", R"([{"_recno":9,"type":"C","value":"價格 Price List          "}])"},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(EvalJson({c.expression, "--record", c.record}), nlohmann::json::parse(c.expected)) << c.expression;
+        EXPECT_EQ(EvalJson({c.expression, "--record", c.record}), nlohmann::json::parse(c.expected))
+            << c.expression;
 }
 
 TEST(TableEval, TextLines) {
@@ -64,10 +67,14 @@ TEST(TableEval, CompileAndEvaluationErrors) {
     } cases[] = {
         {{"eval", kClip, "SKU +* 1"}, "taxbridge: Syntax Error in expression \"SKU +* 1\"\n"},
         {{"eval", kClip, "NOSUCH"}, "taxbridge: Field/variable NOSUCH is unknown\n"},
-        {{"eval", kClip, "ITEM + QTY"}, "taxbridge: Record 1: The two sides of an operation do not match\n"},
-        {{"eval", kClip, "SKU", "--record", "501"}, "taxbridge: Record 501 does not exist (the table has 500 records)\n"},
-        {{"dump", kClip, "--filter", "QTY"}, "taxbridge: Filter expression must return boolean result\n"},
-        {{"dump", kClip, "--filter", "SKU = 1"}, "taxbridge: Record 1: The two sides of an operation do not match\n"},
+        {{"eval", kClip, "ITEM + QTY"},
+         "taxbridge: Record 1: The two sides of an operation do not match\n"},
+        {{"eval", kClip, "SKU", "--record", "501"},
+         "taxbridge: Record 501 does not exist (the table has 500 records)\n"},
+        {{"dump", kClip, "--filter", "QTY"},
+         "taxbridge: Filter expression must return boolean result\n"},
+        {{"dump", kClip, "--filter", "SKU = 1"},
+         "taxbridge: Record 1: The two sides of an operation do not match\n"},
     };
     for (const auto& c : cases) {
         clitest::RunResult r = Table(c.args);

@@ -19,7 +19,9 @@ using tabletest::TableShape;
 
 using clitest::Le32;
 
-std::string Le64(std::uint64_t v) { return Le32(static_cast<std::uint32_t>(v)) + Le32(static_cast<std::uint32_t>(v >> 32)); }
+std::string Le64(std::uint64_t v) {
+    return Le32(static_cast<std::uint32_t>(v)) + Le32(static_cast<std::uint32_t>(v >> 32));
+}
 
 std::string DoubleBytes(double value) {
     std::uint64_t bits = 0;
@@ -28,7 +30,8 @@ std::string DoubleBytes(double value) {
 }
 
 std::string Upper(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::toupper(c); });
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return std::toupper(c); });
     return text;
 }
 
@@ -46,14 +49,17 @@ protected:
         tabletest::WriteFile(path, bytes);
     }
 
-    clitest::RunResult Table(const std::vector<std::string>& args) { return clitest::TableCommand(args); }
+    clitest::RunResult Table(const std::vector<std::string>& args) {
+        return clitest::TableCommand(args);
+    }
 
     // The dump as NAME values per record (record number and flag left out).
     std::vector<std::string> Column(const std::string& path, const std::string& field,
                                     std::vector<std::string> options = {}) {
         options.push_back(path);
         std::vector<std::string> values;
-        for (const json& row : clitest::DumpJson(options)) values.push_back(row[field].get<std::string>());
+        for (const json& row : clitest::DumpJson(options))
+            values.push_back(row[field].get<std::string>());
         return values;
     }
 
@@ -63,10 +69,12 @@ protected:
 TEST_F(HostileTable, VisualFoxProBinaryColumnsReadAsValues) {
     TableShape shape;
     shape.version = 0x30;
-    shape.fields = {{"NAME", 'C', 4}, {"STAMP", 'T', 8}, {"AMOUNT", 'B', 8, 2}, {"PRICE", 'Y', 8, 4}};
+    shape.fields = {
+        {"NAME", 'C', 4}, {"STAMP", 'T', 8}, {"AMOUNT", 'B', 8, 2}, {"PRICE", 'Y', 8, 4}};
     // A blank date-time is eight zero bytes; 2013-12-12 is Julian day 2456639.
-    shape.records = {"one " + std::string(8, '\0') + DoubleBytes(2500.55) + Le64(12345678),
-                    "two " + Le32(2456639) + Le32(8 * 3600000 + 30 * 60000) + DoubleBytes(-0.5) + Le64(-25000)};
+    shape.records = {
+        "one " + std::string(8, '\0') + DoubleBytes(2500.55) + Le64(12345678),
+        "two " + Le32(2456639) + Le32(8 * 3600000 + 30 * 60000) + DoubleBytes(-0.5) + Le64(-25000)};
     std::string path = Write("vfp.dbf", shape);
     EXPECT_EQ(Column(path, "STAMP"), (std::vector<std::string>{"", "2013-12-12 08:30:00"}));
     EXPECT_EQ(Column(path, "AMOUNT"), (std::vector<std::string>{"2500.55", "-0.5"}));
@@ -119,9 +127,15 @@ TEST_F(HostileTable, OnlyRecordsCountAfterTheHeadersCount) {
     const std::string record5 = "*" + tabletest::Pad("five", 10) + "    0.00F";
     const std::vector<Case> cases = {
         {"junk", std::string(40, 'J'), 3, {"a", "b", "c"}},
-        {"padding", std::string(128 - (33 + 3 * 32 + 3 * 20 + 1) % 128, '\x1A'), 3, {"a", "b", "c"}},
+        {"padding",
+         std::string(128 - (33 + 3 * 32 + 3 * 20 + 1) % 128, '\x1A'),
+         3,
+         {"a", "b", "c"}},
         {"unannounced appends", "", 1, {"a", "b", "c"}},
-        {"appends then junk", record4 + record5 + std::string(30, 'x'), 3, {"a", "b", "c", "four", "five"}},
+        {"appends then junk",
+         record4 + record5 + std::string(30, 'x'),
+         3,
+         {"a", "b", "c", "four", "five"}},
     };
     for (const Case& c : cases) {
         TableShape shape = tabletest::SimpleShape({"a", "b", "c"});
@@ -177,7 +191,8 @@ TEST_F(HostileTable, WhatIsNoRegularFileIsRefusedWithoutWaiting) {
     }
     clitest::RunResult folder = Table({"dump", dir_.file("folder.dbf")});
     EXPECT_EQ(folder.status, 1);
-    EXPECT_NE(folder.err.find("File access denied - " + dir_.file("folder.dbf")), std::string::npos) << folder.err;
+    EXPECT_NE(folder.err.find("File access denied - " + dir_.file("folder.dbf")), std::string::npos)
+        << folder.err;
 }
 
 TEST_F(HostileTable, UnconvertibleValuesAreShownAsStoredAndWarnedAbout) {
@@ -217,7 +232,8 @@ TEST_F(HostileTable, MessagesNamePathsAsWrittenAndShowTextAsUtf8) {
     bytes.resize(100);  // the header promises descriptors and a record beyond this
     tabletest::WriteFile(folder + "/short.dbf", bytes);
     clitest::RunResult shortFile = Table({"dump", folder + "/short.dbf"});
-    EXPECT_NE(shortFile.err.find("File is shorter than its header says"), std::string::npos) << shortFile.err;
+    EXPECT_NE(shortFile.err.find("File is shorter than its header says"), std::string::npos)
+        << shortFile.err;
     EXPECT_NE(shortFile.err.find(folder + "/short.dbf"), std::string::npos) << shortFile.err;
 
     TableShape gbk;
@@ -241,7 +257,8 @@ TEST_F(HostileTable, AMemoWhoseBlockNumberCannotBeStoredIsNotWritten) {
     for (int attempt = 0; attempt < 2; ++attempt) {
         clitest::RunResult set = Table({"set", path, "1", "NOTE=hello"});
         EXPECT_EQ(set.status, 1);
-        EXPECT_NE(set.err.find("Number too large to fit in field - NOTE - 10"), std::string::npos) << set.err;
+        EXPECT_NE(set.err.find("Number too large to fit in field - NOTE - 10"), std::string::npos)
+            << set.err;
     }
     EXPECT_EQ(tabletest::ReadFile(dir_.file("narrow.dbt")), memo);
     EXPECT_EQ(tabletest::ReadFile(path), table);

@@ -23,7 +23,8 @@ protected:
     }
 
     void Create(const std::string& file, const std::string& key) {
-        clitest::RunResult r = clitest::Taxbridge({"index", "create", path_, dir_.file(file), "--key", key});
+        clitest::RunResult r =
+            clitest::Taxbridge({"index", "create", path_, dir_.file(file), "--key", key});
         ASSERT_EQ(r.status, 0) << r.err;
     }
 
@@ -55,10 +56,12 @@ TEST_F(TableIndex, DumpListsTheRecordsInTagOrder) {
         {{}, {"pear", "apple", "fig", "kiwi"}},
         {{"--index", dir_.file("NAMES.NDX")}, {"apple", "fig", "kiwi", "pear"}},
         {{"--index", dir_.file("QTYS.NDX"), "--tag", "qtys"}, {"kiwi", "pear", "fig", "apple"}},
-        {{"--index", dir_.file("NAMES.NDX"), dir_.file("QTYS.NDX"), "--tag", "QTYS"}, {"kiwi", "pear", "fig", "apple"}},
+        {{"--index", dir_.file("NAMES.NDX"), dir_.file("QTYS.NDX"), "--tag", "QTYS"},
+         {"kiwi", "pear", "fig", "apple"}},
         {{"--index", dir_.file("NAMES.NDX"), "--filter", "QTY > 2"}, {"apple", "fig", "pear"}},
     };
-    for (const auto& c : cases) EXPECT_EQ(Names(c.args), c.names) << ::testing::PrintToString(c.args);
+    for (const auto& c : cases)
+        EXPECT_EQ(Names(c.args), c.names) << ::testing::PrintToString(c.args);
 }
 
 TEST_F(TableIndex, DumpRefusesWhatItCannotOrder) {
@@ -66,7 +69,8 @@ TEST_F(TableIndex, DumpRefusesWhatItCannotOrder) {
         std::vector<std::string> args;
         const char* message;
     } cases[] = {
-        {{"--index", dir_.file("NAMES.NDX"), dir_.file("QTYS.NDX")}, "--tag is needed: the index files hold the tags NAMES, QTYS"},
+        {{"--index", dir_.file("NAMES.NDX"), dir_.file("QTYS.NDX")},
+         "--tag is needed: the index files hold the tags NAMES, QTYS"},
         {{"--index", dir_.file("NAMES.NDX"), "--tag", "NOPE"}, "Cannot find index tag NOPE"},
         {{"--tag", "NAMES"}, "--tag needs --index"},
         {{"--index", dir_.file("GONE.NDX")}, "Cannot find file"},
@@ -96,8 +100,10 @@ TEST_F(TableIndex, WritesKeepTheListedIndexFilesCurrent) {
         EXPECT_EQ(Check("NAMES.NDX").status, 0) << write[0] << ": " << Check("NAMES.NDX").out;
         EXPECT_EQ(Check("QTYS.NDX").status, 0) << write[0];
     }
-    EXPECT_EQ(Names({"--index", names}), (std::vector<std::string>{"apple", "banana", "date", "fig", "kiwi"}));
-    EXPECT_EQ(Names({"--index", qtys}), (std::vector<std::string>{"kiwi", "banana", "date", "fig", "apple"}));
+    EXPECT_EQ(Names({"--index", names}),
+              (std::vector<std::string>{"apple", "banana", "date", "fig", "kiwi"}));
+    EXPECT_EQ(Names({"--index", qtys}),
+              (std::vector<std::string>{"kiwi", "banana", "date", "fig", "apple"}));
     // A write that does not name the file leaves it stale, which the check reports.
     ASSERT_EQ(clitest::TableCommand({"append", path_, "NAME=zz", "QTY=9"}).status, 0);
     EXPECT_EQ(Check("NAMES.NDX").status, 1);
@@ -114,7 +120,8 @@ TEST_F(TableIndex, AMissingProductionIndexStopsWritesUnlessIgnored) {
     EXPECT_NE(refused.err.find("is missing"), std::string::npos) << refused.err;
     EXPECT_EQ(tabletest::ReadFile(path_), bytes);
 
-    clitest::RunResult ignored = clitest::TableCommand({"append", path_, "NAME=date", "--ignore-index"});
+    clitest::RunResult ignored =
+        clitest::TableCommand({"append", path_, "NAME=date", "--ignore-index"});
     ASSERT_EQ(ignored.status, 0) << ignored.err;
     EXPECT_EQ(ignored.out, "5\n");
     EXPECT_EQ(Names({}), (std::vector<std::string>{"pear", "apple", "fig", "kiwi", "date"}));

@@ -31,7 +31,9 @@ protected:
         tabletest::WriteFile(memo_, header);
         for (const char* name : {"one", "two", "three", "four"}) {
             // Each memo takes three blocks.
-            ASSERT_EQ(Table({"append", path_, std::string("NAME=") + name, "NOTE=" + Note(name)}).status, 0);
+            ASSERT_EQ(
+                Table({"append", path_, std::string("NAME=") + name, "NOTE=" + Note(name)}).status,
+                0);
         }
         ASSERT_EQ(Table({"delete", path_, "1"}).status, 0);
         ASSERT_EQ(Table({"delete", path_, "3"}).status, 0);
@@ -39,7 +41,9 @@ protected:
 
     static std::string Note(const std::string& name) { return name + std::string(1100, '.'); }
 
-    clitest::RunResult Table(const std::vector<std::string>& args) { return clitest::TableCommand(args); }
+    clitest::RunResult Table(const std::vector<std::string>& args) {
+        return clitest::TableCommand(args);
+    }
 
     tabletest::TempDir dir_;
     std::string path_;
@@ -66,8 +70,8 @@ TEST_F(TablePack, RemovesDeletedRecordsAndTheirMemos) {
     if (clitest::PythonHas("dbfread")) {
         clitest::RunResult peer = clitest::Python(kReadWithDbfread, {path_});
         ASSERT_EQ(peer.status, 0) << peer.err;
-        EXPECT_EQ(json::parse(peer.out),
-                  json::array({json::array({"two", Note("two")}), json::array({"four", Note("four")})}));
+        EXPECT_EQ(json::parse(peer.out), json::array({json::array({"two", Note("two")}),
+                                                      json::array({"four", Note("four")})}));
     }
 }
 

@@ -20,8 +20,8 @@ constexpr std::uint8_t kAutoIncrement = 0x0C;
 
 // Sets descriptor n's (from 0) flags byte, and for an autoincrement column its next
 // value and step.
-void SetDescriptor(std::vector<std::uint8_t>& bytes, int n, std::uint8_t flags, std::uint32_t next = 0,
-                   std::uint8_t step = 0) {
+void SetDescriptor(std::vector<std::uint8_t>& bytes, int n, std::uint8_t flags,
+                   std::uint32_t next = 0, std::uint8_t step = 0) {
     const std::size_t at = 32 + 32 * static_cast<std::size_t>(n);
     bytes[at + 18] = flags;
     for (int i = 0; i < 4; ++i) bytes[at + 19 + i] = static_cast<std::uint8_t>(next >> (8 * i));
@@ -30,7 +30,9 @@ void SetDescriptor(std::vector<std::uint8_t>& bytes, int n, std::uint8_t flags, 
 
 class VisualFoxPro9 : public ::testing::Test {
 protected:
-    clitest::RunResult Table(const std::vector<std::string>& args) { return clitest::TableCommand(args); }
+    clitest::RunResult Table(const std::vector<std::string>& args) {
+        return clitest::TableCommand(args);
+    }
 
     tabletest::TempDir dir_;
 };
@@ -69,8 +71,9 @@ TEST_F(VisualFoxPro9, VarcharVarbinaryAndNullsReadAsStored) {
     shape.fields = {{"NAME", 'V', 10}, {"DATA", 'Q', 6}, {"QTY", 'N', 4}, {"_NullFlags", '0', 1}};
     // Bit 0: NAME shorter than its width (length in its last byte); bit 1 the same for
     // DATA; bit 2: QTY is null.
-    shape.records = {std::string("abc      \x03") + "\x01\x02\x03\x04\x05\x06" + "  12" + '\x01',
-                    std::string("0123456789") + std::string("\xFF\0\0\0\0\x02", 6) + "    " + '\x06'};
+    shape.records = {
+        std::string("abc      \x03") + "\x01\x02\x03\x04\x05\x06" + "  12" + '\x01',
+        std::string("0123456789") + std::string("\xFF\0\0\0\0\x02", 6) + "    " + '\x06'};
     auto bytes = tabletest::BuildTable(shape);
     SetDescriptor(bytes, 2, kNullable);
     SetDescriptor(bytes, 3, kSystem);
@@ -90,8 +93,8 @@ TEST_F(VisualFoxPro9, VarcharVarbinaryAndNullsReadAsStored) {
     ])"));
     auto after = tabletest::ReadFile(path);
     const std::size_t second = static_cast<std::size_t>(tabletest::HeaderLengthOf(shape)) + 22;
-    EXPECT_EQ(after[second + 1 + 9], 2);            // NAME's length
-    EXPECT_EQ(after[second + 21], 0x01 | 0x02);     // NAME and DATA short, QTY not null
+    EXPECT_EQ(after[second + 1 + 9], 2);              // NAME's length
+    EXPECT_EQ(after[second + 21], 0x01 | 0x02);       // NAME and DATA short, QTY not null
     EXPECT_EQ(after[second - 22 + 21], 0x01 | 0x04);  // record 1: QTY null
 }
 

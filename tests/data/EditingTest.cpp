@@ -15,7 +15,7 @@ namespace {
 using Strings = std::vector<std::string>;
 
 class EditingTest : public datatest::WindowedFixture {
-  protected:
+protected:
     std::string Name() { return ds_->FieldByName("NAME").AsString(); }
     void SetName(const std::string& name) { ds_->FieldByName("NAME").SetAsString(name); }
     Strings Stored() {

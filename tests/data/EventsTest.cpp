@@ -12,7 +12,7 @@ namespace {
 using Strings = std::vector<std::string>;
 
 class EventsTest : public ::testing::Test {
-  protected:
+protected:
     void SetUp() override {
         ds_ = datatest::MakeNumbered(3);
         auto log = [this](const char* name) {

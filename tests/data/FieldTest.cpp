@@ -44,7 +44,7 @@ std::vector<FieldDef> AllTypes() {
 
 // Each case runs on a dataset that keeps typed values and on one that keeps text.
 class FieldTest : public ::testing::TestWithParam<bool> {
-  protected:
+protected:
     void SetUp() override {
         saved_ = platform::ProcessFormatSettings();
         platform::ProcessFormatSettings() = platform::FormatSettings{};

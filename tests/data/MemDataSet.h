@@ -14,7 +14,7 @@
 namespace datatest {
 
 class MemDataSet : public data::MemoryDataSet {
-  public:
+public:
     explicit MemDataSet(std::vector<data::FieldDef> defs, bool textStore = false);
     ~MemDataSet() override;
 
@@ -25,7 +25,7 @@ class MemDataSet : public data::MemoryDataSet {
     std::set<int> lockedIds;
     int cancels = 0;  // InternalCancel calls
 
-  protected:
+protected:
     void InternalInitFieldDefs() override;
     // Keeps a copy of the row as it was for the old-value state.
     void InternalEdit() override;
@@ -33,7 +33,7 @@ class MemDataSet : public data::MemoryDataSet {
     void InternalCancel() override;
     data::RecordBuffer* GetActiveRecordBuffer() override;
 
-  private:
+private:
     std::vector<data::FieldDef> defs_;
     data::RecordBufferPtr oldValues_;
 };

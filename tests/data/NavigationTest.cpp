@@ -14,7 +14,7 @@ namespace {
 class Window : public DataLink {};
 
 class NavigationTest : public datatest::WindowedFixture {
-  protected:
+protected:
     int Id() { return ds_->FieldByName("ID").AsInteger(); }
 };
 

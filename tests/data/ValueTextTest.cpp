@@ -12,7 +12,7 @@ using namespace data;
 namespace {
 
 class ValueTextTest : public ::testing::Test {
-  protected:
+protected:
     void SetUp() override { saved_ = platform::ProcessFormatSettings(); }
     void TearDown() override { platform::ProcessFormatSettings() = saved_; }
     platform::FormatSettings saved_;
@@ -42,11 +42,12 @@ TEST_F(ValueTextTest, FloatsSwitchToScientificForLargeAndTinyMagnitudes) {
 }
 
 TEST_F(ValueTextTest, FloatsRoundToFifteenDigitsWhateverTheirShortestForm) {
-    EXPECT_EQ(FormatFloat(0.1 + 0.7), "0.8");                  // shortest form 0.7999999999999999
+    EXPECT_EQ(FormatFloat(0.1 + 0.7), "0.8");  // shortest form 0.7999999999999999
     EXPECT_EQ(FormatFloat(9007199254740993.0), "9.00719925474099E15");
-    EXPECT_EQ(FormatFloat(999999999999999.9), "1E15");         // rounding carries into a new digit
+    EXPECT_EQ(FormatFloat(999999999999999.9), "1E15");  // rounding carries into a new digit
     EXPECT_EQ(FormatFloat(-123.456), "-123.456");
-    EXPECT_EQ(FormatFloat(5e-324), "4.94065645841247E-324");  // subnormal: not its shortest form "5E-324"
+    EXPECT_EQ(FormatFloat(5e-324),
+              "4.94065645841247E-324");  // subnormal: not its shortest form "5E-324"
     EXPECT_EQ(FormatFloat(1.7976931348623157e308), "1.79769313486232E308");
 }
 

@@ -13,7 +13,7 @@
 namespace datatest {
 
 class WindowedFixture : public ::testing::TestWithParam<int> {
-  protected:
+protected:
     void Make(int rows) {
         ds_ = MakeNumbered(rows);
         source_ = std::make_unique<data::DataSource>(ds_.get());

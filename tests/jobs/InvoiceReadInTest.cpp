@@ -38,7 +38,7 @@ std::size_t ListedLinesOn(int dayOffset) {
 }
 
 class InvoiceReadInTest : public JobTest {
-  protected:
+protected:
     ReadInOutcome ReadIn(int dayOffset) {
         EXPECT_TRUE(window_.FormShow(reporter_));
         return InvoiceReadIn(window_, DemoDay(dayOffset), reporter_);

@@ -25,7 +25,7 @@ struct ShownResult {
 
 // Records every call; ShowResult reads the grid's rows at the moment it is called.
 class RecordingReporter : public JobReporter {
-  public:
+public:
     void ProgressStart() override { events.push_back("start"); }
     void ProgressStop(bool hideBar) override { events.push_back(hideBar ? "stop hide" : "stop"); }
     void ShowResult(const ResultView& view) override;
@@ -67,7 +67,7 @@ DbfContents ReadDbf(const std::string& path);
 std::vector<std::uint8_t> FileBytes(const std::string& path);
 
 class JobTest : public appserver::test::ServerTest {
-  protected:
+protected:
     void SetUp() override;
     void TearDown() override;
 

@@ -49,7 +49,7 @@ double PriceToday(const char* product) {
 }
 
 class ProductRefreshTest : public JobTest {
-  protected:
+protected:
     void Run(RecordingReporter& reporter) {
         ASSERT_TRUE(main_.FormShow(reporter));
         ProductRefresh(main_, reporter);

@@ -33,14 +33,17 @@ struct TableCase {
 
 // Index files are made with upper-case names, as the engine makes new files.
 const TableCase kCases[] = {
-    {"ke_hu.dbf", "KE_HU.CDX",
+    {"ke_hu.dbf",
+     "KE_HU.CDX",
      {{"NSR_NO", "NSR_NO", ""}, {"NAME", "DW_NAME", ""}, {"LIVE", "NSR_NO", ".NOT. DELETED()"}}},
     {"BANK.dbf", "BANK.CDX", {{"NSR_NO", "NSR_NO", ""}}},
-    {"detail.dbf", "DETAIL.CDX", {{"XYZ", "XYZ", ""}, {"PRICE", "PRICE", ""}, {"NAMEPRICE", "NAME+STR(PRICE,10,2)", ""}}},
+    {"detail.dbf",
+     "DETAIL.CDX",
+     {{"XYZ", "XYZ", ""}, {"PRICE", "PRICE", ""}, {"NAMEPRICE", "NAME+STR(PRICE,10,2)", ""}}},
 };
 
 class ProductionIndexTest : public JobTest {
-  protected:
+protected:
     bool Run(Job job, RecordingReporter& reporter) {
         MainContext main;
         EXPECT_TRUE(main.FormShow(reporter));
@@ -84,7 +87,8 @@ TEST_P(ProductionIndexTest, TheRefreshKeepsEveryTagEqualToARebuild) {
             table.SetUseDeleted(true);
             ASSERT_EQ(table.OpenIndexFile(TablePath(c.index)), 0);
             for (int n = 1; n <= table.TagCount(); ++n) {
-                EXPECT_EQ(xbase::CheckTag(*table.TagByOrdinal(n)), "") << table.TagByOrdinal(n)->Name();
+                EXPECT_EQ(xbase::CheckTag(*table.TagByOrdinal(n)), "")
+                    << table.TagByOrdinal(n)->Name();
             }
             for (const TagSpec& tag : c.tags) kept.push_back(Walk(table, tag.name));
             // The refresh appended records: the index holds more than it was built with.
@@ -110,9 +114,12 @@ TEST_P(ProductionIndexTest, AMissingProductionIndexStopsTheRefreshBeforeAnyTable
     RecordingReporter reporter;
     EXPECT_FALSE(Run(&CustomerRefresh, reporter));
     ASSERT_EQ(reporter.errors.size(), 1u);
-    EXPECT_NE(reporter.errors[0].find("BANK.CDX of table"), std::string::npos) << reporter.errors[0];
-    EXPECT_NE(reporter.errors[0].find(" is missing; the table is not written"), std::string::npos) << reporter.errors[0];
-    EXPECT_NE(reporter.errors[0].find(". No table was changed."), std::string::npos) << reporter.errors[0];
+    EXPECT_NE(reporter.errors[0].find("BANK.CDX of table"), std::string::npos)
+        << reporter.errors[0];
+    EXPECT_NE(reporter.errors[0].find(" is missing; the table is not written"), std::string::npos)
+        << reporter.errors[0];
+    EXPECT_NE(reporter.errors[0].find(". No table was changed."), std::string::npos)
+        << reporter.errors[0];
     EXPECT_EQ(FileBytes(TablePath("ke_hu.dbf")), customers);
     EXPECT_EQ(FileBytes(TablePath("BANK.dbf")), banks);
 }

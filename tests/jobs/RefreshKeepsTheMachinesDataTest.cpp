@@ -24,7 +24,7 @@ using Job = void (*)(MainContext&, JobReporter&, const RefreshOptions&);
 const char* const kTables[] = {"ke_hu.dbf", "BANK.dbf", "detail.dbf"};
 
 class RefreshKeepsTheMachinesDataTest : public JobTest {
-  protected:
+protected:
     // Runs a job on a fresh main context; the context's tables are closed afterwards.
     bool Run(Job job, RecordingReporter& reporter, bool allowEmpty = false) {
         MainContext main;
@@ -105,15 +105,18 @@ TEST_P(RefreshKeepsTheMachinesDataTest, NoRowsFromTheSalesSystemLeaveTheTableUnl
         // Live records of ke_hu.dbf, BANK.dbf, detail.dbf after the allowed run.
         std::vector<std::size_t> liveAfter;
     } cases[] = {
-        {&CustomerRefresh, "DELETE FROM GSTDWGL0",
+        {&CustomerRefresh,
+         "DELETE FROM GSTDWGL0",
          "The sales system returned no customers: ke_hu.dbf keeps its records. No table was "
          "changed.",
          {0, 0, 28}},
-        {&CustomerRefresh, "DELETE FROM GSTYHZH0",
+        {&CustomerRefresh,
+         "DELETE FROM GSTYHZH0",
          "The sales system returned no bank accounts: BANK.dbf keeps its records. No table was "
          "changed.",
          {30, 0, 28}},
-        {&ProductRefresh, "DELETE FROM GSTJYGL1",
+        {&ProductRefresh,
+         "DELETE FROM GSTJYGL1",
          "The sales system returned no products: detail.dbf keeps its records. No table was "
          "changed.",
          {27, 26, 0}},
@@ -156,8 +159,9 @@ TEST_P(RefreshKeepsTheMachinesDataTest, ASalesServerWithoutItsDatabaseIsAnErrorA
         EXPECT_FALSE(RunReported(reporter, [&] { job(main, reporter, {}); }));
         ASSERT_EQ(reporter.errors.size(), 2u);
         EXPECT_EQ(reporter.errors[0], reporter.errors[1]);
-        EXPECT_NE(reporter.errors[0].find(" Make one with 'taxbridge server init --server TESTSRV'"),
-                  std::string::npos)
+        EXPECT_NE(
+            reporter.errors[0].find(" Make one with 'taxbridge server init --server TESTSRV'"),
+            std::string::npos)
             << reporter.errors[0];
     }
     EXPECT_EQ(Snapshot(), before);
@@ -172,14 +176,17 @@ TEST_P(RefreshKeepsTheMachinesDataTest, KeysThatCollideOnceCutAreAnErrorBeforeAn
     } cases[] = {
         {&CustomerRefresh,
          {"INSERT INTO GSTDWGL0(DWDM00,DWMC00,SWDJH0) VALUES ('K801','甲','33010000000000000001X')",
-          "INSERT INTO GSTDWGL0(DWDM00,DWMC00,SWDJH0) VALUES ('K802','乙','33010000000000000001Y')"},
+          "INSERT INTO GSTDWGL0(DWDM00,DWMC00,SWDJH0) VALUES "
+          "('K802','乙','33010000000000000001Y')"},
          "Values of NSR_NO in ke_hu.dbf would collide once changed to fit the field. No table was "
          "changed:\n\"33010000000000000001X\" and \"33010000000000000001Y\" both become "
          "\"33010000000000000001\""},
         {&ProductRefresh,
-         {"INSERT INTO GSTJYGL0(SPDM00,SPMC00,JYDW00,SPGG00) VALUES ('6901000000011','甲','条','20支')",
+         {"INSERT INTO GSTJYGL0(SPDM00,SPMC00,JYDW00,SPGG00) VALUES "
+          "('6901000000011','甲','条','20支')",
           "INSERT INTO GSTJYGL1(SPDM00,SPMC00) VALUES ('6901000000011','甲')",
-          "INSERT INTO GSTJYGL0(SPDM00,SPMC00,JYDW00,SPGG00) VALUES ('6901000000012','乙','条','20支')",
+          "INSERT INTO GSTJYGL0(SPDM00,SPMC00,JYDW00,SPGG00) VALUES "
+          "('6901000000012','乙','条','20支')",
           "INSERT INTO GSTJYGL1(SPDM00,SPMC00) VALUES ('6901000000012','乙')"},
          "Values of XYZ in detail.dbf would collide once changed to fit the field. No table was "
          "changed:\n\"6901000000011\" and \"6901000000012\" both become \"690100000001\""},
@@ -205,7 +212,8 @@ TEST_P(RefreshKeepsTheMachinesDataTest, ValuesStoredChangedAreReportedAtMostTwen
         const char* otherName;  // the name of one more customer
         std::vector<std::string> notice;
     } cases[] = {
-        {1, "烟😀店",
+        {1,
+         "烟😀店",
          {"2 values did not fit the machine's fields and were stored changed:",
           "ke_hu.dbf record 1, DW_NAME: \"" + longName + "\" stored as \"" +
               longName.substr(0, longName.size() - 3) + "\"",
@@ -221,23 +229,26 @@ TEST_P(RefreshKeepsTheMachinesDataTest, ValuesStoredChangedAreReportedAtMostTwen
             run("INSERT INTO GSTDWGL0(DWDM00,DWMC00,SWDJH0) VALUES ('K" + std::to_string(100 + i) +
                 "','" + longName + "','3301" + std::to_string(100 + i) + "')");
         }
-        run(std::string("INSERT INTO GSTDWGL0(DWDM00,DWMC00,SWDJH0) VALUES ('K999','") + c.otherName +
-            "','3301999')");
+        run(std::string("INSERT INTO GSTDWGL0(DWDM00,DWMC00,SWDJH0) VALUES ('K999','") +
+            c.otherName + "','3301999')");
         RecordingReporter reporter;
         ASSERT_TRUE(Run(&CustomerRefresh, reporter, true));
         ASSERT_EQ(reporter.notices.size(), 1u);
         std::vector<std::string> lines;
         std::string line;
-        for (std::istringstream in(reporter.notices[0]); std::getline(in, line);) lines.push_back(line);
+        for (std::istringstream in(reporter.notices[0]); std::getline(in, line);)
+            lines.push_back(line);
         if (!c.notice.empty()) {
             EXPECT_EQ(lines, c.notice);
         } else {
             ASSERT_EQ(lines.size(), 22u);
-            EXPECT_EQ(lines.front(), "23 values did not fit the machine's fields and were stored changed:");
+            EXPECT_EQ(lines.front(),
+                      "23 values did not fit the machine's fields and were stored changed:");
             EXPECT_EQ(lines.back(), "... and 3 more values");
         }
         // The notice comes before the result.
-        EXPECT_EQ(reporter.events, (std::vector<std::string>{"start", "notice", "stop", "result 刷新的客户"}));
+        EXPECT_EQ(reporter.events,
+                  (std::vector<std::string>{"start", "notice", "stop", "result 刷新的客户"}));
     }
 }
 

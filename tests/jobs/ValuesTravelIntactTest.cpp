@@ -9,7 +9,7 @@ namespace jobs::test {
 namespace {
 
 class ValuesTravelIntactTest : public JobTest {
-  protected:
+protected:
     void Refresh() {
         MainContext main;
         RecordingReporter reporter;

@@ -14,7 +14,7 @@ int runInChild(const std::function<int()>& body);
 // released (or destroyed) before it exits. Used to hold files and locks in another
 // process while the test probes them.
 class HoldingChild {
-  public:
+public:
     // `setup` returns 0 when it holds what it should; its result is reported by ready().
     explicit HoldingChild(const std::function<int()>& setup);
     ~HoldingChild();
@@ -26,7 +26,7 @@ class HoldingChild {
     // Lets the child exit and waits for it; returns its exit status.
     int release();
 
-  private:
+private:
     int pid_ = -1;
     int toChild_ = -1;
     int fromChild_ = -1;

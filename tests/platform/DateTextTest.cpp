@@ -23,7 +23,7 @@ bool sameDate(const std::optional<CivilDate>& a, const CivilDate& b) {
 
 // Fixes the clock's year for the two-digit year window.
 class FixedYear : public ::testing::Test {
-  protected:
+protected:
     void SetUp() override {
         platform::LocalTime t;
         t.year = 2026;

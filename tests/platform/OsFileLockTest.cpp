@@ -59,7 +59,7 @@ int takeClassicLock(const std::string& path, std::uint64_t offset, std::uint64_t
 }
 
 class OsFileLock : public ::testing::Test {
-  protected:
+protected:
     void SetUp() override {
         path_ = dir_.write("fa_piao.dbf", std::string(1024, ' '));
         ASSERT_EQ(file_.Open(path_, true, true), 0);

@@ -14,7 +14,7 @@ using platform_test::TempDir;
 namespace {
 
 class OsFileShare : public ::testing::Test {
-  protected:
+protected:
     void SetUp() override { path_ = dir_.write("ke_hu.dbf", "customers"); }
 
     // A child process that opens the file in the given mode and keeps it open.

@@ -20,7 +20,7 @@ std::string CurrentDirectory() { return std::filesystem::current_path().string()
 
 // Maps drive C: to a temporary directory for the length of a test.
 class DriveMapping : public ::testing::Test {
-  protected:
+protected:
     void SetUp() override { platform::SetDriveRoot('c', dir_.path()); }
     void TearDown() override { platform::SetDriveRoot('C', ""); }
 
@@ -29,7 +29,7 @@ class DriveMapping : public ::testing::Test {
 
 // Sets an environment variable for the length of a scope.
 class ScopedEnv {
-  public:
+public:
     ScopedEnv(const char* name, const char* value) : name_(name) {
         if (const char* old = std::getenv(name)) old_ = old;
         if (value)
@@ -44,7 +44,7 @@ class ScopedEnv {
             ::unsetenv(name_);
     }
 
-  private:
+private:
     const char* name_;
     std::optional<std::string> old_;
 };

@@ -8,7 +8,8 @@
 namespace platform_test {
 
 TempDir::TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "taxbridge_test_XXXXXX").string();
+    std::string pattern =
+        (std::filesystem::temp_directory_path() / "taxbridge_test_XXXXXX").string();
     if (!::mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
     path_ = pattern;
 }

@@ -6,7 +6,7 @@
 namespace platform_test {
 
 class TempDir {
-  public:
+public:
     TempDir();
     ~TempDir();
     TempDir(const TempDir&) = delete;
@@ -18,7 +18,7 @@ class TempDir {
     // Writes `content` to path()/name, making missing directories on the way.
     std::string write(const std::string& name, const std::string& content) const;
 
-  private:
+private:
     std::string path_;
 };
 

@@ -69,9 +69,7 @@ private:
     ui::test::DemoEnvironment env_;
 
 private Q_SLOTS:
-    void init() {
-        env_.Reset();
-    }
+    void init() { env_.Reset(); }
 
     void dateWindowShowsTodayAndItsDesign() {
         ModalScript script;
@@ -91,8 +89,9 @@ private Q_SLOTS:
         ui::test::ShowAsModal(window);
         QVERIFY2(script.failures.isEmpty(), qPrintable(script.failures.join("; ")));
         QCOMPARE(window.property("Connected").toBool(), true);
-        QCOMPARE(window.DateTimePicker1->date().toString(QStringLiteral("yyyy-MM-dd")).toStdString(),
-                 ui::test::DayText(0));
+        QCOMPARE(
+            window.DateTimePicker1->date().toString(QStringLiteral("yyyy-MM-dd")).toStdString(),
+            ui::test::DayText(0));
         QCOMPARE(window.DateTimePicker1->text().toStdString(), ui::test::DayText(0));
     }
 
@@ -174,13 +173,15 @@ private Q_SLOTS:
         QCOMPARE(check.pn_gl->height(), 49);
         QStringList captions;
         for (int c = 0; c < check.DS_GSVSKER_DHAO->columnCount(); ++c) {
-            captions << check.DS_GSVSKER_DHAO->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString();
+            captions
+                << check.DS_GSVSKER_DHAO->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString();
         }
         QCOMPARE(captions, QStringList({"单号", "发票号", "发票本编号", "客户名称", "税务登记号"}));
         captions.clear();
         QList<int> widths;
         for (int c = 0; c < check.DS_GSVSKER_SLBJ->columnCount(); ++c) {
-            captions << check.DS_GSVSKER_SLBJ->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString();
+            captions
+                << check.DS_GSVSKER_SLBJ->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString();
             widths << check.DBGrid2->columnWidth(c);
         }
         QCOMPARE(captions, QStringList({"商品名称", "税控单价", "系统单价", "税控数量", "系统数量",
@@ -190,7 +191,8 @@ private Q_SLOTS:
         QCOMPARE(check.DBGrid2->FixedColumnCount(), 1);
         QTableView* band = check.DBGrid2->FixedBand();
         QVERIFY(!band->isColumnHidden(0));
-        for (int c = 1; c < check.DS_GSVSKER_SLBJ->columnCount(); ++c) QVERIFY(band->isColumnHidden(c));
+        for (int c = 1; c < check.DS_GSVSKER_SLBJ->columnCount(); ++c)
+            QVERIFY(band->isColumnHidden(c));
         QCOMPARE(band->model(), check.DBGrid2->model());
         QCOMPARE(band->selectionModel(), check.DBGrid2->selectionModel());
     }

@@ -45,9 +45,7 @@ private:
     ui::test::DemoEnvironment env_;
 
 private Q_SLOTS:
-    void init() {
-        env_.Reset();
-    }
+    void init() { env_.Reset(); }
 
     void showsItsDesignWithChineseFonts() {
         ui::TFm_sk window;
@@ -74,9 +72,13 @@ private Q_SLOTS:
         }
 
         // Tab order: the three job buttons, the panels, "退出", the bar.
-        QWidget* chain[] = {window.btn_khsx, window.FlatButton2, window.FlatButton1,
-                            window.FlatMemo1->parentWidget(), window.FlatMemo2->parentWidget(),
-                            window.FlatMemo3->parentWidget(), window.FlatButton3,
+        QWidget* chain[] = {window.btn_khsx,
+                            window.FlatButton2,
+                            window.FlatButton1,
+                            window.FlatMemo1->parentWidget(),
+                            window.FlatMemo2->parentWidget(),
+                            window.FlatMemo3->parentWidget(),
+                            window.FlatButton3,
                             window.ProgressBar1};
         for (std::size_t i = 0; i + 1 < std::size(chain); ++i) {
             QWidget* next = chain[i]->nextInFocusChain();
@@ -98,20 +100,30 @@ private Q_SLOTS:
     void helpTextsReadLineByLine_data() {
         QTest::addColumn<int>("memo");
         QTest::addColumn<QStringList>("lines");
-        QTest::newRow("客户刷新") << 1
-                              << QStringList{"将销售管理系统中的专", "卖客户信息写入税控机", "中。",
-                                             "注：若销售管理系统中", "的客户名称和税控机客",
-                                             "户表中客户名称相同，", "但其他属性不同，以销",
-                                             "售管理系统中的信息为", "准。"};
-        QTest::newRow("发票读入") << 2
-                              << QStringList{"读入税控机发票信息", "。", "注：如销售管理系统",
-                                             "客户信息或卷烟信息", "有变动，请先刷新客",
-                                             "户信息或卷烟信息。", ""};
+        QTest::newRow("客户刷新")
+            << 1
+            << QStringList{"将销售管理系统中的专", "卖客户信息写入税控机", "中。",
+                           "注：若销售管理系统中", "的客户名称和税控机客", "户表中客户名称相同，",
+                           "但其他属性不同，以销", "售管理系统中的信息为", "准。"};
+        QTest::newRow("发票读入") << 2 << QStringList{"读入税控机发票信息",
+                                                      "。",
+                                                      "注：如销售管理系统",
+                                                      "客户信息或卷烟信息",
+                                                      "有变动，请先刷新客",
+                                                      "户信息或卷烟信息。",
+                                                      ""};
         QTest::newRow("商品刷新") << 3
-                              << QStringList{"将销售管理系统中的", "卷烟信息写入税控机", "中。",
-                                             "注：若销售管理系统", "中的卷烟名称和税控",
-                                             "机卷烟表中卷烟名称", "相同，但其他属性不",
-                                             "同，以销售管理系统", "中的信息为准。", "", ""};
+                                  << QStringList{"将销售管理系统中的",
+                                                 "卷烟信息写入税控机",
+                                                 "中。",
+                                                 "注：若销售管理系统",
+                                                 "中的卷烟名称和税控",
+                                                 "机卷烟表中卷烟名称",
+                                                 "相同，但其他属性不",
+                                                 "同，以销售管理系统",
+                                                 "中的信息为准。",
+                                                 "",
+                                                 ""};
     }
     void helpTextsReadLineByLine() {
         QFETCH(int, memo);
@@ -228,11 +240,11 @@ private Q_SLOTS:
         window.FlatButton1->click();
         QVERIFY2(script.failures.isEmpty(), qPrintable(script.failures.join("; ")));
         QCOMPARE(script.Remaining(), 0);
-        QVERIFY2(told.startsWith(QStringLiteral(
-                     "1 value did not fit the machine's field and was stored changed:\ndetail.dbf record ")),
+        QVERIFY2(told.startsWith(QStringLiteral("1 value did not fit the machine's field and was "
+                                                "stored changed:\ndetail.dbf record ")),
                  qPrintable(told));
-        QVERIFY2(told.endsWith(QStringLiteral(
-                     ", NAME: \"ABCDEFGHIJKLMNOPQRSTUVWXYZ12345\" stored as \"ABCDEFGHIJKLMNOPQRSTUVWXYZ1234\"")),
+        QVERIFY2(told.endsWith(QStringLiteral(", NAME: \"ABCDEFGHIJKLMNOPQRSTUVWXYZ12345\" stored "
+                                              "as \"ABCDEFGHIJKLMNOPQRSTUVWXYZ1234\"")),
                  qPrintable(told));
     }
 
@@ -252,9 +264,7 @@ private Q_SLOTS:
                               window.Ticker() && window.Ticker()->isRunning(), window.Ticker()});
         });
         for (int i = 0; i < 2; ++i) {
-            script.Expect<ui::TFM_KHSQ>([](ui::TFM_KHSQ& result) {
-                result.close();
-            });
+            script.Expect<ui::TFM_KHSQ>([](ui::TFM_KHSQ& result) { result.close(); });
         }
         window.btn_khsx->click();
         window.FlatButton1->click();

@@ -28,7 +28,7 @@ struct Seen {
     QString title, param1, param4, server;
     bool connected = false;
     QWindow* owner = nullptr;  // the main window's transient parent
-    QStringList boxes;  // texts of message boxes answered on the way
+    QStringList boxes;         // texts of message boxes answered on the way
 };
 
 // Waits (polling the window thread's event loop) for the main window, records what it
@@ -134,11 +134,9 @@ private Q_SLOTS:
     void screenshotsOfEveryWindowShowTheirCaptions() {
         // TAXBRIDGE_SCREENSHOT_DIR keeps them for a person to look at.
         const QByteArray keep = qgetenv("TAXBRIDGE_SCREENSHOT_DIR");
-        const std::string dir =
-            keep.isEmpty() ? env_->Root() + "/screenshots" : keep.toStdString();
+        const std::string dir = keep.isEmpty() ? env_->Root() + "/screenshots" : keep.toStdString();
         QCOMPARE(screenshots(dir.c_str(), ""), 0);
-        for (const char* name :
-             {"main", "result-customers", "result-products", "date", "check"}) {
+        for (const char* name : {"main", "result-customers", "result-products", "date", "check"}) {
             const QImage image(QString::fromStdString(dir + "/" + name + ".png"));
             QVERIFY2(!image.isNull(), name);
             QVERIFY(image.width() > 200 && image.height() > 100);

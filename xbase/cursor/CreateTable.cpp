@@ -5,10 +5,9 @@
 #include <cstdio>
 #include <memory>
 
+#include "platform/Clock.h"
 #include "platform/OsFile.h"
 #include "platform/Paths.h"
-
-#include "platform/Clock.h"
 #include "xbase/file/DiskFile.h"
 #include "xbase/file/EngineError.h"
 #include "xbase/memo/MemoFactory.h"
@@ -31,7 +30,8 @@ std::string WithExtension(const std::string& name, std::string extension) {
     bool lower = std::any_of(stem.begin() + static_cast<std::ptrdiff_t>(base), stem.end(),
                              [](char c) { return c >= 'a' && c <= 'z'; });
     if (lower) {
-        for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        for (char& c : extension)
+            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     }
     return stem + extension;
 }
@@ -54,7 +54,8 @@ public:
         if (file_.Existed()) file_.ReportError(err::AlreadyExists, sub::DiskCreate);
     }
     void Write(const std::vector<std::uint8_t>& bytes) {
-        const int rc = platform::OsFile::Create(platform::ResolveHostPath(platform::ExpandPath(name_)));
+        const int rc =
+            platform::OsFile::Create(platform::ResolveHostPath(platform::ExpandPath(name_)));
         if (rc != 0) {
             file_.ReportError(rc, sub::DiskCreate);
             return;
@@ -94,13 +95,15 @@ std::string CreateTable(const std::string& path, std::uint8_t tableVersion,
     // The name as TableFileName completes it, in the caller's letter case.
     const std::size_t first = path.find_first_not_of(" \t");
     const std::size_t last = path.find_last_not_of(" \t");
-    std::string name = first == std::string::npos ? std::string() : path.substr(first, last - first + 1);
+    std::string name =
+        first == std::string::npos ? std::string() : path.substr(first, last - first + 1);
     if (platform::UpperAscii(name) != TableFileName(path)) name = WithExtension(name, ".DBF");
     NewFile table(name);
     table.RefuseExisting();
     std::unique_ptr<NewFile> memo;
     if (kind != MemoKind::None) {
-        memo = std::make_unique<NewFile>(WithExtension(name, kind == MemoKind::FoxPro ? ".FPT" : ".DBT"));
+        memo = std::make_unique<NewFile>(
+            WithExtension(name, kind == MemoKind::FoxPro ? ".FPT" : ".DBT"));
         memo->RefuseExisting();
     }
     table.Write(bytes);

@@ -112,11 +112,13 @@ bool DbfFields::PutMemo(int n, std::string_view text) {
     // A block number the field cannot hold is refused before anything is written, so that
     // no memo is left in the file without a record pointing at it.
     if (!text.empty() && !FieldCodec::IsBinary(field->type, Version())) {
-        const double highest = static_cast<double>(std::max<std::uint64_t>(static_cast<std::uint64_t>(block), memo->HighestNewBlock()));
+        const double highest = static_cast<double>(
+            std::max<std::uint64_t>(static_cast<std::uint64_t>(block), memo->HighestNewBlock()));
         std::string formatted;
         FieldCodec::FormatNumber(highest, 0, field->decimals, formatted);
         if (formatted.size() > static_cast<std::size_t>(field->length)) {
-            ReportEngineError(err::NumberTooLarge, sub::NumberWrite, field->name + " - " + formatted);
+            ReportEngineError(err::NumberTooLarge, sub::NumberWrite,
+                              field->name + " - " + formatted);
             return false;
         }
     }
@@ -417,9 +419,9 @@ void DbfFields::ChangeDeletionFlag(std::uint8_t flag) {
 void DbfFields::BuildRecordImage(std::uint8_t* buffer, std::string_view fieldList,
                                  std::span<const std::optional<std::string>> values,
                                  bool valuesAreArray) {
-    FieldCodec::BuildRecordImage(
-        buffer, static_cast<std::size_t>(RecordLength()), Fields(), Context(), fieldList, values,
-        valuesAreArray, [this](std::string_view name) { return LookupField(name); });
+    FieldCodec::BuildRecordImage(buffer, static_cast<std::size_t>(RecordLength()), Fields(),
+                                 Context(), fieldList, values, valuesAreArray,
+                                 [this](std::string_view name) { return LookupField(name); });
 }
 
 }  // namespace xbase

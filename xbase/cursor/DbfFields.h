@@ -66,7 +66,8 @@ public:
     // change of the record buffer (movement, Put…). Scans read every field through this.
     std::string_view GetFieldTextView(int n) {
         const FieldDescriptor* f = Field(n);
-        return f != nullptr ? FieldCodec::TextView(*f, RecordBuffer(), Context(), textScratch_) : std::string_view();
+        return f != nullptr ? FieldCodec::TextView(*f, RecordBuffer(), Context(), textScratch_)
+                            : std::string_view();
     }
     bool PutFieldText(int n, std::string_view text);
     double GetFieldNumber(int n);
@@ -118,8 +119,7 @@ public:
     // named fields set from the values (see FieldCodec::BuildRecordImage). The table's own
     // record buffer and its current record stay untouched, whatever fails.
     void BuildRecordImage(std::uint8_t* buffer, std::string_view fieldList,
-                          std::span<const std::optional<std::string>> values,
-                          bool valuesAreArray);
+                          std::span<const std::optional<std::string>> values, bool valuesAreArray);
 
 protected:
     void FlushMemo() override;

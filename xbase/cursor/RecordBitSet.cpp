@@ -46,7 +46,9 @@ std::int32_t RecordBitSet::NextAfter(std::int32_t record) const {
     std::size_t word = bit / 64;
     std::uint64_t bits = words_[word] & (~std::uint64_t{0} << (bit % 64));
     for (;;) {
-        if (bits != 0) return static_cast<std::int32_t>(word * 64 + static_cast<std::size_t>(std::countr_zero(bits)) + 1);
+        if (bits != 0)
+            return static_cast<std::int32_t>(word * 64 +
+                                             static_cast<std::size_t>(std::countr_zero(bits)) + 1);
         if (++word >= words_.size()) return 0;
         bits = words_[word];
     }
@@ -60,7 +62,9 @@ std::int32_t RecordBitSet::PriorBefore(std::int32_t record) const {
     const unsigned shift = static_cast<unsigned>(63 - bit % 64);
     std::uint64_t bits = words_[word] & (~std::uint64_t{0} >> shift);
     for (;;) {
-        if (bits != 0) return static_cast<std::int32_t>(word * 64 + 63 - static_cast<std::size_t>(std::countl_zero(bits)) + 1);
+        if (bits != 0)
+            return static_cast<std::int32_t>(word * 64 + 63 -
+                                             static_cast<std::size_t>(std::countl_zero(bits)) + 1);
         if (word == 0) return 0;
         bits = words_[--word];
     }

@@ -9,9 +9,9 @@
 #include "xbase/cursor/DbfHandler.h"
 #include "xbase/file/ByteOrder.h"
 #include "xbase/file/EngineError.h"
-#include "xbase/table/RecordBufferScope.h"
 #include "xbase/memo/MemoFactory.h"
 #include "xbase/memo/MemoFile.h"
+#include "xbase/table/RecordBufferScope.h"
 
 namespace xbase {
 
@@ -25,7 +25,8 @@ constexpr std::size_t kWriteChunk = 256 * 1024;
 std::string SiblingName(const std::string& hostPath, const char* tag) {
     std::size_t slash = hostPath.find_last_of('/');
     std::size_t dot = hostPath.find_last_of('.');
-    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) dot = hostPath.size();
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
+        dot = hostPath.size();
     return hostPath.substr(0, dot) + tag + hostPath.substr(dot);
 }
 
@@ -69,13 +70,15 @@ bool HasMemoFields(const DbfFields& table) {
 }
 
 // The packed memo file: the original's header area, then each memo appended at the end.
-std::unique_ptr<MemoFile> StartMemoCopy(DbfFields& table, MemoFile& memo, const std::string& tableCopy,
-                                        std::string& hostPath) {
+std::unique_ptr<MemoFile> StartMemoCopy(DbfFields& table, MemoFile& memo,
+                                        const std::string& tableCopy, std::string& hostPath) {
     const std::string& source = memo.FullPath();
     const std::string extension = source.substr(source.find_last_of('.'));
-    hostPath = platform::ResolveHostPath(platform::ExpandFullPath(MemoFile::MemoFileName(tableCopy, extension)));
+    hostPath = platform::ResolveHostPath(
+        platform::ExpandFullPath(MemoFile::MemoFileName(tableCopy, extension)));
     const std::uint64_t blockSize = static_cast<std::uint64_t>(memo.BlockSize());
-    std::vector<std::uint8_t> header((MemoFile::kHeaderArea + blockSize - 1) / blockSize * blockSize, 0);
+    std::vector<std::uint8_t> header(
+        (MemoFile::kHeaderArea + blockSize - 1) / blockSize * blockSize, 0);
     memo.DiskRead(0, header.data(), header.size());  // a shorter file reads as zeros beyond
     platform::OsFile out;
     Check(platform::OsFile::Create(hostPath), sub::DiskCreate, hostPath);
@@ -146,7 +149,8 @@ PackResult PackTable(const std::string& name) {
     std::uint64_t written = headerLength;
     std::vector<std::uint8_t> record(recordLength + 1);
     for (std::int32_t n = 1; n <= table->RecordCount(); ++n) {
-        const std::uint64_t at = dbf::RecordOffset(static_cast<int>(headerLength), static_cast<int>(recordLength), n);
+        const std::uint64_t at =
+            dbf::RecordOffset(static_cast<int>(headerLength), static_cast<int>(recordLength), n);
         if (table->DiskRead(at, record.data(), recordLength) < recordLength) {
             ReportEngineError(err::ShortRead, sub::RecordRead, table->DisplayPath());
         }
@@ -155,10 +159,12 @@ PackResult PackTable(const std::string& name) {
             continue;
         }
         if (memoCopy) MoveMemos(*table, record.data(), *memoCopy);
-        pending.insert(pending.end(), record.begin(), record.begin() + static_cast<std::ptrdiff_t>(recordLength));
+        pending.insert(pending.end(), record.begin(),
+                       record.begin() + static_cast<std::ptrdiff_t>(recordLength));
         ++result.kept;
         if (pending.size() >= kWriteChunk) {
-            Check(out.WriteAt(written, pending.data(), pending.size()), sub::DiskWrite, tableCopy.path());
+            Check(out.WriteAt(written, pending.data(), pending.size()), sub::DiskWrite,
+                  tableCopy.path());
             written += pending.size();
             pending.clear();
         }

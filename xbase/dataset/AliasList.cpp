@@ -11,9 +11,8 @@ namespace {
 
 bool EqualNoCase(std::string_view a, std::string_view b) {
     auto upper = [](char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; };
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [&](char x, char y) {
-               return upper(x) == upper(y);
-           });
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
+                                              [&](char x, char y) { return upper(x) == upper(y); });
 }
 
 // A host directory ends in '/', a Windows-style one in '\'.
@@ -21,8 +20,8 @@ std::string WithTrailingSeparator(std::string directory) {
     if (directory.empty()) return directory;
     char last = directory.back();
     if (last == '\\' || last == '/') return directory;
-    bool hostStyle = directory.find('/') != std::string::npos &&
-                     directory.find('\\') == std::string::npos;
+    bool hostStyle =
+        directory.find('/') != std::string::npos && directory.find('\\') == std::string::npos;
     directory += hostStyle ? '/' : '\\';
     return directory;
 }
@@ -99,7 +98,8 @@ std::string AliasList::Register(std::string_view databaseName) {
 }
 
 std::string AliasList::Resolve(std::string_view databaseName) const {
-    if (IsDefaultDirectory(databaseName)) return WithTrailingSeparator(platform::ProgramDirectory());
+    if (IsDefaultDirectory(databaseName))
+        return WithTrailingSeparator(platform::ProgramDirectory());
     std::string directory = Value(databaseName);
     if (directory.empty()) directory = std::string(databaseName);
     return WithTrailingSeparator(directory);

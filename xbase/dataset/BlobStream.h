@@ -14,12 +14,12 @@ namespace xbase {
 class XBaseDataSet;
 
 class BlobStream : public data::ValueBlobStream {
-  public:
+public:
     // Write mode starts empty (and counts as a change); the other modes load the field.
     // The dataset has checked a writing mode against its state and the field.
     BlobStream(XBaseDataSet& dataSet, data::Field& field, data::BlobStreamMode mode);
 
-  protected:
+protected:
     void Store(const std::string& bytes) override;
 };
 

@@ -4,8 +4,8 @@
 
 namespace xbase {
 
-DBFObject::DBFObject(const std::string& path, XBaseDataSet& dataSet, bool shared,
-                     bool writable, const std::string& key)
+DBFObject::DBFObject(const std::string& path, XBaseDataSet& dataSet, bool shared, bool writable,
+                     const std::string& key)
     : DbfHandler(path, shared, writable, key), dataSet_(dataSet) {}
 
 bool DBFObject::RecordAccepted() {

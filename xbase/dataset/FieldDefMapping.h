@@ -1,7 +1,8 @@
 // Which dataset field type stands for a table field: C string, D date, N/F float with
 // decimals or a small integer / integer without, I integer, L Boolean, M memo, B/G blob
 // (in Visual FoxPro tables B is a double and so a float, as Y currency is; V is a string
-// and Q a blob there), T date-time; any other letter (the _NullFlags column among them) has no dataset field.
+// and Q a blob there), T date-time; any other letter (the _NullFlags column among them) has no
+// dataset field.
 #pragma once
 
 #include "data/FieldType.h"

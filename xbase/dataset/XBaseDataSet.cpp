@@ -12,14 +12,14 @@
 #include "platform/DateText.h"
 #include "platform/OsFile.h"
 #include "platform/Paths.h"
-#include "xbase/table/DbfDate.h"
-#include "xbase/file/EngineError.h"
 #include "xbase/dataset/AliasList.h"
 #include "xbase/dataset/BlobStream.h"
 #include "xbase/dataset/FieldDefMapping.h"
 #include "xbase/dataset/XBaseDataSetMessages.h"
+#include "xbase/file/EngineError.h"
 #include "xbase/index/IndexFile.h"
 #include "xbase/index/IndexTag.h"
+#include "xbase/table/DbfDate.h"
 
 namespace xbase {
 
@@ -112,7 +112,9 @@ std::vector<std::string> FieldNames(const std::string& list) {
     return names;
 }
 
-bool HasDirectory(const std::string& name) { return name.find_first_of("\\/:") != std::string::npos; }
+bool HasDirectory(const std::string& name) {
+    return name.find_first_of("\\/:") != std::string::npos;
+}
 
 }  // namespace
 
@@ -254,7 +256,8 @@ void XBaseDataSet::InternalInitFieldDefs() {
         data::FieldType type = DataSetFieldType(*field, table->Version());
         if (type == data::ftUnknown) continue;
         // Names are stored in the table's code page like its text.
-        data::FieldDef& def = FieldDefs().Add(Translation().FromOem(field->name), type, DataSetFieldSize(*field));
+        data::FieldDef& def =
+            FieldDefs().Add(Translation().FromOem(field->name), type, DataSetFieldSize(*field));
         def.precision = DataSetFieldPrecision(*field);
         tableFieldNo_.push_back(n);
     }
@@ -302,16 +305,21 @@ void XBaseDataSet::SetBookmarkFlag(data::RecordBuffer& buffer, data::BookmarkFla
 std::uint8_t* XBaseDataSet::FieldAccessRecord() {
     XBaseRecordBuffer* active = ActiveRow();
     switch (State()) {
-        case data::dsBrowse: return IsEmpty() || !active ? nullptr : active->Record();
+        case data::dsBrowse:
+            return IsEmpty() || !active ? nullptr : active->Record();
         case data::dsEdit:
         case data::dsInsert:
-        case data::dsNewValue: return active ? active->Record() : nullptr;
+        case data::dsNewValue:
+            return active ? active->Record() : nullptr;
         case data::dsOldValue:
             if (editing_ && oldValues_.size() == recordLength_) return oldValues_.data();
             return active ? active->Record() : nullptr;
-        case data::dsCalcFields: return CalcBuffer() ? Row(*CalcBuffer()).Record() : nullptr;
-        case data::dsFilter: return handler_ ? handler_->RecordBuffer() : nullptr;
-        default: return nullptr;
+        case data::dsCalcFields:
+            return CalcBuffer() ? Row(*CalcBuffer()).Record() : nullptr;
+        case data::dsFilter:
+            return handler_ ? handler_->RecordBuffer() : nullptr;
+        default:
+            return nullptr;
     }
 }
 
@@ -608,9 +616,15 @@ bool XBaseDataSet::GetFieldData(const data::Field& field, data::FieldValue& valu
             return true;
         }
         case data::ftSmallint:
-        case data::ftInteger: value = RoundedInteger(handler_->GetFieldNumber(n)); return true;
-        case data::ftBoolean: value = handler_->GetFieldLogical(n); return true;
-        case data::ftFloat: value = handler_->GetFieldNumber(n); return true;
+        case data::ftInteger:
+            value = RoundedInteger(handler_->GetFieldNumber(n));
+            return true;
+        case data::ftBoolean:
+            value = handler_->GetFieldLogical(n);
+            return true;
+        case data::ftFloat:
+            value = handler_->GetFieldNumber(n);
+            return true;
         case data::ftDate: {
             std::string raw = TrimRight(handler_->GetFieldRaw(n));
             platform::CivilDate date;
@@ -621,7 +635,9 @@ bool XBaseDataSet::GetFieldData(const data::Field& field, data::FieldValue& valu
             value = static_cast<double>(platform::DayCountFromDate(date));
             return true;
         }
-        case data::ftDateTime: value = DayCountFromStamp(handler_->GetFieldNumber(n)); return true;
+        case data::ftDateTime:
+            value = DayCountFromStamp(handler_->GetFieldNumber(n));
+            return true;
         case data::ftMemo:
         case data::ftBlob: {
             // The field holds the memo's block number; the text itself comes through a
@@ -633,7 +649,8 @@ bool XBaseDataSet::GetFieldData(const data::Field& field, data::FieldValue& valu
                 return false;
             }
         }
-        default: return false;
+        default:
+            return false;
     }
 }
 
@@ -669,7 +686,9 @@ void XBaseDataSet::SetFieldData(data::Field& field, const data::FieldValue& valu
             }
             case data::ftSmallint:
             case data::ftInteger:
-            case data::ftFloat: handler_->PutFieldNumber(n, NumberOf(value)); break;
+            case data::ftFloat:
+                handler_->PutFieldNumber(n, NumberOf(value));
+                break;
             case data::ftBoolean: {
                 const auto* flag = std::get_if<bool>(&value);
                 handler_->PutFieldLogical(n, flag != nullptr && *flag);
@@ -683,8 +702,8 @@ void XBaseDataSet::SetFieldData(data::Field& field, const data::FieldValue& valu
                 std::string stored(8, ' ');
                 const auto* dayCount = std::get_if<double>(&value);
                 if (dayCount != nullptr && data::DayCountInRange(*dayCount)) {
-                    platform::CivilDate date =
-                        platform::DateFromDayCount(static_cast<std::int64_t>(std::floor(*dayCount)));
+                    platform::CivilDate date = platform::DateFromDayCount(
+                        static_cast<std::int64_t>(std::floor(*dayCount)));
                     stored = DbfDate::JulianToStorage(DbfDate::JulianFromDate(date));
                 }
                 handler_->PutFieldRaw(n, stored);
@@ -704,7 +723,8 @@ void XBaseDataSet::SetFieldData(data::Field& field, const data::FieldValue& valu
                 pendingMemos_[n] = std::move(bytes);
                 break;
             }
-            default: data::DatabaseErrorFmt(data::msg::FieldReadOnly, {field.DisplayLabel()});
+            default:
+                data::DatabaseErrorFmt(data::msg::FieldReadOnly, {field.DisplayLabel()});
         }
     }
     SignalFieldChange(field);
@@ -715,8 +735,10 @@ void XBaseDataSet::SignalFieldChange(data::Field& field) {
         case data::dsCalcFields:
         case data::dsFilter:
         case data::dsNewValue:
-        case data::dsSetKey: break;
-        default: DataEvent(data::deFieldChange, &field);
+        case data::dsSetKey:
+            break;
+        default:
+            DataEvent(data::deFieldChange, &field);
     }
 }
 
@@ -726,8 +748,10 @@ const std::string* XBaseDataSet::PendingMemo(int n) const {
     switch (State()) {
         case data::dsEdit:
         case data::dsInsert:
-        case data::dsNewValue: break;
-        default: return nullptr;
+        case data::dsNewValue:
+            break;
+        default:
+            return nullptr;
     }
     auto it = pendingMemos_.find(n);
     return it == pendingMemos_.end() ? nullptr : &it->second;
@@ -799,7 +823,8 @@ void XBaseDataSet::OpenOneIndexFile(const std::string& file) {
         EngineRecordScope scope(*handler_, nullptr);
         result = handler_->OpenIndexFile(name);
     } catch (const XBaseError&) {
-        RaiseKeepingCause(data::FormatMessage(dsmsg::ErrorGetting, {shown}), std::current_exception());
+        RaiseKeepingCause(data::FormatMessage(dsmsg::ErrorGetting, {shown}),
+                          std::current_exception());
     }
     if (result == -1) data::DatabaseErrorFmt(dsmsg::IndexAlreadyOpen, {shown});
     if (result != 0) data::DatabaseErrorFmt(dsmsg::ErrorGetting, {shown});
@@ -991,11 +1016,13 @@ void XBaseDataSet::ApplyMasterRange() {
                 word += c;
                 continue;
             }
-            if (!word.empty() && c != '(' && handler_->FieldNumber(word) > 0) keyFields.push_back(word);
+            if (!word.empty() && c != '(' && handler_->FieldNumber(word) > 0)
+                keyFields.push_back(word);
             word.clear();
         }
     }
-    if (keyFields.size() < masterNames.size()) data::DatabaseErrorFmt(dsmsg::MasterFieldMismatch, {tableName_});
+    if (keyFields.size() < masterNames.size())
+        data::DatabaseErrorFmt(dsmsg::MasterFieldMismatch, {tableName_});
     std::vector<std::optional<std::string>> values;
     std::string list;
     for (std::size_t i = 0; i < masterNames.size(); ++i) {
@@ -1023,7 +1050,8 @@ void XBaseDataSet::ApplyMasterRange() {
                              tag->KeyExpressionText().find_first_of("(-") == std::string::npos;
     std::size_t width = 0;
     for (std::size_t i = 0; i < masterNames.size(); ++i) {
-        width += static_cast<std::size_t>(handler_->FieldLength(handler_->FieldNumber(keyFields[i])));
+        width +=
+            static_cast<std::size_t>(handler_->FieldLength(handler_->FieldNumber(keyFields[i])));
     }
     if (!plainFields || width > raw.text.size()) {
         tag->SetRange(key, key, true);
@@ -1052,13 +1080,15 @@ std::vector<std::string> XBaseDataSet::OemValues(const std::vector<std::string>&
     return oem;
 }
 
-bool XBaseDataSet::Locate(const std::string& fields, const std::vector<std::string>& values, unsigned options) {
+bool XBaseDataSet::Locate(const std::string& fields, const std::vector<std::string>& values,
+                          unsigned options) {
     const std::int32_t remembered = PrepareSearch();
     const std::vector<std::string> oem = OemValues(values);
     bool found = false;
     {
         EngineRecordScope scope(*handler_, nullptr);
-        found = handler_->LocateRecord(fields, oem, (options & loPartialKey) != 0, (options & loCaseInsensitive) != 0);
+        found = handler_->LocateRecord(fields, oem, (options & loPartialKey) != 0,
+                                       (options & loCaseInsensitive) != 0);
     }
     if (found) {
         DoBeforeScroll();

@@ -27,18 +27,18 @@
 #include <cstdint>
 #include <functional>
 #include <map>
-#include <optional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "data/DataSet.h"
 #include "data/DataSource.h"
-#include "xbase/dataset/XBaseMasterLink.h"
-#include "xbase/file/LockProtocol.h"
 #include "xbase/dataset/DBFObject.h"
 #include "xbase/dataset/TextTranslation.h"
+#include "xbase/dataset/XBaseMasterLink.h"
 #include "xbase/dataset/XBaseRecordBuffer.h"
+#include "xbase/file/LockProtocol.h"
 
 namespace xbase {
 
@@ -157,10 +157,12 @@ public:
     void CancelRange();
     // Finds the first row (from the first) whose fields (names separated by ';') hold the
     // values; found: the row becomes the active one; not found: the active row stays.
-    bool Locate(const std::string& fields, const std::vector<std::string>& values, unsigned options = 0);
+    bool Locate(const std::string& fields, const std::vector<std::string>& values,
+                unsigned options = 0);
     // The result fields' texts of the first row holding the values (exact, case-sensitive),
     // nothing when none; the active row stays.
-    std::optional<std::vector<std::string>> Lookup(const std::string& fields, const std::vector<std::string>& values,
+    std::optional<std::vector<std::string>> Lookup(const std::string& fields,
+                                                   const std::vector<std::string>& values,
                                                    const std::string& resultFields);
     // The master moved or changed: the detail's range follows it.
     void MasterChanged();

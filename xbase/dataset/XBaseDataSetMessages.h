@@ -15,7 +15,8 @@ inline constexpr const char* FieldNotIndexed = "Field '%s' is not indexed and ca
 inline constexpr const char* ErrorGetting = "Error getting %s";
 inline constexpr const char* IndexAlreadyOpen = "Index file %s already open";
 inline constexpr const char* MasterNoIndex = "Master/Detail relation failed, no index open for %s";
-inline constexpr const char* MasterFieldMismatch = "Master/Detail relation failed, field missmatch for %s";
+inline constexpr const char* MasterFieldMismatch =
+    "Master/Detail relation failed, field missmatch for %s";
 inline constexpr const char* CircularDataLink = "Circular datalinks are not allowed";
 
 }  // namespace xbase::dsmsg

@@ -50,7 +50,9 @@ void XBaseRecordBuffer::SetBookmark(const data::Bookmark& bookmark) {
     std::memcpy(target, bookmark.data(), std::min(bookmark.size(), kBookmarkSize - 1));
 }
 
-void XBaseRecordBuffer::ClearBookmark() { std::memset(RowData() + kBookmarkOffset, 0, kBookmarkSize); }
+void XBaseRecordBuffer::ClearBookmark() {
+    std::memset(RowData() + kBookmarkOffset, 0, kBookmarkSize);
+}
 
 data::Bookmark XBaseRecordBuffer::BookmarkFor(std::int32_t recNo) {
     char text[kBookmarkSize + 1] = {};

@@ -1,10 +1,10 @@
 // Built-in functions on dates: today, reading and writing dates as text, day of week.
 #include <memory>
 
-#include "xbase/table/DbfDate.h"
 #include "xbase/expr/FunctionRegistry.h"
 #include "xbase/expr/FunctionSupport.h"
 #include "xbase/expr/TextCompare.h"
+#include "xbase/table/DbfDate.h"
 
 namespace xbase {
 

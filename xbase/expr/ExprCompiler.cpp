@@ -3,7 +3,6 @@
 #include <charconv>
 #include <vector>
 
-#include "xbase/table/DbfDate.h"
 #include "xbase/expr/ExprError.h"
 #include "xbase/expr/ExprFieldVar.h"
 #include "xbase/expr/ExprFunctionCall.h"
@@ -12,6 +11,7 @@
 #include "xbase/expr/ExprOperator.h"
 #include "xbase/expr/FunctionRegistry.h"
 #include "xbase/expr/UserFunction.h"
+#include "xbase/table/DbfDate.h"
 
 namespace xbase {
 
@@ -45,8 +45,8 @@ struct WordOp {
     ExprOp op;
 };
 constexpr WordOp kWordOps[] = {
-    {"AND", ExprOp::And},        {"OR", ExprOp::Or},          {"EQ", ExprOp::Equal},
-    {"NE", ExprOp::NotEqual},    {"GT", ExprOp::Greater},     {"LT", ExprOp::Less},
+    {"AND", ExprOp::And},         {"OR", ExprOp::Or},        {"EQ", ExprOp::Equal},
+    {"NE", ExprOp::NotEqual},     {"GT", ExprOp::Greater},   {"LT", ExprOp::Less},
     {"GE", ExprOp::GreaterEqual}, {"LE", ExprOp::LessEqual},
 };
 
@@ -62,12 +62,12 @@ struct SymbolOp {
 };
 // Longest symbols first.
 constexpr SymbolOp kSymbolOps[] = {
-    {"**", ExprOp::Power},        {"<>", ExprOp::NotEqual},   {"!=", ExprOp::NotEqual},
+    {"**", ExprOp::Power},        {"<>", ExprOp::NotEqual},     {"!=", ExprOp::NotEqual},
     {">=", ExprOp::GreaterEqual}, {"=>", ExprOp::GreaterEqual}, {"<=", ExprOp::LessEqual},
-    {"=<", ExprOp::LessEqual},    {"==", ExprOp::ExactEqual}, {"^", ExprOp::Power},
-    {"*", ExprOp::Multiply},      {"/", ExprOp::Divide},      {"+", ExprOp::Add},
-    {"-", ExprOp::Subtract},      {"=", ExprOp::Equal},       {"#", ExprOp::NotEqual},
-    {">", ExprOp::Greater},       {"<", ExprOp::Less},        {"$", ExprOp::Contains},
+    {"=<", ExprOp::LessEqual},    {"==", ExprOp::ExactEqual},   {"^", ExprOp::Power},
+    {"*", ExprOp::Multiply},      {"/", ExprOp::Divide},        {"+", ExprOp::Add},
+    {"-", ExprOp::Subtract},      {"=", ExprOp::Equal},         {"#", ExprOp::NotEqual},
+    {">", ExprOp::Greater},       {"<", ExprOp::Less},          {"$", ExprOp::Contains},
 };
 
 // One entry of the flat list the tokenizer makes: an operand node, or an operator not
@@ -121,7 +121,8 @@ private:
             pos += 5;
             return true;
         }
-        if (equalsNoCase(s.substr(pos, 3), "NOT") && (pos + 3 >= s.size() || !isNameChar(s[pos + 3]))) {
+        if (equalsNoCase(s.substr(pos, 3), "NOT") &&
+            (pos + 3 >= s.size() || !isNameChar(s[pos + 3]))) {
             pos += 3;
             return true;
         }
@@ -175,8 +176,10 @@ private:
             if (text.front() == '^') {
                 std::string digits;
                 for (char ch : text.substr(1))
-                    if (isDigit(ch)) digits += ch;
-                    else if (ch != '-' && ch != '/' && ch != '.' && !isBlank(ch)) exprerr::Syntax(whole_);
+                    if (isDigit(ch))
+                        digits += ch;
+                    else if (ch != '-' && ch != '/' && ch != '.' && !isBlank(ch))
+                        exprerr::Syntax(whole_);
                 if (digits.size() != 8) exprerr::Syntax(whole_);
                 return DbfDate::JulianFromText(digits);
             }
@@ -212,7 +215,8 @@ private:
         if (text.back() == '.') text.pop_back();
         double value = 0;
         std::from_chars(text.data(), text.data() + text.size(), value);
-        const int decimals = period == std::string_view::npos ? 0 : static_cast<int>(p - period - 1);
+        const int decimals =
+            period == std::string_view::npos ? 0 : static_cast<int>(p - period - 1);
         pos = p;
         return std::make_unique<ExprNumLit>(negative && value != 0 ? -value : value, decimals);
     }
@@ -242,14 +246,15 @@ private:
             while (end < s.size() && isNameChar(s[end])) ++end;
             const std::string_view word = s.substr(next, end - next);
             if (s[p] == '.' && end < s.size() && s[end] == '.' &&
-                (findWordOp(word) != nullptr || equalsNoCase(word, "NOT") || equalsNoCase(word, "T") ||
-                 equalsNoCase(word, "F")))
+                (findWordOp(word) != nullptr || equalsNoCase(word, "NOT") ||
+                 equalsNoCase(word, "T") || equalsNoCase(word, "F")))
                 break;
             name = word;
             p = end;
         }
         pos = p;
-        const TableFieldVar* var = context_.link != nullptr ? context_.link->FieldVars().Find(name) : nullptr;
+        const TableFieldVar* var =
+            context_.link != nullptr ? context_.link->FieldVars().Find(name) : nullptr;
         if (var == nullptr) exprerr::UnknownVariable(name);
         return std::make_unique<ExprFieldVar>(*var);
     }
@@ -260,7 +265,8 @@ private:
         const std::string_view inside = s.substr(pos + 1, close - pos - 1);
         pos = close + 1;
         const ExprFunction* function = FunctionRegistry::Global().Find(name);
-        if (function == nullptr && context_.link != nullptr) function = context_.link->TableFunctions().Find(name);
+        if (function == nullptr && context_.link != nullptr)
+            function = context_.link->TableFunctions().Find(name);
         std::unique_ptr<ExprFunction> user;
         if (function == nullptr && context_.link != nullptr) {
             user = MakeUserFunction(*context_.link, name);
@@ -388,7 +394,8 @@ private:
             items.erase(items.begin() + static_cast<std::ptrdiff_t>(i - 1));
             --i;
         }
-        items[i].node = Checked(std::make_unique<ExprOperator>(op, std::move(left), std::move(right), context_));
+        items[i].node = Checked(
+            std::make_unique<ExprOperator>(op, std::move(left), std::move(right), context_));
         items[i].pendingOp = false;
         return i;
     }

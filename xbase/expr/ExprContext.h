@@ -9,9 +9,9 @@ namespace xbase {
 class ExprLink;
 
 struct ExprContext {
-    ExprLink* link = nullptr;   // nullptr: no table (no field variables, no table functions)
+    ExprLink* link = nullptr;    // nullptr: no table (no field variables, no table functions)
     TextCompareOptions compare;  // case, wildcards and the code page's double-byte rules
-    char oneWildcard = '?';      // kept for the SQL style; comparisons use only the many-character one
+    char oneWildcard = '?';  // kept for the SQL style; comparisons use only the many-character one
 };
 
 }  // namespace xbase

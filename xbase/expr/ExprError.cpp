@@ -28,7 +28,8 @@ void ValueInvalid(std::string_view what) {
     Raise("A " + std::string(what) + " value is required but invalid");
 }
 void ArgumentNeeded(std::string_view what, int n, std::string_view function) {
-    Raise(std::string(what) + " needed for Argument " + std::to_string(n) + " of " + std::string(function));
+    Raise(std::string(what) + " needed for Argument " + std::to_string(n) + " of " +
+          std::string(function));
 }
 void TooLong() { Raise("Expression is too long"); }
 void TooDeep() { Raise("Expression is nested too deeply"); }

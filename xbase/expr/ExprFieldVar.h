@@ -1,8 +1,8 @@
 // A field variable of the bound table.
 #pragma once
 
-#include "xbase/expr/FieldVarRegistry.h"
 #include "xbase/expr/ExprNode.h"
+#include "xbase/expr/FieldVarRegistry.h"
 
 namespace xbase {
 

@@ -6,7 +6,8 @@
 
 namespace xbase {
 
-ExprArgs::ExprArgs(const ExprFunction& function, std::vector<ExprNodePtr> args, ExprContext& context)
+ExprArgs::ExprArgs(const ExprFunction& function, std::vector<ExprNodePtr> args,
+                   ExprContext& context)
     : function_(function), args_(std::move(args)), values_(args_.size()), context_(context) {
     for (std::string& b : buffers_) b.reserve(64);
 }

@@ -13,7 +13,8 @@ namespace xbase {
 class ExprFunctionCall final : public ExprNode {
 public:
     // `function` must outlive the node (registries live as long as the program or the link).
-    ExprFunctionCall(const ExprFunction& function, std::vector<ExprNodePtr> args, ExprContext& context);
+    ExprFunctionCall(const ExprFunction& function, std::vector<ExprNodePtr> args,
+                     ExprContext& context);
     void Evaluate(ExprValue& out) override { function_->Evaluate(args_, out); }
     // NAME(arg, arg, ...)
     void AppendText(std::string& out) const override;

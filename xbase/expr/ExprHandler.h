@@ -26,7 +26,7 @@ class ExprLink;
 struct ExprOptions {
     bool sqlStyle = false;         // wildcards '%' and '_' instead of '*' and '?'
     bool caseInsensitive = false;  // text comparison without regard to letter case
-    bool wildcards = true;         // a right-hand text beginning or ending in the wildcard is a pattern
+    bool wildcards = true;  // a right-hand text beginning or ending in the wildcard is a pattern
 };
 
 class ExprHandler {

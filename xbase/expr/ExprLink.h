@@ -42,8 +42,8 @@ public:
     // with "PARSE" to evaluate it, answering a type letter ('C', 'D', 'F', 'N' or 'L') and
     // the value as text (a date as YYYYMMDD, a logical as T or F). `call` is the call's
     // text form. This engine's own hook knows no names.
-    virtual bool UserFunction(std::string_view request, std::string_view name, std::string_view call,
-                              char& type, std::string& value) {
+    virtual bool UserFunction(std::string_view request, std::string_view name,
+                              std::string_view call, char& type, std::string& value) {
         (void)request, (void)name, (void)call, (void)type, (void)value;
         return false;
     }

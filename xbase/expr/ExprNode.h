@@ -47,7 +47,9 @@ using ExprNodePtr = std::unique_ptr<ExprNode>;
 // A parenthesised sub-expression.
 class ExprGroup final : public ExprNode {
 public:
-    explicit ExprGroup(ExprNodePtr inner) : inner_(std::move(inner)) { SetDepth(inner_->Depth() + 1); }
+    explicit ExprGroup(ExprNodePtr inner) : inner_(std::move(inner)) {
+        SetDepth(inner_->Depth() + 1);
+    }
     void Evaluate(ExprValue& out) override { inner_->Evaluate(out); }
     void AppendText(std::string& out) const override {
         out += '(';

@@ -55,7 +55,7 @@ private:
     const ExprContext* context_;
     ExprValue leftValue_;
     ExprValue rightValue_;
-    std::string buffer_;   // texts made by + and -
+    std::string buffer_;  // texts made by + and -
     std::string scratchLeft_;
     std::string scratchRight_;
 };

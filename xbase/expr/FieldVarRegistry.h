@@ -2,12 +2,12 @@
 // upper-case name.
 #pragma once
 
+#include <deque>
 #include <string>
 #include <string_view>
-#include <deque>
 
-#include "xbase/table/FieldDescriptor.h"
 #include "xbase/expr/ExprValue.h"
+#include "xbase/table/FieldDescriptor.h"
 
 namespace xbase {
 

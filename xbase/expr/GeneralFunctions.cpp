@@ -27,7 +27,8 @@ private:
         if (InNumericFamily(a.type) && InNumericFamily(b.type))
             return a.number < b.number ? -1 : (a.number > b.number ? 1 : 0);
         if (a.type != b.type) exprerr::SidesDiffer();
-        if (a.type == ExprType::Logical) return static_cast<int>(a.logical) - static_cast<int>(b.logical);
+        if (a.type == ExprType::Logical)
+            return static_cast<int>(a.logical) - static_cast<int>(b.logical);
         TextCompareOptions plain = args.Context().compare;
         plain.wildcards = false;
         return CompareTexts(a.text, b.text, plain, args.Buffer(0), args.Buffer(1));
@@ -41,9 +42,15 @@ public:
     void Evaluate(ExprArgs& args, ExprValue& out) const override {
         const ExprValue& v = args.Get(0);
         switch (v.type) {
-            case ExprType::Date: out.SetDate(v.number == kEmptyDate ? kEmptyDate : 5231808 - v.number); return;
-            case ExprType::Numeric: out.SetNumber(v.number == 0 ? 0 : -v.number); return;
-            case ExprType::Logical: out.SetLogical(!v.logical); return;
+            case ExprType::Date:
+                out.SetDate(v.number == kEmptyDate ? kEmptyDate : 5231808 - v.number);
+                return;
+            case ExprType::Numeric:
+                out.SetNumber(v.number == 0 ? 0 : -v.number);
+                return;
+            case ExprType::Logical:
+                out.SetLogical(!v.logical);
+                return;
             case ExprType::Text: {
                 std::string& b = args.Buffer();
                 b.assign(v.text);
@@ -51,7 +58,9 @@ public:
                 SetMade(args, out);
                 return;
             }
-            default: out.SetLogical(false); return;
+            default:
+                out.SetLogical(false);
+                return;
         }
     }
 };
@@ -62,11 +71,21 @@ public:
     void Evaluate(ExprArgs& args, ExprValue& out) const override {
         const ExprValue& v = args.Get(0);
         switch (v.type) {
-            case ExprType::Text: out.SetLogical(TrimRight(v.text).empty()); return;
-            case ExprType::Numeric: out.SetLogical(v.number == 0); return;
-            case ExprType::Date: out.SetLogical(v.number == kEmptyDate || v.number == 0); return;
-            case ExprType::Logical: out.SetLogical(!v.logical); return;
-            default: out.SetLogical(false); return;
+            case ExprType::Text:
+                out.SetLogical(TrimRight(v.text).empty());
+                return;
+            case ExprType::Numeric:
+                out.SetLogical(v.number == 0);
+                return;
+            case ExprType::Date:
+                out.SetLogical(v.number == kEmptyDate || v.number == 0);
+                return;
+            case ExprType::Logical:
+                out.SetLogical(!v.logical);
+                return;
+            default:
+                out.SetLogical(false);
+                return;
         }
     }
 };

@@ -3,10 +3,10 @@
 #include <charconv>
 #include <memory>
 
-#include "xbase/table/FieldCodec.h"
 #include "xbase/expr/ExprLink.h"
 #include "xbase/expr/FunctionRegistry.h"
 #include "xbase/expr/FunctionSupport.h"
+#include "xbase/table/FieldCodec.h"
 
 namespace xbase {
 
@@ -26,19 +26,25 @@ public:
 class FnCeiling final : public ExprFunction {
 public:
     FnCeiling() : ExprFunction("CEILING", ExprType::Numeric) {}
-    void Evaluate(ExprArgs& args, ExprValue& out) const override { out.SetNumber(std::ceil(args.Number(0))); }
+    void Evaluate(ExprArgs& args, ExprValue& out) const override {
+        out.SetNumber(std::ceil(args.Number(0)));
+    }
 };
 
 class FnFloor final : public ExprFunction {
 public:
     FnFloor() : ExprFunction("FLOOR", ExprType::Numeric) {}
-    void Evaluate(ExprArgs& args, ExprValue& out) const override { out.SetNumber(std::floor(args.Number(0))); }
+    void Evaluate(ExprArgs& args, ExprValue& out) const override {
+        out.SetNumber(std::floor(args.Number(0)));
+    }
 };
 
 class FnInt final : public ExprFunction {
 public:
     FnInt() : ExprFunction("INT", ExprType::Numeric) {}
-    void Evaluate(ExprArgs& args, ExprValue& out) const override { out.SetNumber(std::trunc(args.Number(0))); }
+    void Evaluate(ExprArgs& args, ExprValue& out) const override {
+        out.SetNumber(std::trunc(args.Number(0)));
+    }
 };
 
 // MOD(a, b): the remainder of the integer parts, with the sign of a; a zero divisor is
@@ -59,8 +65,10 @@ public:
 // number does not fit.
 void formatStr(ExprArgs& args) {
     const double value = args.Number(0);
-    const int defaultWidth = args.Context().link != nullptr ? args.Context().link->DefaultWidth() : 10;
-    const std::size_t width = args.Given(1) ? Count(args.Number(1)) : static_cast<std::size_t>(defaultWidth);
+    const int defaultWidth =
+        args.Context().link != nullptr ? args.Context().link->DefaultWidth() : 10;
+    const std::size_t width =
+        args.Given(1) ? Count(args.Number(1)) : static_cast<std::size_t>(defaultWidth);
     const double d = args.Given(2) ? args.Number(2) : 0;
     const int decimals = d > 0 ? static_cast<int>(d < 64 ? d : 64) : 0;
     std::string& b = args.Buffer();
@@ -97,7 +105,9 @@ public:
 class FnVal final : public ExprFunction {
 public:
     FnVal() : ExprFunction("VAL", ExprType::Numeric) {}
-    void Evaluate(ExprArgs& args, ExprValue& out) const override { out.SetNumber(Read(args.Text(0))); }
+    void Evaluate(ExprArgs& args, ExprValue& out) const override {
+        out.SetNumber(Read(args.Text(0)));
+    }
 
     static double Read(std::string_view t) {
         std::size_t i = 0;

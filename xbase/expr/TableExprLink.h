@@ -6,8 +6,8 @@
 // handler compiled against it.
 #pragma once
 
-#include "xbase/table/DbfFile.h"
 #include "xbase/expr/ExprLink.h"
+#include "xbase/table/DbfFile.h"
 
 namespace xbase {
 

@@ -13,7 +13,9 @@ ExprLink& linkOf(ExprArgs& args) { return *args.Context().link; }
 class TableFnRecNo final : public ExprFunction {
 public:
     TableFnRecNo() : ExprFunction("RECNO", ExprType::Numeric) {}
-    void Evaluate(ExprArgs& args, ExprValue& out) const override { out.SetNumber(linkOf(args).RecNo()); }
+    void Evaluate(ExprArgs& args, ExprValue& out) const override {
+        out.SetNumber(linkOf(args).RecNo());
+    }
 };
 
 class TableFnDeleted final : public ExprFunction {
@@ -27,13 +29,17 @@ public:
 class TableFnBof final : public ExprFunction {
 public:
     TableFnBof() : ExprFunction("BOF", ExprType::Logical) {}
-    void Evaluate(ExprArgs& args, ExprValue& out) const override { out.SetLogical(linkOf(args).Bof()); }
+    void Evaluate(ExprArgs& args, ExprValue& out) const override {
+        out.SetLogical(linkOf(args).Bof());
+    }
 };
 
 class TableFnEof final : public ExprFunction {
 public:
     TableFnEof() : ExprFunction("EOF", ExprType::Logical) {}
-    void Evaluate(ExprArgs& args, ExprValue& out) const override { out.SetLogical(linkOf(args).Eof()); }
+    void Evaluate(ExprArgs& args, ExprValue& out) const override {
+        out.SetLogical(linkOf(args).Eof());
+    }
 };
 
 // TYPE(name): the field's type letter; "U" for a name that is no field.

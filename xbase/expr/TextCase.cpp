@@ -46,21 +46,27 @@ TextCase TextCase::Make(unsigned first, unsigned last, unsigned first2, unsigned
 
 const TextCase& TextCase::ForCodePage(std::string_view codePage) {
     static const TextCase singleByte = Make(1, 0);
-    static const TextCase chinese = Make(0x81, 0xFE);             // GBK, Big5, UHC
+    static const TextCase chinese = Make(0x81, 0xFE);               // GBK, Big5, UHC
     static const TextCase japanese = Make(0x81, 0x9F, 0xE0, 0xFC);  // Shift-JIS
     const std::string name = upperName(codePage);
-    if (name == "CP936" || name == "GBK" || name == "GB2312" || name == "GB18030" || name == "CP950" ||
-        name == "BIG5" || name == "BIG-5" || name == "CP949" || name == "UHC" || name == "EUC-KR")
+    if (name == "CP936" || name == "GBK" || name == "GB2312" || name == "GB18030" ||
+        name == "CP950" || name == "BIG5" || name == "BIG-5" || name == "CP949" || name == "UHC" ||
+        name == "EUC-KR")
         return chinese;
-    if (name == "CP932" || name == "SHIFT_JIS" || name == "SJIS" || name == "SHIFT-JIS") return japanese;
+    if (name == "CP932" || name == "SHIFT_JIS" || name == "SJIS" || name == "SHIFT-JIS")
+        return japanese;
     return singleByte;
 }
 
 const TextCase& TextCase::Current() { return ForCodePage(platform::OemCodePage()); }
 
-void TextCase::Upper(std::string_view in, std::string& out) const { mapCase<upperAscii>(*this, in, out); }
+void TextCase::Upper(std::string_view in, std::string& out) const {
+    mapCase<upperAscii>(*this, in, out);
+}
 
-void TextCase::Lower(std::string_view in, std::string& out) const { mapCase<lowerAscii>(*this, in, out); }
+void TextCase::Lower(std::string_view in, std::string& out) const {
+    mapCase<lowerAscii>(*this, in, out);
+}
 
 void TextCase::Proper(std::string_view in, std::string& out) const {
     out.assign(in);

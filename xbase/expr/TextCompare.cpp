@@ -31,7 +31,8 @@ int CollateText(std::string_view a, std::string_view b, bool ignoreCase, const T
         if (int d = primaryWeight(ca) - primaryWeight(cb)) return sign(d);
         if (na != nb) return na < nb ? -1 : 1;
         if (na == 2 && a[i + 1] != b[j + 1])
-            return static_cast<unsigned char>(a[i + 1]) < static_cast<unsigned char>(b[j + 1]) ? -1 : 1;
+            return static_cast<unsigned char>(a[i + 1]) < static_cast<unsigned char>(b[j + 1]) ? -1
+                                                                                               : 1;
         if (caseOrder == 0 && ca != cb) caseOrder = lowerLetter(ca) ? -1 : 1;
         i += na;
         j += nb;

@@ -22,19 +22,25 @@ public:
 class FnLTrim final : public ExprFunction {
 public:
     FnLTrim() : ExprFunction("LTRIM", ExprType::Text) {}
-    void Evaluate(ExprArgs& args, ExprValue& out) const override { out.SetText(TrimLeft(args.Text(0))); }
+    void Evaluate(ExprArgs& args, ExprValue& out) const override {
+        out.SetText(TrimLeft(args.Text(0)));
+    }
 };
 
 class FnRTrim final : public ExprFunction {
 public:
     FnRTrim() : ExprFunction("RTRIM", ExprType::Text) {}
-    void Evaluate(ExprArgs& args, ExprValue& out) const override { out.SetText(TrimRight(args.Text(0))); }
+    void Evaluate(ExprArgs& args, ExprValue& out) const override {
+        out.SetText(TrimRight(args.Text(0)));
+    }
 };
 
 class FnTrim final : public ExprFunction {
 public:
     FnTrim() : ExprFunction("TRIM", ExprType::Text) {}
-    void Evaluate(ExprArgs& args, ExprValue& out) const override { out.SetText(TrimRight(args.Text(0))); }
+    void Evaluate(ExprArgs& args, ExprValue& out) const override {
+        out.SetText(TrimRight(args.Text(0)));
+    }
 };
 
 class FnUpper final : public ExprFunction {
@@ -71,9 +77,10 @@ public:
     void Evaluate(ExprArgs& args, ExprValue& out) const override {
         const std::string_view text = args.Text(0);
         const double n = args.Number(1);
-        out.SetText(n <= 0.01 ? std::string_view() : text.substr(0, n >= static_cast<double>(text.size())
-                                                                        ? text.size()
-                                                                        : static_cast<std::size_t>(n)));
+        out.SetText(n <= 0.01 ? std::string_view()
+                              : text.substr(0, n >= static_cast<double>(text.size())
+                                                   ? text.size()
+                                                   : static_cast<std::size_t>(n)));
     }
 };
 
@@ -88,7 +95,8 @@ public:
             out.SetText({});
             return;
         }
-        const std::size_t count = n >= static_cast<double>(text.size()) ? text.size() : static_cast<std::size_t>(n);
+        const std::size_t count =
+            n >= static_cast<double>(text.size()) ? text.size() : static_cast<std::size_t>(n);
         out.SetText(text.substr(text.size() - count));
     }
 };
@@ -114,8 +122,9 @@ public:
             out.SetText({});
             return;
         }
-        out.SetText(rest.substr(0, length >= static_cast<double>(rest.size()) ? rest.size()
-                                                                               : static_cast<std::size_t>(length)));
+        out.SetText(rest.substr(0, length >= static_cast<double>(rest.size())
+                                       ? rest.size()
+                                       : static_cast<std::size_t>(length)));
     }
 };
 
@@ -148,7 +157,9 @@ public:
             return;
         }
         const std::size_t fill = width - text.size();
-        const std::size_t front = align_ == Align::Centre ? fill / 2 : align_ == Align::Left ? fill : 0;
+        const std::size_t front = align_ == Align::Centre ? fill / 2
+                                  : align_ == Align::Left ? fill
+                                                          : 0;
         std::string& b = args.Buffer();
         b.assign(front, pad);
         b.append(text);
@@ -186,13 +197,32 @@ public:
 private:
     static char Code(char c) {
         switch (c) {
-            case 'B': case 'F': case 'P': case 'V': return '1';
-            case 'C': case 'G': case 'J': case 'K': case 'Q': case 'S': case 'X': case 'Z': return '2';
-            case 'D': case 'T': return '3';
-            case 'L': return '4';
-            case 'M': case 'N': return '5';
-            case 'R': return '6';
-            default: return 0;
+            case 'B':
+            case 'F':
+            case 'P':
+            case 'V':
+                return '1';
+            case 'C':
+            case 'G':
+            case 'J':
+            case 'K':
+            case 'Q':
+            case 'S':
+            case 'X':
+            case 'Z':
+                return '2';
+            case 'D':
+            case 'T':
+                return '3';
+            case 'L':
+                return '4';
+            case 'M':
+            case 'N':
+                return '5';
+            case 'R':
+                return '6';
+            default:
+                return 0;
         }
     }
 };

@@ -2,10 +2,10 @@
 
 #include <string>
 
-#include "xbase/table/DbfDate.h"
-#include "xbase/table/FieldCodec.h"
 #include "xbase/expr/ExprError.h"
 #include "xbase/expr/ExprLink.h"
+#include "xbase/table/DbfDate.h"
+#include "xbase/table/FieldCodec.h"
 
 namespace xbase {
 
@@ -13,7 +13,8 @@ namespace {
 
 class HookFunction final : public ExprFunction {
 public:
-    HookFunction(ExprLink& link, std::string_view name) : ExprFunction(std::string(name)), link_(&link) {}
+    HookFunction(ExprLink& link, std::string_view name)
+        : ExprFunction(std::string(name)), link_(&link) {}
 
     void Evaluate(ExprArgs& args, ExprValue& out) const override {
         std::string call = Name() + "(";
@@ -44,8 +45,12 @@ public:
                 out.SetDate(j > 0 ? j : kEmptyDate);
                 return;
             }
-            case 'L': out.SetLogical(!value.empty() && (value[0] == 'T' || value[0] == 't')); return;
-            default: out.SetText(value); return;
+            case 'L':
+                out.SetLogical(!value.empty() && (value[0] == 'T' || value[0] == 't'));
+                return;
+            default:
+                out.SetText(value);
+                return;
         }
     }
 

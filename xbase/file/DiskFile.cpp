@@ -2,8 +2,8 @@
 
 #include "platform/Paths.h"
 #include "xbase/file/EngineError.h"
-#include "xbase/file/OpenFileList.h"
 #include "xbase/file/LockProtocol.h"
+#include "xbase/file/OpenFileList.h"
 
 namespace xbase {
 

@@ -82,7 +82,8 @@ std::string ComposeEngineMessage(int code, int subcode, std::string_view text) {
         return message;
     }
     // Two unlisted codes that other programs' files commonly give are said in words.
-    if (code == err::ShortRead) return "File is shorter than its header says - " + std::string(text);
+    if (code == err::ShortRead)
+        return "File is shorter than its header says - " + std::string(text);
     if (code == err::NotRegularFile) return std::string(text) + " is not a regular file";
     // Unlisted: "XBase Error <code>[, SubCode <sub>].\r[ <text>><sub>]". Negative
     // subcodes other than -7 are treated like any other subcode.

@@ -12,8 +12,7 @@ constexpr std::uint32_t kPictureType = 0;
 
 }  // namespace
 
-FoxMemoFile::FoxMemoFile(const MemoOptions& options)
-    : MemoFile(options, ".FPT") {
+FoxMemoFile::FoxMemoFile(const MemoOptions& options) : MemoFile(options, ".FPT") {
     if (!UsableFile()) return;
     ReadPadded(0, Header().data(), Header().size());
     // Bytes 4-7 are read as one number of which the low 16 bits are the block size.

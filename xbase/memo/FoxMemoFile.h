@@ -9,10 +9,10 @@
 namespace xbase {
 
 class FoxMemoFile : public MemoFile {
-  public:
+public:
     explicit FoxMemoFile(const MemoOptions& options);
 
-  protected:
+protected:
     std::uint64_t BlocksNeeded(std::uint64_t n) const override;
     std::size_t WriteTerminator(std::uint8_t* at, std::size_t room) const override;
     std::int64_t LengthFromHeader() const override;

@@ -21,7 +21,8 @@ MemoKind MemoKindFor(std::uint8_t version, std::uint8_t tableFlags, bool hasMemo
         case version::VisualFox:
         case version::VisualFoxAutoIncrement:
         case version::VisualFoxVarchar:
-            return (tableFlags & dbf::kFlagHasMemo) != 0 || hasMemoFields ? MemoKind::FoxPro : MemoKind::None;
+            return (tableFlags & dbf::kFlagHasMemo) != 0 || hasMemoFields ? MemoKind::FoxPro
+                                                                          : MemoKind::None;
         default:
             return MemoKind::None;
     }

@@ -7,8 +7,8 @@
 
 #include "platform/Paths.h"
 #include "platform/Sleep.h"
-#include "xbase/file/EngineError.h"
 #include "xbase/file/ByteOrder.h"
+#include "xbase/file/EngineError.h"
 
 namespace xbase {
 
@@ -34,7 +34,7 @@ std::size_t BaseNameStart(const std::string& path) {
 
 // Unlocks the memo write lock however the write ends.
 class WriteLockHold {
-  public:
+public:
     explicit WriteLockHold(MemoFile& file) : file_(file) {}
     ~WriteLockHold() {
         try {
@@ -45,7 +45,7 @@ class WriteLockHold {
     WriteLockHold(const WriteLockHold&) = delete;
     WriteLockHold& operator=(const WriteLockHold&) = delete;
 
-  private:
+private:
     MemoFile& file_;
 };
 
@@ -63,7 +63,8 @@ std::string MemoFile::MemoFileName(const std::string& tableName, std::string_vie
             if (name[i] >= 'a' && name[i] <= 'z') lower = true;
         name.erase(dot);
     }
-    for (char c : extension) name += lower && c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+    for (char c : extension)
+        name += lower && c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
     return name;
 }
 
@@ -104,7 +105,9 @@ std::uint32_t MemoFile::FirstDataBlock() const {
     return static_cast<std::uint32_t>(CeilDiv(kHeaderArea, static_cast<std::uint64_t>(blockSize_)));
 }
 
-std::uint64_t MemoFile::HighestNewBlock() { return std::max<std::uint64_t>(BlocksInFile(), FirstDataBlock()); }
+std::uint64_t MemoFile::HighestNewBlock() {
+    return std::max<std::uint64_t>(BlocksInFile(), FirstDataBlock());
+}
 
 std::uint64_t MemoFile::BlocksInFile() {
     return CeilDiv(DiskSize(), static_cast<std::uint64_t>(blockSize_));

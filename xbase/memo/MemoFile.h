@@ -40,7 +40,7 @@ struct MemoOptions {
 };
 
 class MemoFile : public DiskFile {
-  public:
+public:
     static constexpr std::int32_t kDefaultBlockSize = 512;
     static constexpr std::int32_t kMaxBlockSize = 32768;
     // Bytes at the start of every memo file that belong to its header.
@@ -100,7 +100,7 @@ class MemoFile : public DiskFile {
     // table's own extension).
     static std::string MemoFileName(const std::string& tableName, std::string_view extension);
 
-  protected:
+protected:
     MemoFile(const MemoOptions& options, std::string_view extension);
 
     // Blocks a text of n bytes occupies, header and terminator included.
@@ -147,7 +147,7 @@ class MemoFile : public DiskFile {
     bool UsableFile() const { return usable_; }
     void SetUnusable() { usable_ = false; }
 
-  private:
+private:
     // Text length and header bytes of the memo at `block`; false when the memo cannot be
     // trusted (reported).
     bool FindLength(std::int32_t block, std::uint64_t& text);

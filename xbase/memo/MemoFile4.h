@@ -11,7 +11,7 @@
 namespace xbase {
 
 class MemoFile4 : public MemoFile {
-  public:
+public:
     explicit MemoFile4(const MemoOptions& options);
 
     // One free run of the chain, for inspection.
@@ -23,7 +23,7 @@ class MemoFile4 : public MemoFile {
     // header or runs past the end of the file.
     bool FreeChain(std::vector<FreeRun>& runs);
 
-  protected:
+protected:
     std::uint64_t BlocksNeeded(std::uint64_t n) const override;
     bool Allocate(std::uint64_t n) override;
     void ReleaseRun(std::int32_t block) override;
@@ -31,7 +31,7 @@ class MemoFile4 : public MemoFile {
     std::int64_t LengthFromHeader() const override;
     bool CheckText(std::string_view text) override;
 
-  private:
+private:
     // Walks the chain checking every run; `holds` tells whether `block` lies in a run.
     bool WalkChain(std::int32_t block, bool& holds, std::vector<FreeRun>* runs);
 };

@@ -101,7 +101,9 @@ void compile(DisplayFormat& f, const platform::FormatSettings& settings) {
     for (const DisplayFormat::Piece& piece : f.pieces) {
         if (piece.kind == Kind::Month1 || piece.kind == Kind::Day1) f.fixedWidth = false;
         if (piece.kind != Kind::Literal) f.slots.push_back({piece.kind, f.pattern.size()});
-        f.pattern.append(piece.kind == Kind::Literal ? 1 : piece.kind == Kind::Year4 ? 4 : 2,
+        f.pattern.append(piece.kind == Kind::Literal ? 1
+                         : piece.kind == Kind::Year4 ? 4
+                                                     : 2,
                          piece.kind == Kind::Literal ? piece.ch : '0');
     }
 }
@@ -173,7 +175,8 @@ bool DbfDate::ReadStorageDigits(std::string_view text, platform::CivilDate& date
     if constexpr (std::endian::native == std::endian::big) word = __builtin_bswap64(word);
     constexpr std::uint64_t kHigh = 0xF0F0F0F0F0F0F0F0ULL;
     constexpr std::uint64_t kThrees = 0x3030303030303030ULL;
-    if ((word & kHigh) != kThrees || ((word + 0x0606060606060606ULL) & kHigh) != kThrees) return false;
+    if ((word & kHigh) != kThrees || ((word + 0x0606060606060606ULL) & kHigh) != kThrees)
+        return false;
     auto digit = [word](int i) { return static_cast<int>((word >> (8 * i)) & 0x0F); };
     date.year = digit(0) * 1000 + digit(1) * 100 + digit(2) * 10 + digit(3);
     date.month = digit(4) * 10 + digit(5);
@@ -237,10 +240,18 @@ void DbfDate::DateToDisplay(const platform::CivilDate& date, std::string& out) {
         for (const DisplayFormat::Slot& slot : f.slots) {
             char* p = start + slot.pos;
             switch (slot.kind) {
-                case Kind::Year4: writeYear4(p, date.year); break;
-                case Kind::Year2: writeTwo(p, date.year % 100); break;
-                case Kind::Month2: writeTwo(p, date.month); break;
-                default: writeTwo(p, date.day); break;  // Day2
+                case Kind::Year4:
+                    writeYear4(p, date.year);
+                    break;
+                case Kind::Year2:
+                    writeTwo(p, date.year % 100);
+                    break;
+                case Kind::Month2:
+                    writeTwo(p, date.month);
+                    break;
+                default:
+                    writeTwo(p, date.day);
+                    break;  // Day2
             }
         }
         return;
@@ -250,13 +261,27 @@ void DbfDate::DateToDisplay(const platform::CivilDate& date, std::string& out) {
     char* p = start;
     for (const DisplayFormat::Piece& piece : f.pieces) {
         switch (piece.kind) {
-            case Kind::Literal: *p++ = piece.ch; break;
-            case Kind::Year2: p = writeTwo(p, (date.year % 100 + 100) % 100); break;
-            case Kind::Year4: p = writeYear4(p, date.year); break;
-            case Kind::Month1: p = writePlain(p, date.month); break;
-            case Kind::Month2: p = writeTwo(p, date.month); break;
-            case Kind::Day1: p = writePlain(p, date.day); break;
-            case Kind::Day2: p = writeTwo(p, date.day); break;
+            case Kind::Literal:
+                *p++ = piece.ch;
+                break;
+            case Kind::Year2:
+                p = writeTwo(p, (date.year % 100 + 100) % 100);
+                break;
+            case Kind::Year4:
+                p = writeYear4(p, date.year);
+                break;
+            case Kind::Month1:
+                p = writePlain(p, date.month);
+                break;
+            case Kind::Month2:
+                p = writeTwo(p, date.month);
+                break;
+            case Kind::Day1:
+                p = writePlain(p, date.day);
+                break;
+            case Kind::Day2:
+                p = writeTwo(p, date.day);
+                break;
         }
     }
     out.resize(static_cast<std::size_t>(p - start));
@@ -279,10 +304,18 @@ void DbfDate::StorageToDisplay(std::string_view digits, std::string& out) {
         char* const start = out.data();
         for (const DisplayFormat::Slot& slot : f.slots) {
             switch (slot.kind) {
-                case Kind::Year4: std::memcpy(start + slot.pos, d, 4); break;
-                case Kind::Year2: std::memcpy(start + slot.pos, d + 2, 2); break;
-                case Kind::Month2: std::memcpy(start + slot.pos, d + 4, 2); break;
-                default: std::memcpy(start + slot.pos, d + 6, 2); break;  // Day2
+                case Kind::Year4:
+                    std::memcpy(start + slot.pos, d, 4);
+                    break;
+                case Kind::Year2:
+                    std::memcpy(start + slot.pos, d + 2, 2);
+                    break;
+                case Kind::Month2:
+                    std::memcpy(start + slot.pos, d + 4, 2);
+                    break;
+                default:
+                    std::memcpy(start + slot.pos, d + 6, 2);
+                    break;  // Day2
             }
         }
         return;
@@ -290,13 +323,27 @@ void DbfDate::StorageToDisplay(std::string_view digits, std::string& out) {
     out.clear();
     for (const DisplayFormat::Piece& piece : f.pieces) {
         switch (piece.kind) {
-            case Kind::Literal: out.push_back(piece.ch); break;
-            case Kind::Year2: out.append(d + 2, 2); break;
-            case Kind::Year4: out.append(d, 4); break;
-            case Kind::Month1: out.append(d[4] == '0' ? d + 5 : d + 4, d[4] == '0' ? 1 : 2); break;
-            case Kind::Month2: out.append(d + 4, 2); break;
-            case Kind::Day1: out.append(d[6] == '0' ? d + 7 : d + 6, d[6] == '0' ? 1 : 2); break;
-            case Kind::Day2: out.append(d + 6, 2); break;
+            case Kind::Literal:
+                out.push_back(piece.ch);
+                break;
+            case Kind::Year2:
+                out.append(d + 2, 2);
+                break;
+            case Kind::Year4:
+                out.append(d, 4);
+                break;
+            case Kind::Month1:
+                out.append(d[4] == '0' ? d + 5 : d + 4, d[4] == '0' ? 1 : 2);
+                break;
+            case Kind::Month2:
+                out.append(d + 4, 2);
+                break;
+            case Kind::Day1:
+                out.append(d[6] == '0' ? d + 7 : d + 6, d[6] == '0' ? 1 : 2);
+                break;
+            case Kind::Day2:
+                out.append(d + 6, 2);
+                break;
         }
     }
 }

@@ -82,7 +82,8 @@ void DbfFile::Open(const std::string& key) {
     version_ = header_[0];
     if (!KnownVersion(version_)) {
         char text[96];
-        std::snprintf(text, sizeof text, " (version byte 0x%02X is no table family this engine reads)", version_);
+        std::snprintf(text, sizeof text,
+                      " (version byte 0x%02X is no table family this engine reads)", version_);
         ReportError(err::HeaderInvalid, sub::TableOpen, text);
         return;
     }
@@ -212,9 +213,11 @@ std::int32_t DbfFile::CountRecords(std::uint32_t headerCount, std::uint64_t size
     std::int64_t count = std::min<std::int64_t>(headerCount, whole);
     std::vector<std::uint8_t> chunk;
     while (count < whole) {
-        const std::int64_t batch = std::min<std::int64_t>(whole - count, std::max<std::int64_t>(1, kPendingLimit / recordLength_));
+        const std::int64_t batch = std::min<std::int64_t>(
+            whole - count, std::max<std::int64_t>(1, kPendingLimit / recordLength_));
         chunk.resize(static_cast<std::size_t>(batch) * recordLength_);
-        const std::size_t got = DiskFile::DiskRead(RecordOffset(static_cast<std::int32_t>(count + 1)), chunk.data(), chunk.size());
+        const std::size_t got = DiskFile::DiskRead(
+            RecordOffset(static_cast<std::int32_t>(count + 1)), chunk.data(), chunk.size());
         std::int64_t i = 0;
         for (; i < batch && static_cast<std::size_t>((i + 1) * recordLength_) <= got; ++i) {
             const std::uint8_t flag = chunk[static_cast<std::size_t>(i * recordLength_)];
@@ -250,9 +253,9 @@ void DbfFile::RefreshHeader() {
 
 void DbfFile::RewriteHeader() {
     platform::LocalTime now = platform::LocalNow();
-    changeStamp_ = ((static_cast<std::uint32_t>(now.hour) * 64 + now.minute) * 64 + now.second) *
-                       1024 +
-                   now.millisecond;
+    changeStamp_ =
+        ((static_cast<std::uint32_t>(now.hour) * 64 + now.minute) * 64 + now.second) * 1024 +
+        now.millisecond;
     header_[dbf::kUpdateYear] = static_cast<std::uint8_t>(now.year % 100);
     header_[dbf::kUpdateMonth] = static_cast<std::uint8_t>(now.month);
     header_[dbf::kUpdateDay] = static_cast<std::uint8_t>(now.day);
@@ -444,7 +447,8 @@ void DbfFile::TakeAutoIncrementValues() {
     for (FieldDescriptor& f : fields_) {
         if (!f.AutoIncrement() || f.type != 'I' || f.length < 4) continue;
         // Read from the file: another program may have appended since the table was opened.
-        const std::uint64_t at = dbf::kHeaderSize + static_cast<std::uint64_t>(f.number - 1) * dbf::kDescriptorSize +
+        const std::uint64_t at = dbf::kHeaderSize +
+                                 static_cast<std::uint64_t>(f.number - 1) * dbf::kDescriptorSize +
                                  dbf::kFieldAutoIncrementNext;
         std::uint8_t counter[5];
         if (DiskFile::DiskRead(at, counter, sizeof counter) < sizeof counter) {
@@ -452,7 +456,8 @@ void DbfFile::TakeAutoIncrementValues() {
             return;
         }
         const std::uint32_t value = GetLe32(counter);
-        const std::uint8_t step = counter[dbf::kFieldAutoIncrementStep - dbf::kFieldAutoIncrementNext];
+        const std::uint8_t step =
+            counter[dbf::kFieldAutoIncrementStep - dbf::kFieldAutoIncrementNext];
         PutLe32(record_ + f.offset, value);
         PutLe32(counter, value + step);
         DiskFile::DiskWrite(at, counter, 4);
@@ -599,7 +604,8 @@ std::int32_t DbfFile::LockRecords(const std::vector<std::int32_t>& records) {
     for (std::int32_t r : records) {
         if (HoldsRecordLock(r)) continue;
         std::uint64_t offset = 0;
-        const bool locked = RecordLockOffset(r, offset) && (!IsShared() || Os().Lock(offset, 1) == 0);
+        const bool locked =
+            RecordLockOffset(r, offset) && (!IsShared() || Os().Lock(offset, 1) == 0);
         if (!locked) {
             while (recordLocks_.size() > before) {
                 if (IsShared()) Os().Unlock(recordLocks_.back().second, 1);

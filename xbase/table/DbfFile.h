@@ -17,9 +17,9 @@
 #include <vector>
 
 #include "xbase/file/DiskFile.h"
+#include "xbase/file/LockProtocol.h"
 #include "xbase/table/DbfFormat.h"
 #include "xbase/table/FieldDescriptor.h"
-#include "xbase/file/LockProtocol.h"
 
 namespace xbase {
 

@@ -23,7 +23,8 @@ constexpr std::uint8_t FoxProMemo = 0xF5;
 
 // The Visual FoxPro family (binary B, G, I, M, T, Y; a container link after the fields).
 constexpr bool IsVisualFoxVersion(std::uint8_t v) {
-    return v == version::VisualFox || v == version::VisualFoxAutoIncrement || v == version::VisualFoxVarchar;
+    return v == version::VisualFox || v == version::VisualFoxAutoIncrement ||
+           v == version::VisualFoxVarchar;
 }
 
 namespace dbf {
@@ -45,21 +46,21 @@ constexpr int kCodePage = 29;      // 1 byte: the language (code page) mark
 
 // Table flag bits (header offset 28); bits 3-7 are written as 0.
 constexpr std::uint8_t kFlagProductionIndex = 0x01;
-constexpr std::uint8_t kFlagHasMemo = 0x02;  // Visual FoxPro only
+constexpr std::uint8_t kFlagHasMemo = 0x02;   // Visual FoxPro only
 constexpr std::uint8_t kFlagDatabase = 0x04;  // Visual FoxPro only
 constexpr std::uint8_t kKeptFlagBits = 0x07;
 
 // Field descriptors: 32 bytes each from offset 32, then the terminator; Visual FoxPro
 // tables keep a 263-byte database back-link after the terminator.
 constexpr int kDescriptorSize = 32;
-constexpr int kFieldName = 0;        // 11 bytes, NUL-padded; at most 10 characters
+constexpr int kFieldName = 0;  // 11 bytes, NUL-padded; at most 10 characters
 constexpr int kMaxFieldNameLength = 10;
-constexpr int kFieldType = 11;       // 1 byte, the type letter
-constexpr int kFieldOffset = 12;     // 4 bytes; the engine's copy holds the record offset
-constexpr int kFieldLength = 16;     // 1 byte; low byte of the length for C fields
-constexpr int kFieldDecimals = 17;   // 1 byte; high byte of the length for C fields
-constexpr int kFieldFlags = 18;      // 1 byte, Visual FoxPro field flags
-constexpr int kFieldNumber = 26;     // 2 bytes; the engine's copy holds the field number
+constexpr int kFieldType = 11;               // 1 byte, the type letter
+constexpr int kFieldOffset = 12;             // 4 bytes; the engine's copy holds the record offset
+constexpr int kFieldLength = 16;             // 1 byte; low byte of the length for C fields
+constexpr int kFieldDecimals = 17;           // 1 byte; high byte of the length for C fields
+constexpr int kFieldFlags = 18;              // 1 byte, Visual FoxPro field flags
+constexpr int kFieldNumber = 26;             // 2 bytes; the engine's copy holds the field number
 constexpr int kFieldAutoIncrementNext = 19;  // 4 bytes, Visual FoxPro 8+: next value
 constexpr int kFieldAutoIncrementStep = 23;  // 1 byte, Visual FoxPro 8+: step
 // Visual FoxPro field flag bits (descriptor offset 18).

@@ -8,8 +8,8 @@
 #include <cstring>
 #include <limits>
 
-#include "xbase/table/DbfDate.h"
 #include "xbase/file/EngineError.h"
+#include "xbase/table/DbfDate.h"
 
 namespace xbase::FieldCodec {
 
@@ -34,7 +34,9 @@ std::size_t fieldLength(const FieldDescriptor& field) {
 }
 
 // The stored text up to the first NUL.
-bool isVariableLength(const FieldDescriptor& field) { return field.type == 'V' || field.type == 'Q'; }
+bool isVariableLength(const FieldDescriptor& field) {
+    return field.type == 'V' || field.type == 'Q';
+}
 
 // A varchar or varbinary value: the whole field, or, when its _NullFlags bit says it is
 // shorter, as many bytes as its last byte gives.
@@ -73,13 +75,16 @@ constexpr std::uint64_t kHighBits = 0x8080808080808080ULL;
 }
 
 // Non-zero when a byte of the word is zero; the lowest set bit marks the first zero byte.
-[[gnu::always_inline]] inline std::uint64_t zeroBytes(std::uint64_t word) { return (word - kLowBits) & ~word & kHighBits; }
+[[gnu::always_inline]] inline std::uint64_t zeroBytes(std::uint64_t word) {
+    return (word - kLowBits) & ~word & kHighBits;
+}
 
 // Length of p[0, n) without its trailing spaces, eight bytes at a time.
 [[gnu::always_inline]] inline std::size_t trailingSpacesCut(const char* p, std::size_t n) {
     while (n >= 8) {
         const std::uint64_t other = loadLittle(p + n - 8) ^ kEightSpaces;  // non-zero: no space
-        if (other != 0) return n - 8 + static_cast<std::size_t>(63 - std::countl_zero(other)) / 8 + 1;
+        if (other != 0)
+            return n - 8 + static_cast<std::size_t>(63 - std::countl_zero(other)) / 8 + 1;
         n -= 8;
     }
     while (n > 0 && p[n - 1] == ' ') --n;
@@ -94,7 +99,8 @@ std::string_view trimTrailingSpaces(std::string_view text) {
     std::size_t i = 0;
     for (; i + 8 <= text.size(); i += 8) {
         const std::uint64_t other = loadLittle(text.data() + i) ^ kEightSpaces;
-        if (other != 0) return text.substr(i + static_cast<std::size_t>(std::countr_zero(other)) / 8);
+        if (other != 0)
+            return text.substr(i + static_cast<std::size_t>(std::countr_zero(other)) / 8);
     }
     while (i < text.size() && text[i] == ' ') ++i;
     return text.substr(i);
@@ -121,7 +127,8 @@ std::string_view trimTrailingSpaces(std::string_view text) {
 // The raw text with trailing spaces removed, as every display form starts from: the
 // reading of every field of every record is the engine's hottest loop. Trailing spaces
 // go first; a NUL (rare) can only lie in what remains, and ends the text.
-[[gnu::always_inline]] inline std::string_view storedText(const FieldDescriptor& field, const std::uint8_t* record) {
+[[gnu::always_inline]] inline std::string_view storedText(const FieldDescriptor& field,
+                                                          const std::uint8_t* record) {
     const char* p = fieldBytes(field, record);
     std::size_t n = trailingSpacesCut(p, fieldLength(field));
     if (holdsNul(p, n)) n = trailingSpacesCut(p, rawView(field, record).size());
@@ -205,8 +212,10 @@ std::size_t fixedText(double value, int decimals, char* buf) {
     if (magnitude == 0) {
         digits[0] = '0';
         digitCount = 1;
-    } else if (magnitude < 1e15 && static_cast<double>(static_cast<std::uint64_t>(magnitude)) == magnitude) {
-        auto res = std::to_chars(digits, digits + sizeof digits, static_cast<std::uint64_t>(magnitude));
+    } else if (magnitude < 1e15 &&
+               static_cast<double>(static_cast<std::uint64_t>(magnitude)) == magnitude) {
+        auto res =
+            std::to_chars(digits, digits + sizeof digits, static_cast<std::uint64_t>(magnitude));
         digitCount = static_cast<int>(res.ptr - digits);
         pointPos = digitCount;
     } else {
@@ -260,17 +269,24 @@ std::size_t fixedText(double value, int decimals, char* buf) {
     return n;
 }
 
-[[gnu::noinline]] void memoMark(const FieldDescriptor& field, const std::uint8_t* record, const TableContext& table,
-              std::string_view text, std::string& out) {
+[[gnu::noinline]] void memoMark(const FieldDescriptor& field, const std::uint8_t* record,
+                                const TableContext& table, std::string_view text,
+                                std::string& out) {
     bool present;
     if (IsVisualFoxVersion(table.version))
         present = GetNumber(field, record, table) > 0.1;
     else
         present = trimLeadingSpaces(text) > std::string_view("0");
     switch (field.type) {
-        case 'M': out.assign(present ? "---MEMO---" : "---memo---"); break;
-        case 'B': out.assign(present ? "--BINARY--" : "--binary--"); break;
-        default: out.assign(present ? "-GENERAL--" : "-general--"); break;
+        case 'M':
+            out.assign(present ? "---MEMO---" : "---memo---");
+            break;
+        case 'B':
+            out.assign(present ? "--BINARY--" : "--binary--");
+            break;
+        default:
+            out.assign(present ? "-GENERAL--" : "-general--");
+            break;
     }
 }
 
@@ -282,7 +298,8 @@ std::size_t fixedText(double value, int decimals, char* buf) {
         return;
     }
     platform::CivilDate date;
-    if (DbfDate::ReadStorageDigits(text, date) && platform::IsValidDate(date.year, date.month, date.day))
+    if (DbfDate::ReadStorageDigits(text, date) &&
+        platform::IsValidDate(date.year, date.month, date.day))
         DbfDate::StorageToDisplay(text, out);  // the common case, without the Julian detour
     else
         DbfDate::JulianToDisplay(DbfDate::JulianFromText(text), out);
@@ -293,25 +310,33 @@ bool putBinaryNumber(const FieldDescriptor& field, std::uint8_t* record, double 
     std::uint8_t* p = record + field.offset;
     const std::size_t available = fieldLength(field);
     switch (field.type) {
-        case 'B': storeLE(p, std::bit_cast<std::uint64_t>(value), 8, available); break;
+        case 'B':
+            storeLE(p, std::bit_cast<std::uint64_t>(value), 8, available);
+            break;
         case 'T': {
             const double days = std::trunc(value / kMillisecondsPerDay);
             const double milliseconds = std::trunc(value - days * kMillisecondsPerDay);
-            storeLE(p, static_cast<std::uint32_t>(truncateSaturated<std::int32_t>(days + kDateTimeJulianBase)),
+            storeLE(p,
+                    static_cast<std::uint32_t>(
+                        truncateSaturated<std::int32_t>(days + kDateTimeJulianBase)),
                     4, available);
             if (available > 4)
-                storeLE(p + 4, static_cast<std::uint32_t>(truncateSaturated<std::int32_t>(milliseconds)), 4,
-                        available - 4);
+                storeLE(p + 4,
+                        static_cast<std::uint32_t>(truncateSaturated<std::int32_t>(milliseconds)),
+                        4, available - 4);
             break;
         }
         case 'Y':
             // Rounded, not truncated: 1.2345 * 10000 is 12344.999..., which truncation
             // would store as 1.2344.
-            storeLE(p, static_cast<std::uint64_t>(truncateSaturated<std::int64_t>(std::round(value * 10000.0))),
+            storeLE(p,
+                    static_cast<std::uint64_t>(
+                        truncateSaturated<std::int64_t>(std::round(value * 10000.0))),
                     8, available);
             break;
         default:  // G, I, M: truncated toward zero
-            storeLE(p, static_cast<std::uint32_t>(truncateSaturated<std::int32_t>(value)), 4, available);
+            storeLE(p, static_cast<std::uint32_t>(truncateSaturated<std::int32_t>(value)), 4,
+                    available);
             break;
     }
     return true;
@@ -321,16 +346,21 @@ double getBinaryNumber(const FieldDescriptor& field, const std::uint8_t* record)
     const std::uint8_t* p = record + field.offset;
     const std::size_t available = fieldLength(field);
     switch (field.type) {
-        case 'B': return std::bit_cast<double>(loadLE(p, 8, available));
+        case 'B':
+            return std::bit_cast<double>(loadLE(p, 8, available));
         case 'T': {
             const auto dayBits = static_cast<std::uint32_t>(loadLE(p, 4, available));
-            const auto msBits = static_cast<std::uint32_t>(available > 4 ? loadLE(p + 4, 4, available - 4) : 0);
+            const auto msBits =
+                static_cast<std::uint32_t>(available > 4 ? loadLE(p + 4, 4, available - 4) : 0);
             const std::int64_t day = dayBits == kFourSpaces ? DbfDate::kJulianOffset
                                                             : static_cast<std::int32_t>(dayBits);
             const std::int64_t ms = msBits == kFourSpaces ? 0 : static_cast<std::int32_t>(msBits);
-            return static_cast<double>(day - kDateTimeJulianBase) * kMillisecondsPerDay + static_cast<double>(ms);
+            return static_cast<double>(day - kDateTimeJulianBase) * kMillisecondsPerDay +
+                   static_cast<double>(ms);
         }
-        case 'Y': return static_cast<double>(static_cast<std::int64_t>(loadLE(p, 8, available))) / 10000.0;
+        case 'Y':
+            return static_cast<double>(static_cast<std::int64_t>(loadLE(p, 8, available))) /
+                   10000.0;
         default: {  // G, I, M
             const auto bits = static_cast<std::uint32_t>(loadLE(p, 4, available));
             return bits == kFourSpaces ? 0.0 : static_cast<double>(static_cast<std::int32_t>(bits));
@@ -339,26 +369,38 @@ double getBinaryNumber(const FieldDescriptor& field, const std::uint8_t* record)
 }
 
 // A blank N or F field shows zero with the field's decimals.
-[[gnu::noinline]] void zeroDisplay(int decimals, std::string& out) { FormatNumber(0.0, 0, decimals, out); }
+[[gnu::noinline]] void zeroDisplay(int decimals, std::string& out) {
+    FormatNumber(0.0, 0, decimals, out);
+}
 
 }  // namespace
 
 bool IsBinary(char type, std::uint8_t version) {
     if (!IsVisualFoxVersion(version)) return false;
     switch (type) {
-        case 'B': case 'G': case 'I': case 'M': case 'T': case 'Y': return true;
-        default: return false;
+        case 'B':
+        case 'G':
+        case 'I':
+        case 'M':
+        case 'T':
+        case 'Y':
+            return true;
+        default:
+            return false;
     }
 }
 
 bool IsNull(const FieldDescriptor& field, const std::uint8_t* record, const TableContext& table) {
     if (field.IsNull(record)) return true;
     if (field.type != 'T' || !IsBinary(field.type, table.version)) return false;
-    const auto day = static_cast<std::uint32_t>(loadLE(record + field.offset, 4, fieldLength(field)));
+    const auto day =
+        static_cast<std::uint32_t>(loadLE(record + field.offset, 4, fieldLength(field)));
     return day == 0 || day == kFourSpaces;
 }
 
-void SetNull(const FieldDescriptor& field, std::uint8_t* record, bool null) { field.SetBit(record, field.nullBit, null); }
+void SetNull(const FieldDescriptor& field, std::uint8_t* record, bool null) {
+    field.SetBit(record, field.nullBit, null);
+}
 
 void GetRaw(const FieldDescriptor& field, const std::uint8_t* record, std::string& out) {
     setText(out, rawView(field, record));
@@ -388,11 +430,13 @@ bool PutRaw(const FieldDescriptor& field, std::uint8_t* record, std::string_view
     return true;
 }
 
-std::string_view TextView(const FieldDescriptor& field, const std::uint8_t* record, const TableContext& table,
-                          std::string& scratch) {
+std::string_view TextView(const FieldDescriptor& field, const std::uint8_t* record,
+                          const TableContext& table, std::string& scratch) {
     const std::string_view text = storedText(field, record);
     switch (field.type) {
-        case 'D': dateDisplay(text, scratch); return scratch;
+        case 'D':
+            dateDisplay(text, scratch);
+            return scratch;
         case 'N':
         case 'F': {
             const std::string_view number = trimLeadingSpaces(text);
@@ -400,13 +444,18 @@ std::string_view TextView(const FieldDescriptor& field, const std::uint8_t* reco
             zeroDisplay(field.decimals, scratch);  // e.g. "0.00"
             return scratch;
         }
-        case 'L': return text.size() == 1 && isTrueLetter(text[0]) ? "T" : "F";
+        case 'L':
+            return text.size() == 1 && isTrueLetter(text[0]) ? "T" : "F";
         case 'V':
-        case 'Q': return variableView(field, record);
+        case 'Q':
+            return variableView(field, record);
         case 'M':
         case 'B':
-        case 'G': memoMark(field, record, table, text, scratch); return scratch;
-        default: return text;
+        case 'G':
+            memoMark(field, record, table, text, scratch);
+            return scratch;
+        default:
+            return text;
     }
 }
 
@@ -426,7 +475,8 @@ std::string GetText(const FieldDescriptor& field, const std::uint8_t* record,
 bool PutText(const FieldDescriptor& field, std::uint8_t* record, const TableContext& table,
              std::string_view text) {
     switch (field.type) {
-        case 'D': return PutDate(field, record, DbfDate::JulianFromText(text));
+        case 'D':
+            return PutDate(field, record, DbfDate::JulianFromText(text));
         case 'L': {
             bool flag = false;
             if (!text.empty()) {
@@ -453,7 +503,8 @@ bool PutText(const FieldDescriptor& field, std::uint8_t* record, const TableCont
             }
             return PutNumber(field, record, table, value);
         }
-        default: return PutRaw(field, record, text);
+        default:
+            return PutRaw(field, record, text);
     }
 }
 
@@ -475,9 +526,21 @@ bool PutNumber(const FieldDescriptor& field, std::uint8_t* record, const TableCo
                double value) {
     bool allowed;
     switch (field.type) {
-        case 'B': case 'F': case 'G': case 'M': case 'N': allowed = true; break;
-        case 'I': case 'T': case 'Y': allowed = IsVisualFoxVersion(table.version); break;
-        default: allowed = false; break;
+        case 'B':
+        case 'F':
+        case 'G':
+        case 'M':
+        case 'N':
+            allowed = true;
+            break;
+        case 'I':
+        case 'T':
+        case 'Y':
+            allowed = IsVisualFoxVersion(table.version);
+            break;
+        default:
+            allowed = false;
+            break;
     }
     if (!allowed) {
         ReportEngineError(err::FieldTypeIncorrect, sub::FieldType, std::string());
@@ -539,9 +602,12 @@ bool PutLogical(const FieldDescriptor& field, std::uint8_t* record, bool flag) {
 bool TypeAccepts(char fieldType, char wanted) {
     if (fieldType == wanted) return true;
     switch (wanted) {
-        case 'N': return std::string_view("BFGIM").find(fieldType) != std::string_view::npos;
-        case 'G': return fieldType == 'B' || fieldType == 'M';
-        default: return false;
+        case 'N':
+            return std::string_view("BFGIM").find(fieldType) != std::string_view::npos;
+        case 'G':
+            return fieldType == 'B' || fieldType == 'M';
+        default:
+            return false;
     }
 }
 
@@ -572,7 +638,8 @@ std::vector<std::string> SplitFieldList(std::string_view fieldList) {
     std::size_t start = 0;
     while (true) {
         std::size_t end = fieldList.find(';', start);
-        std::string_view name = fieldList.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start);
+        std::string_view name = fieldList.substr(
+            start, end == std::string_view::npos ? std::string_view::npos : end - start);
         while (!name.empty() && isBlank(name.front())) name.remove_prefix(1);
         while (!name.empty() && isBlank(name.back())) name.remove_suffix(1);
         names.emplace_back(name);
@@ -594,7 +661,8 @@ void BuildRecordImage(std::uint8_t* buffer, std::size_t recordLength,
         const FieldDescriptor* field = lookup(names[i]);
         if (field == nullptr) continue;
         const std::optional<std::string>* value = i < values.size() ? &values[i] : nullptr;
-        PutText(*field, buffer, table, value && value->has_value() ? std::string_view(**value) : std::string_view());
+        PutText(*field, buffer, table,
+                value && value->has_value() ? std::string_view(**value) : std::string_view());
     }
 }
 
@@ -633,7 +701,8 @@ bool ParseNumber(std::string_view text, double& value) {
 void FormatNumber(double value, int width, int decimals, std::string& out) {
     char buf[kFixedCapacity];
     const std::size_t n = fixedText(value, decimals, buf);
-    const std::size_t pad = width > 0 && static_cast<std::size_t>(width) > n ? static_cast<std::size_t>(width) - n : 0;
+    const std::size_t pad =
+        width > 0 && static_cast<std::size_t>(width) > n ? static_cast<std::size_t>(width) - n : 0;
     out.assign(pad, ' ');
     out.append(buf, n);
 }

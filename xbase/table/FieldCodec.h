@@ -28,9 +28,9 @@ namespace xbase {
 
 // What the conversions need to know of the table.
 struct TableContext {
-    std::uint8_t version = 0;    // the table's version byte (0x30: binary B, G, I, M, T, Y)
-    std::string_view fileName;   // the table's file name or full path; messages use it
-                                 // without directory and extension
+    std::uint8_t version = 0;   // the table's version byte (0x30: binary B, G, I, M, T, Y)
+    std::string_view fileName;  // the table's file name or full path; messages use it
+                                // without directory and extension
 };
 
 namespace FieldCodec {
@@ -65,8 +65,8 @@ std::string GetText(const FieldDescriptor& field, const std::uint8_t* record,
 // The same display form without a copy: a view into the record buffer when the display
 // is the stored text trimmed (C, non-blank N and F), a constant for L, else into
 // `scratch`, which the other types write. Valid while the record and `scratch` are.
-std::string_view TextView(const FieldDescriptor& field, const std::uint8_t* record, const TableContext& table,
-                          std::string& scratch);
+std::string_view TextView(const FieldDescriptor& field, const std::uint8_t* record,
+                          const TableContext& table, std::string& scratch);
 
 // PutFieldText: D read as a date (DateConversionError when it is none) and stored with
 // PutDate; L by its first character (error 1004/1262 for one that is no logical value);

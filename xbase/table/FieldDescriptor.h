@@ -13,12 +13,12 @@ namespace xbase {
 
 struct FieldDescriptor {
     std::array<std::uint8_t, dbf::kDescriptorSize> raw{};  // the descriptor as read (engine copy)
-    std::string name;                    // up to the first NUL, at most 10 characters
-    char type = 'C';                     // type letter as stored
-    int length = 0;                      // 16-bit for C fields, byte 16 otherwise
-    int decimals = 0;                    // 0 for C fields
-    int offset = 0;                      // byte offset in the record (first field at 1)
-    int number = 0;                      // counted from 1
+    std::string name;  // up to the first NUL, at most 10 characters
+    char type = 'C';   // type letter as stored
+    int length = 0;    // 16-bit for C fields, byte 16 otherwise
+    int decimals = 0;  // 0 for C fields
+    int offset = 0;    // byte offset in the record (first field at 1)
+    int number = 0;    // counted from 1
     // Visual FoxPro 8/9 column facts (byte 18 of the descriptor and the _NullFlags column).
     std::uint8_t flags = 0;   // 0x01 system column, 0x02 nullable, 0x04 binary, 0x0C autoincrement
     int nullFlagsOffset = 0;  // offset of the table's _NullFlags column in the record, 0 for none
@@ -31,7 +31,8 @@ struct FieldDescriptor {
     // Whether a varchar/varbinary value is shorter than the field.
     bool IsShort(const std::uint8_t* record) const { return HasBit(record, lengthBit); }
     bool HasBit(const std::uint8_t* record, int bit) const {
-        return bit >= 0 && nullFlagsOffset > 0 && (record[nullFlagsOffset + bit / 8] >> (bit % 8) & 1) != 0;
+        return bit >= 0 && nullFlagsOffset > 0 &&
+               (record[nullFlagsOffset + bit / 8] >> (bit % 8) & 1) != 0;
     }
     void SetBit(std::uint8_t* record, int bit, bool on) const {
         if (bit < 0 || nullFlagsOffset == 0) return;
@@ -39,7 +40,9 @@ struct FieldDescriptor {
         const auto mask = static_cast<std::uint8_t>(1u << (bit % 8));
         byte = static_cast<std::uint8_t>(on ? byte | mask : byte & ~mask);
     }
-    bool AutoIncrement() const { return (flags & dbf::kFieldFlagAutoIncrement) == dbf::kFieldFlagAutoIncrement; }
+    bool AutoIncrement() const {
+        return (flags & dbf::kFieldFlagAutoIncrement) == dbf::kFieldFlagAutoIncrement;
+    }
     // An autoincrement column's next value and step (descriptor bytes 19-22 and 23).
     std::uint32_t AutoIncrementNext() const {
         return byteorder::GetLe32(&raw[dbf::kFieldAutoIncrementNext]);

@@ -48,15 +48,22 @@ bool TypeAllowed(std::uint8_t v, char type) {
 int FixedWidth(std::uint8_t v, char type) {
     const bool fox = v == version::VisualFox;
     switch (type) {
-        case 'D': return 8;
-        case 'L': return 1;
-        case 'I': return 4;
+        case 'D':
+            return 8;
+        case 'L':
+            return 1;
+        case 'I':
+            return 4;
         case 'T':
-        case 'Y': return 8;
+        case 'Y':
+            return 8;
         case 'M':
-        case 'G': return fox ? 4 : 10;
-        case 'B': return fox ? 8 : 10;
-        default: return 0;
+        case 'G':
+            return fox ? 4 : 10;
+        case 'B':
+            return fox ? 8 : 10;
+        default:
+            return 0;
     }
 }
 
@@ -105,7 +112,8 @@ std::vector<NewField> CheckedFields(std::uint8_t v, const std::vector<NewField>&
             if (f.decimals != 0) Refuse(f.name, "a character field has no decimals");
         } else {  // N, F
             if (f.length < 1 || f.length > 20) Refuse(f.name, "the length must be 1 to 20");
-            if (f.decimals < 0 || f.decimals > 15 || (f.decimals > 0 && f.decimals + 2 > f.length)) {
+            if (f.decimals < 0 || f.decimals > 15 ||
+                (f.decimals > 0 && f.decimals + 2 > f.length)) {
                 Refuse(f.name, "the decimals must leave room for the point and a digit");
             }
         }
@@ -149,7 +157,8 @@ std::vector<std::uint8_t> TableHeaderBytes(std::uint8_t v, const std::vector<New
     PutLe32(h + dbf::kRecordCount, recordCount);
     PutLe16(h + dbf::kHeaderLength, static_cast<std::uint16_t>(headerLength));
     PutLe16(h + dbf::kRecordLength, static_cast<std::uint16_t>(RecordLengthOf(fields)));
-    if (v == version::VisualFox && NeedsMemoFile(v, fields)) h[dbf::kTableFlags] = dbf::kFlagHasMemo;
+    if (v == version::VisualFox && NeedsMemoFile(v, fields))
+        h[dbf::kTableFlags] = dbf::kFlagHasMemo;
     h[dbf::kCodePage] = options.codePageMark;
     std::uint8_t* d = h + dbf::kHeaderSize;
     int offset = 1;
@@ -157,7 +166,8 @@ std::vector<std::uint8_t> TableHeaderBytes(std::uint8_t v, const std::vector<New
         std::memcpy(d + dbf::kFieldName, f.name.data(), f.name.size());
         d[dbf::kFieldType] = static_cast<std::uint8_t>(f.type);
         // Visual FoxPro keeps each field's place in the record in its descriptor.
-        if (v == version::VisualFox) PutLe32(d + dbf::kFieldOffset, static_cast<std::uint32_t>(offset));
+        if (v == version::VisualFox)
+            PutLe32(d + dbf::kFieldOffset, static_cast<std::uint32_t>(offset));
         d[dbf::kFieldLength] = static_cast<std::uint8_t>(f.length);
         d[dbf::kFieldDecimals] = static_cast<std::uint8_t>(f.decimals);
         if (v == version::VisualFox && (f.binary || f.type == 'G')) {

@@ -39,7 +39,8 @@ bool NeedsMemoFile(std::uint8_t version, const std::vector<NewField>& fields);
 
 // The header bytes of a table with `recordCount` records (header length bytes in all).
 // `fields` must come from CheckedFields; `options.date` must be set.
-std::vector<std::uint8_t> TableHeaderBytes(std::uint8_t version, const std::vector<NewField>& fields,
+std::vector<std::uint8_t> TableHeaderBytes(std::uint8_t version,
+                                           const std::vector<NewField>& fields,
                                            const NewTableOptions& options,
                                            std::uint32_t recordCount);
 

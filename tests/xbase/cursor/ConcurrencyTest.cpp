@@ -1,7 +1,6 @@
 // Several processes appending to one shared table at once, with a reader scanning it
 // meanwhile: no record number is taken twice, no record is torn, the file ends right.
 #include <gtest/gtest.h>
-
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -72,7 +71,8 @@ TEST(ConcurrencyTest, FourProcessesAppendingWhileOneReadsKeepEveryRecord) {
 
     pid_t reader = Spawn([&] { return ScanUntilStopped(path, stopFile); });
     std::vector<pid_t> writers;
-    for (int w = 0; w < kWriters; ++w) writers.push_back(Spawn([&, w] { return AppendAll(path, w); }));
+    for (int w = 0; w < kWriters; ++w)
+        writers.push_back(Spawn([&, w] { return AppendAll(path, w); }));
     for (pid_t pid : writers) EXPECT_EQ(ExitCode(pid), 0);
     WriteFile(stopFile, {1});
     EXPECT_EQ(ExitCode(reader), 0);

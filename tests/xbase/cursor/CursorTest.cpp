@@ -21,7 +21,7 @@ protected:
         for (const std::string& n : names) {
             bool deleted = !n.empty() && n[0] == '*';
             layout.records.push_back(std::string(deleted ? "*" : " ") +
-                                   Pad(deleted ? n.substr(1) : n, 10) + "    1.50T");
+                                     Pad(deleted ? n.substr(1) : n, 10) + "    1.50T");
         }
         std::string path = dir.file("t.dbf");
         WriteFile(path, BuildTable(layout));

@@ -42,8 +42,8 @@ TEST_F(FieldAccessTest, UnknownNameIsError1003WithPathAndName) {
     } catch (const XBaseError& e) {
         EXPECT_EQ(e.code(), 1003);
         EXPECT_EQ(e.subcode(), 1298);
-        EXPECT_EQ(std::string(e.what()), "dBase field name is invalid - " +
-                                             dir.file("t.dbf") + "->nope");
+        EXPECT_EQ(std::string(e.what()),
+                  "dBase field name is invalid - " + dir.file("t.dbf") + "->nope");
     }
     EXPECT_THROW(table->LookupField("A_VERY_LONG_NAME"), XBaseError);
 }
@@ -117,21 +117,23 @@ TEST_F(FieldAccessTest, RecordImageIsBuiltInTheCallersBufferOnly) {
 TEST(FieldTextViewTest, ViewsMatchTheCopyingReadForEveryType) {
     TempDir dir;
     TableShape layout;
-    layout.fields = {{"NAME", 'C', 8}, {"AMT", 'N', 8, 2}, {"DAY", 'D', 8}, {"OK", 'L', 1}, {"NOTE", 'M', 10}};
+    layout.fields = {
+        {"NAME", 'C', 8}, {"AMT", 'N', 8, 2}, {"DAY", 'D', 8}, {"OK", 'L', 1}, {"NOTE", 'M', 10}};
     layout.records = {"AB      " + Pad("", 8) + "20070315" + "T" + "         1",
                       "        " + Pad("", 6) + "12" + "        " + "?" + "          "};
     layout.version = 0x83;
     WriteFile(dir.file("v.dbf"), BuildTable(layout));
     DbfHandler table(dir.file("v.dbf"), true, false);
-    const std::vector<std::vector<std::string>> expected = {{"AB", "0.00", "2007-03-15", "T", "---MEMO---"},
-                                                            {"", "12", "", "F", "---memo---"}};
+    const std::vector<std::vector<std::string>> expected = {
+        {"AB", "0.00", "2007-03-15", "T", "---MEMO---"}, {"", "12", "", "F", "---memo---"}};
     const platform::FormatSettings saved = platform::ProcessFormatSettings();
     platform::ProcessFormatSettings() = platform::FormatSettings{};  // yyyy-mm-dd
     std::string reused;
     for (std::int32_t record = 1; record <= 2; ++record) {
         table.GoTo(record);
         for (int f = 1; f <= 5; ++f) {
-            const std::string& want = expected[static_cast<std::size_t>(record - 1)][static_cast<std::size_t>(f - 1)];
+            const std::string& want =
+                expected[static_cast<std::size_t>(record - 1)][static_cast<std::size_t>(f - 1)];
             EXPECT_EQ(table.GetFieldTextView(f), want) << record << "/" << f;
             table.GetFieldText(f, reused);
             EXPECT_EQ(reused, want) << record << "/" << f;

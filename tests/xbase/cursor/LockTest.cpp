@@ -1,9 +1,8 @@
 // Table locks as another process sees them: the exact byte of every protocol's record
 // lock, append and file locks, nesting inside a file lock, refusals recorded at once,
 // and share modes between processes.
-#include <gtest/gtest.h>
-
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -78,9 +77,9 @@ TEST_F(LockTest, RecordLockSitsAtTheProtocolsByte) {
         {2, true, 1000000000u + r},
     };
     for (const Case& c : cases) {
-        std::unique_ptr<DbfHandler> table =
-            c.indexed ? std::make_unique<IndexedHandler>(path, true, true)
-                      : std::make_unique<DbfHandler>(path, true, true);
+        std::unique_ptr<DbfHandler> table = c.indexed
+                                                ? std::make_unique<IndexedHandler>(path, true, true)
+                                                : std::make_unique<DbfHandler>(path, true, true);
         table->SetLockProtocol(static_cast<xbase::LockProtocol>(c.protocol));
         table->GoTo(3);
         ASSERT_TRUE(table->RecordLock());

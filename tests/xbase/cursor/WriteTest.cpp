@@ -24,7 +24,9 @@ std::uint32_t At32(const std::vector<std::uint8_t>& b, std::size_t at) {
 
 class WriteTest : public ::testing::Test {
 protected:
-    void SetUp() override { platform::SetFixedTime(platform::LocalTime{2008, 3, 3, 10, 20, 30, 400}); }
+    void SetUp() override {
+        platform::SetFixedTime(platform::LocalTime{2008, 3, 3, 10, 20, 30, 400});
+    }
     void TearDown() override { platform::SetFixedTime(std::nullopt); }
     std::string Write(const TableShape& layout, const std::string& name = "t.dbf") {
         std::string path = dir.file(name);

@@ -5,9 +5,9 @@
 #include <fstream>
 
 #include "data/DataError.h"
-#include "xbase/dataset/DataSetTestSupport.h"
 #include "platform/Paths.h"
 #include "xbase/dataset/AliasList.h"
+#include "xbase/dataset/DataSetTestSupport.h"
 
 namespace {
 

@@ -251,7 +251,8 @@ TEST(DataSetDelete, DeletingFromFirstUntilEofFlagsEveryRecordAndKeepsTheFile) {
     for (int r = 0; r < 5; ++r) {
         std::size_t at = static_cast<std::size_t>(header + r * 20);
         EXPECT_EQ(after[at], '*') << "record " << r + 1;
-        EXPECT_TRUE(std::equal(after.begin() + at + 1, after.begin() + at + 20, before.begin() + at + 1));
+        EXPECT_TRUE(
+            std::equal(after.begin() + at + 1, after.begin() + at + 20, before.begin() + at + 1));
     }
 }
 

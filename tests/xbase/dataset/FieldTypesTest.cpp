@@ -5,8 +5,8 @@
 #include <map>
 
 #include "data/DataError.h"
-#include "xbase/dataset/DataSetTestSupport.h"
 #include "platform/FormatSettings.h"
+#include "xbase/dataset/DataSetTestSupport.h"
 #include "xbase/file/EngineError.h"
 
 namespace {
@@ -25,10 +25,10 @@ protected:
 
     static tabletest::TableShape TypesShape(const std::vector<std::string>& records) {
         tabletest::TableShape layout;
-        layout.fields = {{"S4", 'N', 4, 0},  {"I5", 'N', 5, 0}, {"I9", 'N', 9, 0},
-                       {"BIG", 'N', 10, 0}, {"PRICE", 'N', 8, 2}, {"F", 'F', 6, 1},
-                       {"D", 'D', 8, 0},    {"OK", 'L', 1, 0},   {"NOTE", 'M', 10, 0},
-                       {"ODD", 'Q', 3, 0}};
+        layout.fields = {{"S4", 'N', 4, 0},   {"I5", 'N', 5, 0},    {"I9", 'N', 9, 0},
+                         {"BIG", 'N', 10, 0}, {"PRICE", 'N', 8, 2}, {"F", 'F', 6, 1},
+                         {"D", 'D', 8, 0},    {"OK", 'L', 1, 0},    {"NOTE", 'M', 10, 0},
+                         {"ODD", 'Q', 3, 0}};
         layout.records = records;
         return layout;
     }
@@ -69,10 +69,16 @@ TEST_F(FieldTypes, DefinitionsFollowTheTableTypes) {
 }
 
 TEST_F(FieldTypes, TextFormsOfStoredValues) {
-    TableDir table("T.DBF", TypesShape({Row({{"S4", "-7"}, {"I5", "123"}, {"I9", "12345"},
-                                            {"BIG", "9876543210"}, {"PRICE", "12.50"},
-                                            {"F", "3.0"}, {"D", "20000229"}, {"OK", "T"},
-                                            {"NOTE", "12"}, {"ODD", "XYZ"}})}));
+    TableDir table("T.DBF", TypesShape({Row({{"S4", "-7"},
+                                             {"I5", "123"},
+                                             {"I9", "12345"},
+                                             {"BIG", "9876543210"},
+                                             {"PRICE", "12.50"},
+                                             {"F", "3.0"},
+                                             {"D", "20000229"},
+                                             {"OK", "T"},
+                                             {"NOTE", "12"},
+                                             {"ODD", "XYZ"}})}));
     auto dataSet = table.Open();
     EXPECT_EQ(dataSet->FieldByName("S4").AsString(), "-7");
     EXPECT_EQ(dataSet->FieldByName("I5").AsInteger(), 123);
@@ -85,8 +91,8 @@ TEST_F(FieldTypes, TextFormsOfStoredValues) {
 }
 
 TEST_F(FieldTypes, BlankAndZeroDatesAreNull) {
-    TableDir table("T.DBF", TypesShape({Row({}), Row({{"D", "00000000"}}),
-                                       Row({{"D", "20001301"}})}));
+    TableDir table("T.DBF",
+                   TypesShape({Row({}), Row({{"D", "00000000"}}), Row({{"D", "20001301"}})}));
     auto dataSet = table.Open();
     for (int row = 0; row < 3; ++row) {
         EXPECT_TRUE(dataSet->FieldByName("D").IsNull()) << row;

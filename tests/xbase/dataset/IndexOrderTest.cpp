@@ -26,7 +26,8 @@ void MakeIndex(const TableDir& table, const std::string& file, const std::string
 }
 
 // A dataset on the table with `files` listed and `tag` selected, opened.
-std::unique_ptr<xbase::XBaseDataSet> OpenIndexed(const TableDir& table, const std::vector<std::string>& files,
+std::unique_ptr<xbase::XBaseDataSet> OpenIndexed(const TableDir& table,
+                                                 const std::vector<std::string>& files,
                                                  const std::string& tag) {
     auto dataSet = table.DataSet();
     dataSet->SetIndexFiles(files);
@@ -76,7 +77,8 @@ TEST(EngineFilter, ShowsTheRecordsTheExpressionAccepts) {
         EXPECT_EQ(VisibleNames(*dataSet), c.visible) << c.expression << " options " << c.options;
         EXPECT_FALSE(dataSet->IsSequenced());
         dataSet->SetFiltered(false);
-        EXPECT_EQ(VisibleNames(*dataSet), (Names{"bob", "ann", "dan", "amy", "Al"})) << c.expression;
+        EXPECT_EQ(VisibleNames(*dataSet), (Names{"bob", "ann", "dan", "amy", "Al"}))
+            << c.expression;
         EXPECT_TRUE(dataSet->IsSequenced());
     }
 }
@@ -343,8 +345,10 @@ TEST(Locate, FindsTheFirstMatchingRowOrStaysPut) {
         dataSet->SetRecNo(4);
         int scrolls = 0;
         dataSet->AfterScroll = [&](data::DataSet&) { ++scrolls; };
-        EXPECT_EQ(dataSet->Locate(c.fields, c.values, c.options), c.found) << c.fields << " " << c.values[0];
-        EXPECT_EQ(dataSet->FieldByName("NAME").AsString(), c.nameAfter) << c.fields << " " << c.values[0];
+        EXPECT_EQ(dataSet->Locate(c.fields, c.values, c.options), c.found)
+            << c.fields << " " << c.values[0];
+        EXPECT_EQ(dataSet->FieldByName("NAME").AsString(), c.nameAfter)
+            << c.fields << " " << c.values[0];
         EXPECT_EQ(scrolls, c.found ? 1 : 0);
         dataSet->AfterScroll = nullptr;
     }
@@ -386,7 +390,8 @@ protected:
         if (!indexKey.empty()) {
             const std::string file = "DK" + std::to_string(++indexes_);
             xbase::DbfHandler handler(master_.Path() + "/D.DBF", false, true);
-            handler.CreateIndex(master_.Path() + "/" + file + ".NDX", "", indexKey, "", false, false);
+            handler.CreateIndex(master_.Path() + "/" + file + ".NDX", "", indexKey, "", false,
+                                false);
             detail->SetIndexFiles({file});
             detail->SetIndexName(file);
         }
@@ -394,7 +399,8 @@ protected:
     }
     Names DetailNames(xbase::XBaseDataSet& detail) {
         Names names;
-        for (detail.First(); !detail.Eof(); detail.Next()) names.push_back(detail.FieldByName("NAME").AsString());
+        for (detail.First(); !detail.Eof(); detail.Next())
+            names.push_back(detail.FieldByName("NAME").AsString());
         return names;
     }
 
@@ -468,9 +474,11 @@ TEST_F(MasterDetail, CircularLinksAreRefused) {
     auto second = Detail("");
     data::DataSource firstSource(first.get());
     data::DataSource secondSource(second.get());
-    EXPECT_EQ(MessageOf([&] { first->SetMasterSource(&firstSource); }), "Circular datalinks are not allowed");
+    EXPECT_EQ(MessageOf([&] { first->SetMasterSource(&firstSource); }),
+              "Circular datalinks are not allowed");
     second->SetMasterSource(&firstSource);
-    EXPECT_EQ(MessageOf([&] { first->SetMasterSource(&secondSource); }), "Circular datalinks are not allowed");
+    EXPECT_EQ(MessageOf([&] { first->SetMasterSource(&secondSource); }),
+              "Circular datalinks are not allowed");
     EXPECT_EQ(first->MasterSource(), nullptr);
     second->SetMasterSource(nullptr);
 }

@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "data/DataError.h"
-#include "xbase/dataset/DataSetTestSupport.h"
 #include "platform/ChildProcess.h"
+#include "xbase/dataset/DataSetTestSupport.h"
 
 namespace {
 
@@ -116,7 +116,8 @@ TEST(RecordLock, AppendsOfTwoProcessesBothLand) {
     dataSet->FieldByName("NAME").SetAsString("parent");
     dataSet->Post();
     EXPECT_EQ(dataSet->RecNo(), 3);
-    EXPECT_EQ(datasettest::VisibleNames(*dataSet), (std::vector<std::string>{"a", "child", "parent"}));
+    EXPECT_EQ(datasettest::VisibleNames(*dataSet),
+              (std::vector<std::string>{"a", "child", "parent"}));
 }
 
 }  // namespace

@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 #include <iconv.h>
 
-#include "xbase/dataset/DataSetTestSupport.h"
 #include "platform/CodePage.h"
+#include "xbase/dataset/DataSetTestSupport.h"
 #include "xbase/dataset/TextTranslation.h"
 
 namespace {

@@ -4,8 +4,8 @@
 #include <random>
 
 #include "ExprTestSupport.h"
-#include "xbase/file/EngineError.h"
 #include "xbase/expr/ExprHandler.h"
+#include "xbase/file/EngineError.h"
 
 using exprtest::Eval;
 using exprtest::Sample;
@@ -37,7 +37,8 @@ TEST(ExprCompile, EachMessage) {
         {std::string(70000, ' ') + "1", "!Expression is too long"},
         {std::string(1000, '(') + "1" + std::string(1000, ')'), "!Expression is nested too deeply"},
     };
-    for (const auto& c : cases) EXPECT_EQ(Eval(c.expression, &Sample()), c.expected) << c.expression;
+    for (const auto& c : cases)
+        EXPECT_EQ(Eval(c.expression, &Sample()), c.expected) << c.expression;
 }
 
 TEST(ExprCompile, LongChainsAreRefusedNotOverflowed) {
@@ -82,7 +83,8 @@ TEST(ExprHandlerLife, StaticTypesAndKeys) {
         {"DTOS(DDATE) + NAME", xbase::ExprType::Text},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(xbase::ExprHandler(&Sample(), false, c.expression).StaticType(), c.type) << c.expression;
+        EXPECT_EQ(xbase::ExprHandler(&Sample(), false, c.expression).StaticType(), c.type)
+            << c.expression;
 
     xbase::ExprKey key;
     xbase::ExprHandler text(&Sample(), false, "DTOS(DDATE) + NAME");
@@ -123,12 +125,14 @@ TEST(ExprTextForm, PrintsOperatorsLiteralsAndCalls) {
         {"(qty ** 2) GE -1", "(QTY ^ 2) >= -1"},
         {"NOT .t. OR .F.", ".NOT. .T. .OR. .F."},
     };
-    for (const auto& c : cases) EXPECT_EQ(xbase::ExprHandler(&Sample(), false, c.expression).Text(), c.text);
+    for (const auto& c : cases)
+        EXPECT_EQ(xbase::ExprHandler(&Sample(), false, c.expression).Text(), c.text);
 }
 
 // The printed form compiled again gives the same value on 1,000 random records.
 TEST(ExprTextForm, RoundTripOnRandomRecords) {
-    exprtest::RecordLink link({{"NAME", 'C', 8}, {"QTY", 'N', 6, 2}, {"DDATE", 'D', 8}, {"FLAG", 'L', 1}});
+    exprtest::RecordLink link(
+        {{"NAME", 'C', 8}, {"QTY", 'N', 6, 2}, {"DDATE", 'D', 8}, {"FLAG", 'L', 1}});
     const char* expressions[] = {
         "UPPER(NAME) = 'AB*' .OR. FLAG",
         "IIF(FLAG, STR(QTY, 8, 2), SUBSTR(NAME, 2, 3)) + DTOS(DDATE)",
@@ -152,8 +156,8 @@ TEST(ExprTextForm, RoundTripOnRandomRecords) {
             std::snprintf(qty, sizeof qty, "%6.2f", small(rng) / 100.0);
             link.Set("QTY", qty);
             char date[16];
-            std::snprintf(date, sizeof date, "%04d%02d%02d", 1990 + small(rng) % 30, 1 + small(rng) % 12,
-                          1 + small(rng) % 28);
+            std::snprintf(date, sizeof date, "%04d%02d%02d", 1990 + small(rng) % 30,
+                          1 + small(rng) % 12, 1 + small(rng) % 28);
             link.Set("DDATE", r % 10 == 0 ? "        " : date);
             link.Set("FLAG", r % 3 == 0 ? "T" : "F");
             const std::string a = Eval(original.Text(), &link);

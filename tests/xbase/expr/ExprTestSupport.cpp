@@ -2,15 +2,16 @@
 
 #include <charconv>
 
-#include "xbase/file/EngineError.h"
-#include "xbase/table/FieldCodec.h"
-#include "xbase/table/DbfDate.h"
 #include "xbase/expr/ExprHandler.h"
 #include "xbase/expr/TableExprLink.h"
+#include "xbase/file/EngineError.h"
+#include "xbase/table/DbfDate.h"
+#include "xbase/table/FieldCodec.h"
 
 namespace exprtest {
 
-RecordLink::RecordLink(const std::vector<FieldShape>& fields, std::uint8_t version) : version_(version) {
+RecordLink::RecordLink(const std::vector<FieldShape>& fields, std::uint8_t version)
+    : version_(version) {
     int offset = 1;
     int number = 1;
     for (const FieldShape& s : fields) {
@@ -33,7 +34,8 @@ void RecordLink::Set(std::string_view name, std::string_view stored) {
     for (const xbase::FieldDescriptor& f : fields_)
         if (f.name == name) {
             std::fill_n(record_.begin() + f.offset, f.length, ' ');
-            std::copy_n(stored.begin(), std::min<std::size_t>(stored.size(), static_cast<std::size_t>(f.length)),
+            std::copy_n(stored.begin(),
+                        std::min<std::size_t>(stored.size(), static_cast<std::size_t>(f.length)),
                         record_.begin() + f.offset);
             return;
         }
@@ -61,8 +63,12 @@ std::string Eval(std::string_view expression, xbase::ExprLink* link) {
                 if (v.number != xbase::kEmptyDate)
                     out += xbase::DbfDate::JulianToStorage(static_cast<std::int32_t>(v.number));
                 break;
-            case xbase::ExprType::Logical: out += v.logical ? 'T' : 'F'; break;
-            default: out += v.text; break;
+            case xbase::ExprType::Logical:
+                out += v.logical ? 'T' : 'F';
+                break;
+            default:
+                out += v.text;
+                break;
         }
         return out;
     } catch (const xbase::XBaseExpressionError& e) {
@@ -73,13 +79,13 @@ std::string Eval(std::string_view expression, xbase::ExprLink* link) {
 RecordLink& Sample() {
     static RecordLink* link = [] {
         auto* p = new RecordLink({{"NAME", 'C', 10},
-                      {"CITY", 'C', 20},
-                      {"PRICE", 'N', 10, 2},
-                      {"QTY", 'N', 5},
-                      {"DDATE", 'D', 8},
-                      {"EMPTYD", 'D', 8},
-                      {"FLAG", 'L', 1},
-                      {"NOTES", 'M', 10}});
+                                  {"CITY", 'C', 20},
+                                  {"PRICE", 'N', 10, 2},
+                                  {"QTY", 'N', 5},
+                                  {"DDATE", 'D', 8},
+                                  {"EMPTYD", 'D', 8},
+                                  {"FLAG", 'L', 1},
+                                  {"NOTES", 'M', 10}});
         p->Set("NAME", "Lee");
         p->Set("CITY", "BEIJING");
         p->Set("PRICE", "    123.45");

@@ -8,8 +8,8 @@
 #include <string_view>
 #include <vector>
 
-#include "xbase/table/FieldDescriptor.h"
 #include "xbase/expr/ExprLink.h"
+#include "xbase/table/FieldDescriptor.h"
 
 namespace exprtest {
 
@@ -25,9 +25,13 @@ public:
     explicit RecordLink(const std::vector<FieldShape>& fields, std::uint8_t version = 0x03);
     // Stores the field's bytes as they would lie in the file (left-aligned, blank-padded).
     void Set(std::string_view name, std::string_view stored);
-    void SetMemo(std::string_view name, std::string text) { memos_[std::string(name)] = std::move(text); }
+    void SetMemo(std::string_view name, std::string text) {
+        memos_[std::string(name)] = std::move(text);
+    }
     void SetDeleted(bool deleted) { record_[0] = deleted ? '*' : ' '; }
-    void SetPosition(std::int32_t recNo, bool bof, bool eof) { recNo_ = recNo, bof_ = bof, eof_ = eof; }
+    void SetPosition(std::int32_t recNo, bool bof, bool eof) {
+        recNo_ = recNo, bof_ = bof, eof_ = eof;
+    }
 
     const std::uint8_t* Record() const override { return record_.data(); }
     std::uint8_t TableVersion() const override { return version_; }

@@ -24,7 +24,8 @@ protected:
     }
     void TearDown() override { platform::ProcessFormatSettings() = saved_; }
     static void ExpectAll(const std::vector<Case>& cases) {
-        for (const Case& c : cases) EXPECT_EQ(Eval(c.expression, &Sample()), c.expected) << c.expression;
+        for (const Case& c : cases)
+            EXPECT_EQ(Eval(c.expression, &Sample()), c.expected) << c.expression;
     }
 
 private:

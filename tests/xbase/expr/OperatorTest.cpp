@@ -16,7 +16,8 @@ struct Case {
 };
 
 void ExpectAll(const std::vector<Case>& cases) {
-    for (const Case& c : cases) EXPECT_EQ(Eval(c.expression, &Sample()), c.expected) << c.expression;
+    for (const Case& c : cases)
+        EXPECT_EQ(Eval(c.expression, &Sample()), c.expected) << c.expression;
 }
 
 TEST(ExprOperators, ArithmeticOnNumbersAndDates) {
@@ -26,9 +27,9 @@ TEST(ExprOperators, ArithmeticOnNumbersAndDates) {
         {"7 / 2", "N:3.5"},
         {"2 ^ 3", "N:8"},
         {"2 ** 3 * 2", "N:16"},
-        {"2 ^ 0", "N:1"},           // not the left operand unchanged
-        {"2 ^ -1", "N:0.5"},        // the reciprocal
-        {"4 ^ 0.5", "N:2"},         // the real power
+        {"2 ^ 0", "N:1"},     // not the left operand unchanged
+        {"2 ^ -1", "N:0.5"},  // the reciprocal
+        {"4 ^ 0.5", "N:2"},   // the real power
         {"-2 + 5", "N:3"},
         {"5 - -2", "N:7"},
         {".5 + 1", "N:1.5"},
@@ -87,7 +88,7 @@ TEST(ExprOperators, WildcardPatternsOnTheRight) {
         {"CITY = 'BEX*'", "L:F"},
         {"CITY < 'BEX*'", "L:T"},  // a mismatch compares with the marks removed
         {"CITY # 'BEI*'", "L:F"},
-        {"'*' = CITY", "L:F"},     // only the right side is a pattern
+        {"'*' = CITY", "L:F"},  // only the right side is a pattern
     });
 }
 
@@ -207,8 +208,8 @@ TEST(ExprOperators, CaseFunctionsKeepDoubleByteCharactersWhole) {
 class HookLink : public exprtest::RecordLink {
 public:
     HookLink() : RecordLink({{"NAME", 'C', 4}}) {}
-    bool UserFunction(std::string_view request, std::string_view name, std::string_view call, char& type,
-                      std::string& value) override {
+    bool UserFunction(std::string_view request, std::string_view name, std::string_view call,
+                      char& type, std::string& value) override {
         if (name != "TWICE") return false;
         requests += std::string(request) + " " + std::string(call) + ";";
         type = 'N';

@@ -9,10 +9,10 @@
 #include <vector>
 
 #include "xbase/cursor/DbfHandler.h"
-#include "xbase/table/DbfDate.h"
-#include "xbase/table/DbfFile.h"
 #include "xbase/expr/ExprHandler.h"
 #include "xbase/expr/TableExprLink.h"
+#include "xbase/table/DbfDate.h"
+#include "xbase/table/DbfFile.h"
 
 namespace {
 
@@ -103,7 +103,8 @@ TEST(ExprPeerKeys, MemoFieldsGiveTheirWholeText) {
     xbase::DbfHandler table(kDir + "clip.dbf", true, false);
     xbase::TableExprLink link(table, table.Memo());
     xbase::ExprHandler memo(&link, false, "REMARK");
-    xbase::ExprHandler length(&link, false, "STR(LEN(REMARK), 4) + IIF(EMPTY(REMARK), ' empty', '')");
+    xbase::ExprHandler length(&link, false,
+                              "STR(LEN(REMARK), 4) + IIF(EMPTY(REMARK), ' empty', '')");
     const struct {
         int record;
         const char* text;

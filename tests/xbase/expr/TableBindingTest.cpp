@@ -3,10 +3,10 @@
 #include <gtest/gtest.h>
 
 #include "../table/TableTestSupport.h"
-#include "xbase/table/DbfFile.h"
-#include "xbase/file/EngineError.h"
 #include "xbase/expr/ExprHandler.h"
 #include "xbase/expr/TableExprLink.h"
+#include "xbase/file/EngineError.h"
+#include "xbase/table/DbfFile.h"
 
 namespace {
 
@@ -16,13 +16,15 @@ TEST(ExprTableBinding, FieldsFollowTheCursor) {
     tabletest::TableShape shape;
     shape.fields = {{"NAME", 'C', 10}, {"PRICE", 'N', 8, 2}, {"DDATE", 'D', 8}};
     shape.recordsHaveFlag = true;
-    shape.records = {" BEIJING      12.5020070315", "*Shanghai    300.00        ", " beihai       99.9919991231"};
+    shape.records = {" BEIJING      12.5020070315", "*Shanghai    300.00        ",
+                     " beihai       99.9919991231"};
     tabletest::WriteFile(path, tabletest::BuildTable(shape));
 
     xbase::DbfFile table(path, true, false);
     xbase::TableExprLink link(table);
     xbase::ExprHandler filter(&link, false, "(UPPER(NAME) = 'BEI*') .AND. (PRICE > 10)");
-    xbase::ExprHandler key(&link, false, "DTOS(DDATE) + STR(RECNO(), 3) + IIF(DELETED(), '*', ' ')");
+    xbase::ExprHandler key(&link, false,
+                           "DTOS(DDATE) + STR(RECNO(), 3) + IIF(DELETED(), '*', ' ')");
     std::vector<std::string> keys;
     std::vector<bool> passes;
     for (table.GoTo(xbase::move::First); !table.Eof(); table.GoTo(xbase::move::Next)) {

@@ -1,8 +1,7 @@
 // Disk files: short reads, truncation rights, naming, create and rename, the lock
 // region rules, and the open-file list that releases everything at unload.
-#include <gtest/gtest.h>
-
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <climits>

@@ -51,15 +51,16 @@ TEST(EngineErrorList, EveryListedCodeReadsAsWrittenInSearchOrder) {
     for (std::size_t i = 0; i < list.size(); ++i) {
         const auto& c = cases[i];
         EXPECT_EQ(list[i].code, c.code) << i;
-        const std::string message =
-            c.code >= 1269 ? EncryptionMessage(c.code, path) : ComposeEngineMessage(c.code, 1101, path);
+        const std::string message = c.code >= 1269 ? EncryptionMessage(c.code, path)
+                                                   : ComposeEngineMessage(c.code, 1101, path);
         EXPECT_EQ(message, c.message) << c.code;
     }
     EXPECT_EQ(EngineErrorText(221), nullptr);
 }
 
 TEST(ComposeEngineMessage, ListedCodeGivesListTextDashAndText) {
-    EXPECT_EQ(ComposeEngineMessage(2, 1107, "C:\\TAX\\FA_PIAO.DBF"), "File not found - C:\\TAX\\FA_PIAO.DBF");
+    EXPECT_EQ(ComposeEngineMessage(2, 1107, "C:\\TAX\\FA_PIAO.DBF"),
+              "File not found - C:\\TAX\\FA_PIAO.DBF");
     EXPECT_EQ(ComposeEngineMessage(33, 1, "T"), "Record locked by another user - T");
     EXPECT_EQ(ComposeEngineMessage(32, 1107, "X"), "File access denied - X");
     // The dash stays when the text is empty.
@@ -69,8 +70,10 @@ TEST(ComposeEngineMessage, ListedCodeGivesListTextDashAndText) {
 TEST(ComposeEngineMessage, UnlistedCodeGivesCodeSubcodeAndCarriageReturn) {
     EXPECT_EQ(ComposeEngineMessage(9999, 1101, ""), "XBase Error 9999, SubCode 1101.\r");
     // A short file and a file that is none are said in words.
-    EXPECT_EQ(ComposeEngineMessage(221, 1207, "C:\\T.DBF"), "File is shorter than its header says - C:\\T.DBF");
-    EXPECT_EQ(ComposeEngineMessage(1920, 1107, "/tmp/pipe.dbf"), "/tmp/pipe.dbf is not a regular file");
+    EXPECT_EQ(ComposeEngineMessage(221, 1207, "C:\\T.DBF"),
+              "File is shorter than its header says - C:\\T.DBF");
+    EXPECT_EQ(ComposeEngineMessage(1920, 1107, "/tmp/pipe.dbf"),
+              "/tmp/pipe.dbf is not a regular file");
     // Subcode -7 means none: left out of the first part, yet written after the text.
     EXPECT_EQ(ComposeEngineMessage(2112, -7, "X"), "XBase Error 2112.\r X>-7");
     EXPECT_EQ(ComposeEngineMessage(2112, -3, ""), "XBase Error 2112, SubCode -3.\r");

@@ -16,13 +16,25 @@ TEST(LockMap, EveryRangeUnderEveryProtocol) {
         LockRange append, file, memo, index;
     };
     const Case cases[] = {
-        {LockProtocol::Default, {0x7FFFFFFE, 1}, {0x40000000, 0x3FFFFFFF}, {0x7FFFFFFD, 1},
+        {LockProtocol::Default,
+         {0x7FFFFFFE, 1},
+         {0x40000000, 0x3FFFFFFF},
+         {0x7FFFFFFD, 1},
          {0x7FFFFFFD, 1}},
-        {LockProtocol::FoxLock, {0x7FFFFFFE, 1}, {0x40000000, 0x3FFFFFFF}, {0x7FFFFFFD, 1},
+        {LockProtocol::FoxLock,
+         {0x7FFFFFFE, 1},
+         {0x40000000, 0x3FFFFFFF},
+         {0x7FFFFFFD, 1},
          {0x7FFFFFFD, 1}},
-        {LockProtocol::DB4Lock, {0xEFFFFFFF, 1}, {0x40000000, 0xB0000000}, {0xEFFFFFFE, 2},
+        {LockProtocol::DB4Lock,
+         {0xEFFFFFFF, 1},
+         {0x40000000, 0xB0000000},
+         {0xEFFFFFFE, 2},
          {0xEFFFFFFE, 2}},
-        {LockProtocol::ClipLock, {1000000000, 1}, {1000000000, 1000000000}, {1000000000, 1},
+        {LockProtocol::ClipLock,
+         {1000000000, 1},
+         {1000000000, 1000000000},
+         {1000000000, 1},
          {1000000000, 1}},
     };
     for (const Case& c : cases) {
@@ -44,9 +56,9 @@ TEST(LockMap, RecordLockOfRecordOneWithAndWithoutAnIndex) {
         std::uint64_t offset;
     };
     const Case cases[] = {
-        {LockProtocol::Default, false, 1073741985}, {LockProtocol::Default, true, 2147483645},
-        {LockProtocol::FoxLock, false, 1073741985}, {LockProtocol::FoxLock, true, 2147483645},
-        {LockProtocol::DB4Lock, false, 0xEFFFFFFD}, {LockProtocol::DB4Lock, true, 0xEFFFFFFD},
+        {LockProtocol::Default, false, 1073741985},  {LockProtocol::Default, true, 2147483645},
+        {LockProtocol::FoxLock, false, 1073741985},  {LockProtocol::FoxLock, true, 2147483645},
+        {LockProtocol::DB4Lock, false, 0xEFFFFFFD},  {LockProtocol::DB4Lock, true, 0xEFFFFFFD},
         {LockProtocol::ClipLock, false, 1000000001}, {LockProtocol::ClipLock, true, 1000000001},
     };
     for (const Case& c : cases) {

@@ -9,8 +9,8 @@
 #include <nlohmann/json.hpp>
 #include <string>
 
-#include "xbase/table/DbfDate.h"
 #include "xbase/cursor/DbfHandler.h"
+#include "xbase/table/DbfDate.h"
 
 namespace {
 
@@ -62,21 +62,22 @@ void ExpectRecord(xbase::DbfHandler& table, const json& peer) {
         const int n = table.FieldNumber(name);
         ASSERT_GT(n, 0);
         switch (table.FieldType(n)) {
-        case 'C':
-            EXPECT_EQ(Hex(TrimRight(table.GetFieldRaw(n))), value.get<std::string>());
-            break;
-        case 'D':
-            EXPECT_EQ(TrimRight(table.GetFieldRaw(n)), value.is_null() ? "" : value.get<std::string>());
-            break;
-        case 'L':
-            EXPECT_EQ(table.GetFieldLogical(n), value.is_boolean() && value.get<bool>());
-            break;
-        case 'T':
-            EXPECT_DOUBLE_EQ(table.GetFieldNumber(n), DateTimeValue(value.get<std::string>()));
-            break;
-        default:
-            EXPECT_NEAR(table.GetFieldNumber(n), value.get<double>(),
-                        1e-9 * std::max(1.0, std::fabs(value.get<double>())));
+            case 'C':
+                EXPECT_EQ(Hex(TrimRight(table.GetFieldRaw(n))), value.get<std::string>());
+                break;
+            case 'D':
+                EXPECT_EQ(TrimRight(table.GetFieldRaw(n)),
+                          value.is_null() ? "" : value.get<std::string>());
+                break;
+            case 'L':
+                EXPECT_EQ(table.GetFieldLogical(n), value.is_boolean() && value.get<bool>());
+                break;
+            case 'T':
+                EXPECT_DOUBLE_EQ(table.GetFieldNumber(n), DateTimeValue(value.get<std::string>()));
+                break;
+            default:
+                EXPECT_NEAR(table.GetFieldNumber(n), value.get<double>(),
+                            1e-9 * std::max(1.0, std::fabs(value.get<double>())));
         }
     }
 }

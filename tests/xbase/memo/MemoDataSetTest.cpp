@@ -25,7 +25,7 @@ for rec in dbfread.DBF(TABLE, encoding='gbk'):
 )PY";
 
 class MemoDataSet : public ::testing::TestWithParam<const char*> {
-  protected:
+protected:
     void SetUp() override {
         memotest::WritePeerMemoTables(dir_.path(), "发票备注 first");
         table_ = dir_.file(std::string(GetParam()) + ".dbf");

@@ -4,8 +4,8 @@
 
 #include "../table/TableTestSupport.h"
 #include "MemoTestSupport.h"
-#include "xbase/file/EngineError.h"
 #include "xbase/file/ByteOrder.h"
+#include "xbase/file/EngineError.h"
 #include "xbase/memo/MemoFile4.h"
 
 using memotest::Open;
@@ -24,7 +24,7 @@ int CodeOf(const std::function<void()>& action) {
 }
 
 class Hostile : public ::testing::Test {
-  protected:
+protected:
     // Writes the file and opens it as `kind` for a table named t.dbf.
     void Make(MemoKind kind, const std::vector<std::uint8_t>& bytes) {
         kind_ = kind;

@@ -34,7 +34,8 @@ TEST(MemoWriteLock, RangeFollowsTheLockProtocol) {
         EXPECT_EQ(memo->WriteLockOffset(), e.offset) << e.protocol;
         EXPECT_EQ(memo->WriteLockLength(), e.length) << e.protocol;
     }
-    memo->SetLockProtocol(static_cast<xbase::LockProtocol>(7));  // unknown: the previous range stays
+    memo->SetLockProtocol(
+        static_cast<xbase::LockProtocol>(7));  // unknown: the previous range stays
     EXPECT_EQ(memo->WriteLockOffset(), 0x7FFFFFFDu);
     EXPECT_EQ(memo->Numbers().fileLockBase, 0x40000000u);
 }

@@ -6,8 +6,8 @@
 
 #include "../table/TableTestSupport.h"
 #include "MemoTestSupport.h"
-#include "xbase/file/EngineError.h"
 #include "xbase/file/ByteOrder.h"
+#include "xbase/file/EngineError.h"
 
 using memotest::Open;
 using xbase::MemoKind;
@@ -15,7 +15,7 @@ using xbase::MemoKind;
 namespace {
 
 class MemoKinds : public ::testing::TestWithParam<MemoKind> {
-  protected:
+protected:
     void SetUp() override {
         table_ = dir_.file("notes.dbf");
         memotest::CreateEmptyMemo(GetParam(), table_);
@@ -221,8 +221,10 @@ TEST(MemoOpen, MissingFileIsErrorTwoWithItsSubcode) {
 }
 
 TEST(MemoOpen, NameIsTheTablesWithTheKindsExtensionInTheCaseOfItsOwn) {
-    EXPECT_EQ(xbase::MemoFile::MemoFileName("  c:\\tax\\fa_piao.dbf ", ".DBT"), "c:\\tax\\fa_piao.dbt");
-    EXPECT_EQ(xbase::MemoFile::MemoFileName("C:\\TAX\\FA_PIAO.DBF", ".DBT"), "C:\\TAX\\FA_PIAO.DBT");
+    EXPECT_EQ(xbase::MemoFile::MemoFileName("  c:\\tax\\fa_piao.dbf ", ".DBT"),
+              "c:\\tax\\fa_piao.dbt");
+    EXPECT_EQ(xbase::MemoFile::MemoFileName("C:\\TAX\\FA_PIAO.DBF", ".DBT"),
+              "C:\\TAX\\FA_PIAO.DBT");
     EXPECT_EQ(xbase::MemoFile::MemoFileName("c:\\v1.2\\table", ".FPT"), "c:\\v1.2\\table.FPT");
 }
 

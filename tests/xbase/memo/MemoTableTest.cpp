@@ -13,7 +13,7 @@
 namespace {
 
 class MemoFields : public ::testing::TestWithParam<const char*> {
-  protected:
+protected:
     void SetUp() override {
         memotest::WritePeerMemoTables(dir_.path(), "first memo");
         table_ = dir_.file(std::string(GetParam()) + ".dbf");

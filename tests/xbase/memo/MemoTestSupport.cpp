@@ -90,15 +90,20 @@ void WritePeerMemoTables(const std::string& folder, const std::string& firstMemo
         hex += digits[c >> 4];
         hex += digits[c & 15];
     }
-    RunPython("import dbf\n"
-              "memo = bytes.fromhex('" + hex + "').decode('utf-8')\n"
-              "for kind, name in (('db3', 't3'), ('fp', 'tf'), ('vfp', 'tv')):\n"
-              "    t = dbf.Table('" + folder + "/' + name, 'NAME C(10); NOTES M', dbf_type=kind,\n"
-              "                  codepage='cp936')\n"
-              "    t.open(dbf.READ_WRITE)\n"
-              "    t.append(('one', memo))\n"
-              "    t.append(('two', ''))\n"
-              "    t.close()\n");
+    RunPython(
+        "import dbf\n"
+        "memo = bytes.fromhex('" +
+        hex +
+        "').decode('utf-8')\n"
+        "for kind, name in (('db3', 't3'), ('fp', 'tf'), ('vfp', 'tv')):\n"
+        "    t = dbf.Table('" +
+        folder +
+        "/' + name, 'NAME C(10); NOTES M', dbf_type=kind,\n"
+        "                  codepage='cp936')\n"
+        "    t.open(dbf.READ_WRITE)\n"
+        "    t.append(('one', memo))\n"
+        "    t.append(('two', ''))\n"
+        "    t.close()\n");
 }
 
 std::string FromHex(const std::string& hex) {

@@ -14,8 +14,9 @@ using test::TestRecord;
 
 class BinaryFieldTest : public ::testing::Test {
 protected:
-    TestRecord r{version::VisualFox,
-                 {{"B", 'B', 8}, {"G", 'G', 4}, {"I", 'I', 4}, {"M", 'M', 4}, {"T", 'T', 8}, {"Y", 'Y', 8}}};
+    TestRecord r{
+        version::VisualFox,
+        {{"B", 'B', 8}, {"G", 'G', 4}, {"I", 'I', 4}, {"M", 'M', 4}, {"T", 'T', 8}, {"Y", 'Y', 8}}};
 
     static std::string bytes(std::initializer_list<int> list) {
         std::string s;

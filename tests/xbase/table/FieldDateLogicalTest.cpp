@@ -26,8 +26,9 @@ TEST(FieldDate, UnreadableDateIsAnEngineErrorNamingTableAndField) {
     test::SettingsGuard settings("yyyy-mm-dd", '-');
     TestRecord r{version::DBase3, {{"DAY", 'D', 8}}, "C:\\TAX\\FPADD.DBF"};
     r.store("DAY", "2007031X");
-    test::ExpectEngineError([&] { GetDate(r.field("DAY"), r.data(), r.context); }, 1004, -7,
-                           "dBase field is of incorrect type - Invalid date in field FPADD->DAY (2007031X)");
+    test::ExpectEngineError(
+        [&] { GetDate(r.field("DAY"), r.data(), r.context); }, 1004, -7,
+        "dBase field is of incorrect type - Invalid date in field FPADD->DAY (2007031X)");
     RecordingHook hook;
     EXPECT_EQ(GetDate(r.field("DAY"), r.data(), r.context), 0);
 }

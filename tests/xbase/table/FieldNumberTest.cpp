@@ -16,7 +16,7 @@ using test::TestRecord;
 
 TEST(NumberGrammar, AcceptsSpacesSignDigitsFractionAndExponent) {
     const std::pair<const char*, double> cases[] = {
-        {"12.5", 12.5}, {"  -3", -3},   {"+4.", 4},     {"-.5", -0.5},   {".25", 0.25},
+        {"12.5", 12.5}, {"  -3", -3},   {"+4.", 4},         {"-.5", -0.5},     {".25", 0.25},
         {"1e5", 1e5},   {"1E+05", 1e5}, {"2.5e-3", 0.0025}, {"  12.50", 12.5}, {"007", 7}};
     for (auto [text, expected] : cases) {
         double value = -999;
@@ -26,8 +26,9 @@ TEST(NumberGrammar, AcceptsSpacesSignDigitsFractionAndExponent) {
 }
 
 TEST(NumberGrammar, RefusesEverythingElse) {
-    for (const char* text : {"12,5", "1 2", "-", "+", "1e", "1e+", ".", "", "   ", "1.2.3", "inf", "nan",
-                             "0x10", "- 5", "+-5", "5-", "1e5.5", "12 ", "$12", "1e999"}) {
+    for (const char* text :
+         {"12,5", "1 2", "-",    "+",   "1e",  "1e+", ".",     "",    "   ", "1.2.3",
+          "inf",  "nan", "0x10", "- 5", "+-5", "5-",  "1e5.5", "12 ", "$12", "1e999"}) {
         double value = 42;
         EXPECT_FALSE(ParseNumber(text, value)) << text;
         EXPECT_EQ(value, 42) << text;
@@ -56,9 +57,9 @@ TEST(NumberFormat, FixedNotationWithTheFieldsDecimalsRightAligned) {
 // values round as they read (2.675 is stored as 2.67499999... but reads 2.675).
 TEST(NumberFormat, RoundsHalfAwayFromZeroOnTheDecimalValue) {
     const std::tuple<double, int, const char*> cases[] = {
-        {2.675, 2, "2.68"}, {1.005, 2, "1.01"}, {0.5, 0, "1"},    {-0.5, 0, "-1"}, {2.5, 0, "3"},
-        {0.125, 2, "0.13"}, {9.995, 2, "10.00"}, {-9.995, 2, "-10.00"}, {0.006, 2, "0.01"},
-        {2.674, 2, "2.67"}, {1.0 / 3, 4, "0.3333"}};
+        {2.675, 2, "2.68"}, {1.005, 2, "1.01"}, {0.5, 0, "1"},         {-0.5, 0, "-1"},
+        {2.5, 0, "3"},      {0.125, 2, "0.13"}, {9.995, 2, "10.00"},   {-9.995, 2, "-10.00"},
+        {0.006, 2, "0.01"}, {2.674, 2, "2.67"}, {1.0 / 3, 4, "0.3333"}};
     std::string out;
     for (auto [value, decimals, expected] : cases) {
         FormatNumber(value, 0, decimals, out);
@@ -89,8 +90,8 @@ TEST(FieldNumberWrite, StoresTheFormattedNumber) {
 TEST(FieldNumberWrite, NumberTooLargeIsRefusedWithItsText) {
     TestRecord r{version::DBase3, {{"QTY", 'N', 4}, {"AMT", 'N', 5, 2}}};
     r.store("QTY", "  12");
-    test::ExpectEngineError([&] { PutNumber(r.field("QTY"), r.data(), r.context, 99999); }, 1011, 1261,
-                           "Number too large to fit in field - QTY - 99999");
+    test::ExpectEngineError([&] { PutNumber(r.field("QTY"), r.data(), r.context, 99999); }, 1011,
+                            1261, "Number too large to fit in field - QTY - 99999");
     EXPECT_EQ(r.stored("QTY"), "  12");
     // Rounding may add a digit: -9.995 needs six characters.
     EXPECT_THROW(PutNumber(r.field("AMT"), r.data(), r.context, -9.995), XBaseError);
@@ -101,7 +102,8 @@ TEST(FieldNumberWrite, NumberTooLargeIsRefusedWithItsText) {
 TEST(FieldNumberWrite, NonFiniteValuesNeverFit) {
     RecordingHook hook;
     TestRecord r{version::DBase3, {{"QTY", 'N', 10}}};
-    EXPECT_FALSE(PutNumber(r.field("QTY"), r.data(), r.context, std::numeric_limits<double>::infinity()));
+    EXPECT_FALSE(
+        PutNumber(r.field("QTY"), r.data(), r.context, std::numeric_limits<double>::infinity()));
     EXPECT_FALSE(PutNumber(r.field("QTY"), r.data(), r.context, std::nan("")));
     EXPECT_EQ(r.stored("QTY"), std::string(10, ' '));
     ASSERT_EQ(RecordingHook::reports().size(), 2u);
@@ -110,7 +112,8 @@ TEST(FieldNumberWrite, NonFiniteValuesNeverFit) {
 
 TEST(FieldNumberWrite, OnlyNumericTypesTakeNumbers) {
     RecordingHook hook;
-    TestRecord r{version::DBase3, {{"NAME", 'C', 5}, {"OK", 'L', 1}, {"DAY", 'D', 8}, {"I", 'I', 4}}};
+    TestRecord r{version::DBase3,
+                 {{"NAME", 'C', 5}, {"OK", 'L', 1}, {"DAY", 'D', 8}, {"I", 'I', 4}}};
     for (const char* name : {"NAME", "OK", "DAY", "I"})  // I only in version 0x30 tables
         EXPECT_FALSE(PutNumber(r.field(name), r.data(), r.context, 1)) << name;
     ASSERT_EQ(RecordingHook::reports().size(), 4u);
@@ -144,8 +147,9 @@ TEST(FieldNumberRead, ReadsTheStoredText) {
 TEST(FieldNumberRead, UnreadableNumberNamesTableAndField) {
     TestRecord r{version::DBase3, {{"AMT", 'N', 7, 2}}, "C:\\TAX\\FA_PIAO.DBF"};
     r.store("AMT", "  1 2  ");
-    test::ExpectEngineError([&] { GetNumber(r.field("AMT"), r.data(), r.context); }, 1004, -7,
-                           "dBase field is of incorrect type - Invalid number in field FA_PIAO->AMT (  1 2)");
+    test::ExpectEngineError(
+        [&] { GetNumber(r.field("AMT"), r.data(), r.context); }, 1004, -7,
+        "dBase field is of incorrect type - Invalid number in field FA_PIAO->AMT (  1 2)");
     RecordingHook hook;
     TestRecord other{version::DBase3, {{"AMT", 'N', 5}}, "/srv/tax/ke_hu.dbf"};
     other.store("AMT", "*****");

@@ -14,8 +14,9 @@ using test::TestRecord;
 
 class FieldRawTest : public ::testing::Test {
 protected:
-    TestRecord r{version::DBase3,
-                 {{"NAME", 'C', 5}, {"QTY", 'N', 5}, {"DAY", 'D', 8}, {"OK", 'L', 1}, {"NOTE", 'M', 10}}};
+    TestRecord r{
+        version::DBase3,
+        {{"NAME", 'C', 5}, {"QTY", 'N', 5}, {"DAY", 'D', 8}, {"OK", 'L', 1}, {"NOTE", 'M', 10}}};
 };
 
 TEST_F(FieldRawTest, CharacterDateAndLogicalAreLeftAlignedTheRestRightAligned) {
@@ -36,7 +37,7 @@ TEST_F(FieldRawTest, LongTextIsCutAtTheFieldLengthFromItsStart) {
     PutRaw(r.field("NAME"), r.data(), "ABCDEFG");
     EXPECT_EQ(r.stored("QTY"), "ABCDE");
     EXPECT_EQ(r.stored("NAME"), "ABCDE");
-    EXPECT_EQ(r.bytes[0], ' ');               // deletion flag untouched
+    EXPECT_EQ(r.bytes[0], ' ');              // deletion flag untouched
     EXPECT_EQ(r.stored("DAY"), "        ");  // neighbour untouched
 }
 
@@ -81,22 +82,26 @@ TEST(FieldDisplayText, WordWiseReadingMatchesByteWiseReading) {
     std::uint32_t seed = 12345;
     auto next = [&seed] { return seed = seed * 1103515245u + 12345u, (seed >> 16) & 0x7FFF; };
     for (int length = 1; length <= 40; ++length) {
-        TestRecord r{version::DBase3, {{"LEAD", 'C', 3}, {"T", 'C', length}, {"N", 'N', length}, {"TAIL", 'C', 3}}};
+        TestRecord r{version::DBase3,
+                     {{"LEAD", 'C', 3}, {"T", 'C', length}, {"N", 'N', length}, {"TAIL", 'C', 3}}};
         r.store("LEAD", "abc");
         r.store("TAIL", "xyz");
         for (int round = 0; round < 300; ++round) {
             std::string bytes(static_cast<std::size_t>(length), ' ');
             const int used = static_cast<int>(next() % static_cast<unsigned>(length + 1));
-            for (int i = 0; i < used; ++i) bytes[static_cast<std::size_t>(i)] = next() % 3 == 0 ? ' ' : 'a';
+            for (int i = 0; i < used; ++i)
+                bytes[static_cast<std::size_t>(i)] = next() % 3 == 0 ? ' ' : 'a';
             if (next() % 4 == 0) bytes[next() % static_cast<unsigned>(length)] = '\0';
             r.store("T", bytes);
             r.store("N", bytes);
             std::string expected = bytes.substr(0, bytes.find('\0'));
             expected.erase(expected.find_last_not_of(' ') + 1);
-            ASSERT_EQ(GetText(r.field("T"), r.data(), r.context), expected) << length << " [" << bytes << "]";
+            ASSERT_EQ(GetText(r.field("T"), r.data(), r.context), expected)
+                << length << " [" << bytes << "]";
             expected.erase(0, expected.find_first_not_of(' '));
             if (expected.empty()) expected = "0";
-            ASSERT_EQ(GetText(r.field("N"), r.data(), r.context), expected) << length << " [" << bytes << "]";
+            ASSERT_EQ(GetText(r.field("N"), r.data(), r.context), expected)
+                << length << " [" << bytes << "]";
         }
     }
 }
@@ -143,13 +148,16 @@ TEST(FieldDisplayText, DateShowsTheDisplayFormOrNothing) {
 // display of the date's Julian day in every format.
 TEST(FieldDisplayText, DateFromDigitsEqualsDateFromJulianDay) {
     TestRecord r{version::DBase3, {{"DAY", 'D', 8}}};
-    const std::pair<const char*, char> formats[] = {{"yyyy-mm-dd", '-'}, {"d.M.yyyy", '.'}, {"M/d/yy", '/'},
-                                                    {"yyyymmdd", '-'},   {"dd/mm/yy yy", '/'}, {"dd-mmm-yy", '-'}};
+    const std::pair<const char*, char> formats[] = {{"yyyy-mm-dd", '-'},  {"d.M.yyyy", '.'},
+                                                    {"M/d/yy", '/'},      {"yyyymmdd", '-'},
+                                                    {"dd/mm/yy yy", '/'}, {"dd-mmm-yy", '-'}};
     for (auto [format, separator] : formats) {
         test::SettingsGuard settings(format, separator);
-        for (std::int32_t j = DbfDate::JulianFromText("19991225"); j < DbfDate::JulianFromText("20000320"); j += 3) {
+        for (std::int32_t j = DbfDate::JulianFromText("19991225");
+             j < DbfDate::JulianFromText("20000320"); j += 3) {
             r.store("DAY", DbfDate::JulianToStorage(j));
-            ASSERT_EQ(GetText(r.field("DAY"), r.data(), r.context), DbfDate::JulianToDisplay(j)) << format << " " << j;
+            ASSERT_EQ(GetText(r.field("DAY"), r.data(), r.context), DbfDate::JulianToDisplay(j))
+                << format << " " << j;
         }
     }
     test::SettingsGuard settings("d.M.yyyy", '.');
@@ -188,14 +196,15 @@ TEST(FieldTextWrite, DateTextIsStoredAsEightDigits) {
 
 TEST(FieldTextWrite, LogicalTakesLettersAndDigitsAndRefusesTheRest) {
     TestRecord r{version::DBase3, {{"OK", 'L', 1}}};
-    const std::pair<const char*, char> cases[] = {{"y", 'T'}, {"Yes", 'T'}, {"j", 'T'}, {"0", 'F'},
-                                                  {"7", 'T'}, {"n", 'F'},   {"", 'F'},  {"false", 'F'}};
+    const std::pair<const char*, char> cases[] = {{"y", 'T'}, {"Yes", 'T'},  {"j", 'T'},
+                                                  {"0", 'F'}, {"7", 'T'},    {"n", 'F'},
+                                                  {"", 'F'},  {"false", 'F'}};
     for (auto [text, stored] : cases) {
         EXPECT_TRUE(PutText(r.field("OK"), r.data(), r.context, text)) << text;
         EXPECT_EQ(r.stored("OK"), std::string(1, stored)) << text;
     }
     test::ExpectEngineError([&] { PutText(r.field("OK"), r.data(), r.context, "?"); }, 1004, 1262,
-                           "dBase field is of incorrect type - OK");
+                            "dBase field is of incorrect type - OK");
     EXPECT_EQ(r.stored("OK"), "F");
 }
 
@@ -203,8 +212,10 @@ TEST(FieldTextWrite, NumberTextIsReadAndFormatted) {
     TestRecord r{version::DBase3, {{"AMT", 'N', 10, 2}}};
     // Only the first 32 characters count: the x beyond them is never read.
     const std::string long32 = "1.5" + std::string(29, '0') + "x";
-    const std::pair<std::string, const char*> cases[] = {
-        {"", "      0.00"}, {"  12.5  ", "     12.50"}, {"-1e2", "   -100.00"}, {long32, "      1.50"}};
+    const std::pair<std::string, const char*> cases[] = {{"", "      0.00"},
+                                                         {"  12.5  ", "     12.50"},
+                                                         {"-1e2", "   -100.00"},
+                                                         {long32, "      1.50"}};
     for (const auto& [text, stored] : cases) {
         EXPECT_TRUE(PutText(r.field("AMT"), r.data(), r.context, text)) << text;
         EXPECT_EQ(r.stored("AMT"), stored) << text;
@@ -214,8 +225,8 @@ TEST(FieldTextWrite, NumberTextIsReadAndFormatted) {
 TEST(FieldTextWrite, NumberTextThatIsNoNumberFailsAndStoresNothing) {
     TestRecord r{version::DBase3, {{"AMT", 'N', 10, 2}}};
     r.store("AMT", "      7.00");
-    test::ExpectEngineError([&] { PutText(r.field("AMT"), r.data(), r.context, "12,5"); }, 1004, 1261,
-                           "dBase field is of incorrect type - ");
+    test::ExpectEngineError([&] { PutText(r.field("AMT"), r.data(), r.context, "12,5"); }, 1004,
+                            1261, "dBase field is of incorrect type - ");
     EXPECT_EQ(r.stored("AMT"), "      7.00");
 }
 

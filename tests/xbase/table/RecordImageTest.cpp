@@ -13,8 +13,12 @@ using test::TestRecord;
 
 TEST(BlankRecord, SpacesEverywhereAndFormattedZeroInNumbers) {
     TestRecord r{version::DBase3Memo,
-                 {{"NAME", 'C', 4}, {"AMT", 'N', 6, 2}, {"RATE", 'F', 4, 1}, {"DAY", 'D', 8},
-                  {"OK", 'L', 1}, {"NOTE", 'M', 10}}};
+                 {{"NAME", 'C', 4},
+                  {"AMT", 'N', 6, 2},
+                  {"RATE", 'F', 4, 1},
+                  {"DAY", 'D', 8},
+                  {"OK", 'L', 1},
+                  {"NOTE", 'M', 10}}};
     std::fill(r.bytes.begin(), r.bytes.end(), 'x');
     r.bytes[0] = '*';
     BlankRecord(r.data(), r.bytes.size(), r.fields, r.context);
@@ -50,7 +54,7 @@ TEST(FieldTypeCheck, NumericAndGeneralRequestsAcceptRelatedTypes) {
 TEST(FieldTypeCheck, FailureNamesTheRequestedField) {
     TestRecord r{version::DBase3, {{"NAME", 'C', 4}}};
     test::ExpectEngineError([&] { CheckFieldType(r.field("NAME"), 'D', "name "); }, 1004, 1299,
-                           "dBase field is of incorrect type - name ");
+                            "dBase field is of incorrect type - name ");
     RecordingHook hook;
     EXPECT_FALSE(CheckFieldType(r.field("NAME"), 'L', "NAME"));
     EXPECT_TRUE(CheckFieldType(r.field("NAME"), 'C', "NAME"));
@@ -85,7 +89,8 @@ protected:
 
 TEST_F(RecordImageTest, ArrayValuesGoToTheNamesInOrder) {
     const std::vector<std::optional<std::string>> values{"AB", "1.5", std::nullopt};
-    BuildRecordImage(image.data(), image.size(), r.fields, r.context, "NAME; QTY ;DAY", values, true, lookup());
+    BuildRecordImage(image.data(), image.size(), r.fields, r.context, "NAME; QTY ;DAY", values,
+                     true, lookup());
     EXPECT_EQ(image[0], ' ');
     EXPECT_EQ(imageField("NAME"), "AB   ");
     EXPECT_EQ(imageField("QTY"), "  1.50");
@@ -95,7 +100,8 @@ TEST_F(RecordImageTest, ArrayValuesGoToTheNamesInOrder) {
 
 TEST_F(RecordImageTest, SingleValueGoesToTheFirstNameOnly) {
     const std::vector<std::optional<std::string>> values{"2"};
-    BuildRecordImage(image.data(), image.size(), r.fields, r.context, "QTY;NAME", values, false, lookup());
+    BuildRecordImage(image.data(), image.size(), r.fields, r.context, "QTY;NAME", values, false,
+                     lookup());
     EXPECT_EQ(imageField("QTY"), "  2.00");
     EXPECT_EQ(imageField("NAME"), "     ");
 }
@@ -108,15 +114,16 @@ TEST_F(RecordImageTest, EmptyListGivesTheBlankRecord) {
 
 TEST_F(RecordImageTest, NamesBeyondTheArrayAndUnknownNamesAreSkipped) {
     const std::vector<std::optional<std::string>> values{"X", "Y"};
-    BuildRecordImage(image.data(), image.size(), r.fields, r.context, "NOPE;NAME;QTY", values, true, lookup());
+    BuildRecordImage(image.data(), image.size(), r.fields, r.context, "NOPE;NAME;QTY", values, true,
+                     lookup());
     EXPECT_EQ(imageField("NAME"), "Y    ");
     EXPECT_EQ(imageField("QTY"), "  0.00");
 }
 
 TEST_F(RecordImageTest, FailingWriteLeavesEarlierWritesInTheImage) {
     const std::vector<std::optional<std::string>> values{"AB", "1,5"};
-    EXPECT_THROW(BuildRecordImage(image.data(), image.size(), r.fields, r.context, "NAME;QTY", values, true,
-                                  lookup()),
+    EXPECT_THROW(BuildRecordImage(image.data(), image.size(), r.fields, r.context, "NAME;QTY",
+                                  values, true, lookup()),
                  XBaseError);
     EXPECT_EQ(imageField("NAME"), "AB   ");
     EXPECT_EQ(imageField("QTY"), "  0.00");

@@ -40,7 +40,7 @@ std::vector<std::uint8_t> BuildTable(const TableShape& layout) {
     bytes[2] = 1;
     bytes[3] = 2;
     int count = layout.headerCountOverride >= 0 ? layout.headerCountOverride
-                                              : static_cast<int>(layout.records.size());
+                                                : static_cast<int>(layout.records.size());
     put32(4, static_cast<std::uint32_t>(count));
     put16(8, headerLength);
     put16(10, recordLength);
