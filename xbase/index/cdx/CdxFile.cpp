@@ -88,6 +88,12 @@ void CdxFile::ReadPage(std::uint32_t offset, std::uint8_t* page) {
         Corrupt("page at offset " + std::to_string(offset) + " lies past the end of the file");
 }
 
+std::size_t CdxFile::ReadPages(std::uint32_t offset, std::uint8_t* pages, std::size_t count) {
+    const std::size_t read = Disk().DiskRead(offset, pages, count * kPageSize) / kPageSize;
+    if (read == 0) Corrupt("page at offset " + std::to_string(offset) + " lies past the end of the file");
+    return read;
+}
+
 void CdxFile::WritePage(std::uint32_t offset, const std::uint8_t* page) {
     WriteBytes(offset, page, kPageSize);
     size_ = std::max<std::uint64_t>(size_, std::uint64_t{offset} + kPageSize);

@@ -96,6 +96,7 @@ public:
 
     // ------------------------------------------------------------ page store
     void ReadPage(std::uint32_t offset, std::uint8_t* page) override;
+    std::size_t ReadPages(std::uint32_t offset, std::uint8_t* pages, std::size_t count) override;
     void WritePage(std::uint32_t offset, const std::uint8_t* page) override;
     std::uint32_t AllocatePage() override;
     std::uint64_t PageLimit() override { return size_ > next_ ? size_ : next_; }

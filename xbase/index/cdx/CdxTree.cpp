@@ -9,6 +9,7 @@ namespace {
 
 constexpr std::size_t kCacheLimit = 32768;  // decoded nodes kept (about 1 KB each)
 constexpr std::size_t kMaxDepth = 32;
+constexpr std::size_t kReadAhead = 8;  // pages one read of a leaf brings
 
 // memcmp's order over short keys, eight bytes at a time without a library call.
 int CompareBytes(const std::uint8_t* a, const std::uint8_t* b, std::size_t n) {
@@ -54,7 +55,7 @@ std::string At(std::uint32_t offset) { return " at offset " + std::to_string(off
 
 CdxTree::CdxTree(CdxPageStore& store, std::uint32_t root, std::uint16_t keyLength,
                  std::uint8_t pad)
-    : store_(store), root_(root), keyLength_(keyLength), pad_(pad), page_(kPageSize) {}
+    : store_(store), root_(root), keyLength_(keyLength), pad_(pad), page_(kReadAhead * kPageSize) {}
 
 const CdxNode& CdxTree::Node(std::uint32_t offset) {
     if (last_ != nullptr && last_->offset == offset) return *last_;
@@ -65,7 +66,8 @@ const CdxNode& CdxTree::Node(std::uint32_t offset) {
     if (offset % kPageSize != 0 || offset < kPageSize ||
         std::uint64_t{offset} + kPageSize > store_.PageLimit())
         store_.Corrupt("node offset outside the file" + At(offset));
-    store_.ReadPage(offset, page_.data());
+    const std::size_t pages =
+        store_.ReadPages(offset, page_.data(), std::min<std::uint64_t>(kReadAhead, (store_.PageLimit() - offset) / kPageSize));
     CdxNode& n = cache_.Add(offset);
     n.keyLength = keyLength_;
     n.pad = pad_;
@@ -73,6 +75,19 @@ const CdxNode& CdxTree::Node(std::uint32_t offset) {
     if (!fault.empty()) {
         cache_.Erase(offset);
         store_.Corrupt(fault + At(offset));
+    }
+    // The pages after a leaf are read with it and kept as leaves where they decode as
+    // such: a bulk build lays a tag's leaves side by side, and a walk or a run of seeks
+    // needs them soon. A page that belongs to another tag, or is no leaf, is never looked
+    // up by this tree; one that does not decode is left to be read (and reported) when
+    // the tree asks for it.
+    for (std::size_t k = 1; n.leaf && k < pages; ++k) {
+        const std::uint32_t next = offset + static_cast<std::uint32_t>(k * kPageSize);
+        if (cache_.Find(next) != nullptr) continue;
+        CdxNode& ahead = cache_.Add(next);
+        ahead.keyLength = keyLength_;
+        ahead.pad = pad_;
+        if (!DecodeNode(page_.data() + k * kPageSize, ahead).empty() || !ahead.leaf) cache_.Erase(next);
     }
     last_ = &n;
     return n;
