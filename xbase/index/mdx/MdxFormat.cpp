@@ -140,13 +140,22 @@ constexpr double kPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e
 
 double PowerOfTen(int n) { return n >= 0 && n <= 22 ? kPowers[n] : std::pow(10.0, n); }
 
-// The fifteen significant digits of `magnitude` (> 0) rounded to nearest, and the power of
-// ten of the first, without formatting text: false where the plain arithmetic might round
-// differently from the exact decimal value (a value halfway between two digit strings, or
-// one outside 1e-8 to 1e15), left to the formatter.
-bool FifteenDigits(double magnitude, char* digits, int& exponent) {
+// Powers of ten from 1e-9 to 1e15, as near as a double holds them: the first guess of a
+// number's decimal exponent.
+constexpr double kExponentBounds[] = {1e-9, 1e-8, 1e-7, 1e-6, 1e-5, 1e-4, 1e-3, 1e-2, 1e-1,
+                                      1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,
+                                      1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+
+// The fifteen significant digits of `magnitude` (> 0) rounded to nearest, as a whole
+// number of fifteen digits, and the power of ten of the first, without formatting text:
+// false where the plain arithmetic might round differently from the exact decimal value
+// (a value halfway between two digit strings, or one outside 1e-8 to 1e15), left to the
+// formatter.
+bool FifteenDigits(double magnitude, std::uint64_t& digits, int& exponent) {
     if (!(magnitude >= 1e-8 && magnitude < 1e15)) return false;
-    int e = static_cast<int>(std::floor(std::log10(magnitude)));
+    // log10(2) is about 1233 / 4096: the binary exponent gives the decimal one or one less.
+    int e = (std::ilogb(magnitude) * 1233) >> 12;
+    if (e + 1 <= 15 && magnitude >= kExponentBounds[e + 1 + 9]) ++e;
     for (int attempt = 0; attempt < 3; ++attempt) {
         const int shift = 14 - e;
         if (shift < 0 || shift > 22) return false;
@@ -162,8 +171,7 @@ bool FifteenDigits(double magnitude, char* digits, int& exponent) {
         }
         // The product is rounded once; a fraction this far from one half rounds alike.
         if (std::fabs(scaled - std::floor(scaled) - 0.5) < 0.25) return false;
-        auto units = static_cast<std::uint64_t>(whole);
-        for (int i = 14; i >= 0; --i, units /= 10) digits[i] = static_cast<char>('0' + units % 10);
+        digits = static_cast<std::uint64_t>(whole);
         exponent = e;
         return true;
     }
@@ -181,29 +189,28 @@ void EncodeNumber(double value, std::uint8_t* out) {
     }
     bool negative = value < 0;
     // Fifteen significant digits d.dddddddddddddd and the power of ten of the first.
-    char digitText[16];
+    std::uint64_t whole = 0;
     int exponent = 0;
-    if (!FifteenDigits(std::fabs(value), digitText, exponent)) {
+    if (!FifteenDigits(std::fabs(value), whole, exponent)) {
         char text[40];
         std::snprintf(text, sizeof text, "%.14e", std::fabs(value));
-        digitText[0] = text[0];
-        std::memcpy(digitText + 1, text + 2, 14);
+        whole = static_cast<std::uint64_t>(text[0] - '0');
+        for (int i = 2; i < 16; ++i) whole = whole * 10 + static_cast<std::uint64_t>(text[i] - '0');
         exponent = std::atoi(text + 17);  // after the 'e'
     }
-    std::string digits(digitText, 15);
-    int before = exponent + 1;        // digits before the point
+    int before = exponent + 1;  // digits before the point
     if (before > 15) {
-        digits.assign(15, '9');
+        whole = 999999999999999;
         before = 15;
     }
-    while (!digits.empty() && digits.back() == '0') digits.pop_back();
-    std::size_t byteCount = (digits.size() + 1) / 2;
+    std::uint8_t digits[15];
+    for (int i = 14; i >= 0; --i, whole /= 10) digits[i] = static_cast<std::uint8_t>(whole % 10);
+    std::size_t count = 15;
+    while (count > 0 && digits[count - 1] == 0) --count;
+    const std::size_t byteCount = (count + 1) / 2;
     out[0] = static_cast<std::uint8_t>(52 + before);
     out[1] = static_cast<std::uint8_t>(8 * byteCount + 1 + (negative ? 0x80 : 0));
-    for (std::size_t i = 0; i < digits.size(); ++i) {
-        std::uint8_t d = static_cast<std::uint8_t>(digits[i] - '0');
-        out[2 + i / 2] |= static_cast<std::uint8_t>(i % 2 == 0 ? d << 4 : d);
-    }
+    for (std::size_t i = 0; i < count; ++i) out[2 + i / 2] |= static_cast<std::uint8_t>(i % 2 == 0 ? digits[i] << 4 : digits[i]);
 }
 
 double DecodeNumber(const std::uint8_t* key) {

@@ -14,7 +14,9 @@ using namespace mdx;
 MdxSorter::MdxSorter(const TagHeader& tag, std::size_t blockSize, std::size_t expected)
     : tag_(tag),
       blockSize_(blockSize),
-      sorter_(tag.keyType == 'C' ? tag.keyLength : 8, tag.descending, tag.unique, expected) {}
+      // Numbers: the sortable double, then the packed decimal carried beside it.
+      sorter_(tag.keyType == 'C' ? tag.keyLength : tag.keyType == 'N' ? 8 + kNumericKeyLength : 8, tag.descending,
+              tag.unique, expected, tag.keyType == 'C' ? 0 : 8) {}
 
 void MdxSorter::AddText(std::string_view key, std::uint32_t recno) {
     const std::size_t len = tag_.keyLength;
@@ -24,20 +26,19 @@ void MdxSorter::AddText(std::string_view key, std::uint32_t recno) {
 }
 
 void MdxSorter::AddNumber(double key, std::uint32_t recno) {
-    std::uint8_t sortable[8];
-    KeySorter::SortableDouble(key, sortable);
-    sorter_.Add(sortable, recno);
+    std::uint8_t* place = sorter_.NewKey(recno);
+    if (tag_.keyType == 'N') {
+        EncodeNumber(key, place + 8);
+        key = DecodeNumber(place + 8);
+    }
+    KeySorter::SortableDouble(key, place);
 }
 
-void MdxSorter::StoredKey(std::size_t i, std::uint8_t* out) {
+void MdxSorter::StoredKey(std::size_t i, std::uint8_t* out) const {
     const std::uint8_t* key = sorter_.Key(i);
     switch (tag_.keyType) {
         case 'N':
-            if (lastNumber_ == nullptr || std::memcmp(lastNumber_, key, 8) != 0) {
-                EncodeNumber(KeySorter::DoubleFromSortable(key), lastStored_);
-                lastNumber_ = key;
-            }
-            std::memcpy(out, lastStored_, kNumericKeyLength);
+            std::memcpy(out, key + 8, kNumericKeyLength);
             break;
         case 'D':
             EncodeDouble(KeySorter::DoubleFromSortable(key), out);

@@ -2,7 +2,8 @@
 // bottom-up, leaves first, each level filled evenly, every leaf at the same depth.
 //
 // Character keys are given as text; numeric and date keys as numbers (Julian day for
-// dates, the empty date as 1e100). Equal keys keep the order they were given in.
+// dates, the empty date as 1e100). Equal keys keep the order they were given in. A number
+// is packed once, when it is added, and sorted by the value its packed form holds.
 #pragma once
 
 #include <cstddef>
@@ -25,6 +26,7 @@ public:
     MdxSorter(const mdx::TagHeader& tag, std::size_t blockSize, std::size_t expected = 0);
 
     void AddText(std::string_view key, std::uint32_t recno);
+    // A numeric key as evaluated (rounded to what its packed form holds here) or a date.
     void AddNumber(double key, std::uint32_t recno);
 
     // Sorts and writes the nodes in blocks from page `firstPage` on; returns the root page
@@ -37,15 +39,13 @@ public:
     std::size_t Count() const { return sorter_.Count(); }
 
 private:
-    // The stored form of sorted key i; a number equal to the one before is not encoded again.
-    void StoredKey(std::size_t i, std::uint8_t* out);
+    // The stored form of sorted key i.
+    void StoredKey(std::size_t i, std::uint8_t* out) const;
 
     mdx::TagHeader tag_;
     std::size_t blockSize_;
     KeySorter sorter_;
     std::string scratch_;
-    const std::uint8_t* lastNumber_ = nullptr;  // sortable form of the number stored last
-    std::uint8_t lastStored_[mdx::kNumericKeyLength] = {};
 };
 
 }  // namespace xbase

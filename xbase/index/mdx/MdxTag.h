@@ -12,6 +12,9 @@
 namespace xbase {
 
 class MdxFile;
+class MdxSorter;
+template <class Sorter>
+class LayingSorter;
 
 class MdxTag : public IndexTag {
 public:
@@ -32,6 +35,15 @@ public:
     void WriteHeader() override;
     void WriteSortedKeys(IndexSorter& sorter) override;
     std::unique_ptr<IndexSorter> MakeSorter() override;
+    // A number goes to this tag's own build sorter as evaluated: it packs it once
+    // (ConvertKey packs it and reads it back, and the sorter would pack it again).
+    void AddBuildKey(IndexSorter& sorter, std::uint32_t recNo) override;
+    // Lookups read the blocks as stored.
+    bool SearchesStoredPages() const override { return true; }
+    bool ReadStoredPage(std::int64_t place, bool keptOnly, StoredPage& page) override;
+    StoredItem StoredItemAt(const StoredPage& page, int i) const override;
+    IndexKey StoredKey(const StoredItem& item) const override;
+    bool StoresText() const override { return header_.keyType != 'N' && header_.keyType != 'D'; }
 
     const mdx::TagHeader& Header() const { return header_; }
     // Puts the tag's header at another block (rebuild).
@@ -44,6 +56,7 @@ private:
                     std::uint32_t chainPage);
 
     mdx::TagHeader header_;
+    LayingSorter<MdxSorter>* building_ = nullptr;  // the sorter MakeSorter made last
 };
 
 }  // namespace xbase
