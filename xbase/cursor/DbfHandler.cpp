@@ -457,7 +457,8 @@ void DbfHandler::Notify(int ev, std::int32_t record) {
 // ---------------------------------------------------------------- movement
 
 bool DbfHandler::InTagScope() {
-    if (currentTag_ == nullptr) return true;
+    // A tag without a FOR condition or a range holds every record's key.
+    if (currentTag_ == nullptr || (!currentTag_->HasFor() && !currentTag_->HasRange())) return true;
     if (!currentTag_->EvaluateFor()) return false;
     return currentTag_->InRange(currentTag_->EvaluateKey());
 }

@@ -10,6 +10,7 @@
 #include "xbase/file/EngineError.h"
 #include "xbase/file/LockProtocol.h"
 #include "xbase/file/NameText.h"
+#include "xbase/index/PageCache.h"
 #include "xbase/table/DbfFile.h"
 
 namespace xbase {
@@ -114,6 +115,7 @@ void IndexFile::ReadBytes(std::uint64_t offset, void* buffer, std::size_t count)
 }
 
 void IndexFile::WriteBytes(std::uint64_t offset, const void* buffer, std::size_t count) {
+    if (watched_ != nullptr) watched_->Forget(offset, count);
     disk_.DiskWrite(offset, buffer, count);
 }
 
@@ -121,6 +123,7 @@ std::uint64_t IndexFile::FileSize() { return disk_.DiskSize(); }
 
 void IndexFile::Truncate(std::uint64_t size) {
     // Cooperating programs keep out of an index file while its lock is held.
+    if (watched_ != nullptr) watched_->Clear();
     Lock();
     try {
         disk_.DiskTruncate(size);

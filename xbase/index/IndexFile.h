@@ -23,6 +23,7 @@
 namespace xbase {
 
 class DbfFile;
+class PageCache;
 
 // Error code of a file that is not a valid index of its kind (also hostile nodes).
 inline constexpr int kIndexCorrupt = 2112;
@@ -62,6 +63,9 @@ public:
     // Whether another user changed the file since this one last looked. Without a change
     // counter a shared file must be assumed changed; the default says so.
     virtual bool ChangedByAnotherUser();
+    // Whether the file keeps a change counter that every writer moves on (so that pages
+    // kept while it stays the same are the file's pages).
+    virtual bool HasChangeCounter() const { return false; }
     virtual void SetLockProtocol(LockProtocol protocol);
     // Whether equal keys are ordered by record number (CDX).
     virtual bool OrdersEqualKeysByRecord() const { return false; }
@@ -78,6 +82,10 @@ public:
     void ReadBytes(std::uint64_t offset, void* buffer, std::size_t count);
     void WriteBytes(std::uint64_t offset, const void* buffer, std::size_t count);
     std::uint64_t FileSize();
+    // Keeps `cache` (pages keyed by byte offset) true to this user's writes: every
+    // WriteBytes forgets the pages it touches, Truncate all of them. The cache must
+    // outlive the file's writes (a member of the format's file).
+    void WatchWrites(PageCache& cache) { watched_ = &cache; }
     void Truncate(std::uint64_t size);
     void Flush();
 
@@ -152,6 +160,7 @@ private:
     std::string shortName_;
     std::vector<std::unique_ptr<IndexTag>> tags_;
     LockProtocol protocol_ = LockProtocol::Default;
+    PageCache* watched_ = nullptr;
     int lockDepth_ = 0;
     bool opened_ = false;
     bool wrongKind_ = false;

@@ -12,7 +12,9 @@ namespace {
 
 const std::array<std::uint8_t, 256>* gCollation = nullptr;
 
-int CompareText(const std::string& a, const std::string& b, bool partial) {
+}  // namespace
+
+int CompareKeyText(std::string_view a, std::string_view b, bool partial) {
     const std::size_t common = std::min(a.size(), b.size());
     if (gCollation == nullptr) {
         if (common > 0) {
@@ -32,8 +34,6 @@ int CompareText(const std::string& a, const std::string& b, bool partial) {
     return 1;
 }
 
-}  // namespace
-
 int CompareKeys(const IndexKey& a, const IndexKey& b, bool partial) {
     if (a.kind == KeyKind::Beyond || b.kind == KeyKind::Beyond) {
         if (a.kind == b.kind) return 0;
@@ -42,7 +42,7 @@ int CompareKeys(const IndexKey& a, const IndexKey& b, bool partial) {
     if (a.IsText() != b.IsText()) {
         throw XBaseError("Variant types mismatch for compare");
     }
-    if (a.IsText()) return CompareText(a.text, b.text, partial);
+    if (a.IsText()) return CompareKeyText(a.text, b.text, partial);
     if (a.number < b.number) return -1;
     if (a.number > b.number) return 1;
     return 0;

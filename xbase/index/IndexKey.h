@@ -47,6 +47,8 @@ struct IndexKey {
 // - Beyond is greater than every key but another Beyond.
 // - Text against a number raises XBaseError "Variant types mismatch for compare".
 int CompareKeys(const IndexKey& a, const IndexKey& b, bool partial = false);
+// The text part of CompareKeys: a against b as text keys (the bytes as given).
+int CompareKeyText(std::string_view a, std::string_view b, bool partial = false);
 
 // Engine-wide collation: bytes are mapped through `table` before text keys are compared.
 // nullptr (the default; nothing in this system installs one) compares the bytes as they are.

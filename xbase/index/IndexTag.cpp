@@ -208,7 +208,10 @@ void IndexTag::Release() {
     }
 }
 
-void IndexTag::Discard() { root_.reset(); }
+void IndexTag::Discard() {
+    root_.reset();
+    storedRootKnown_ = false;
+}
 
 IndexNode& IndexTag::GrowRoot(IndexNode& oldRoot, std::int64_t newRootPlace) {
     if (root_.get() != &oldRoot || oldRoot.Empty()) {
@@ -307,11 +310,96 @@ bool IndexTag::StepBackward() {
 // ---------------------------------------------------------------- search
 
 int IndexTag::Search(const IndexKey& key, std::int64_t recNo, bool partial) {
+    const bool stored = recNo == kAnyRecord && !updating_ && SearchesStoredPages();
+    if (stored && file_.Disk().IsShared() && file_.LockDepth() == 0 && file_.HasChangeCounter()) {
+        // Pages kept while the change counter stays as it was are the file's pages: a
+        // lookup that finds every page it needs among them takes no lock.
+        if (file_.ChangedByAnotherUser()) {
+            file_.DiscardTags();
+        } else {
+            const int found = FindStored(key, partial, true);
+            if (found != kUndecided) return found;
+        }
+    }
     ReadGuard guard(*this);
+    if (stored) {
+        const int found = FindStored(key, partial, false);
+        if (found != kUndecided) return found;
+    }
     const int result = SearchFrom(key, recNo, partial);
     IndexNode* leaf = Leaf();
     if (leaf != nullptr && leaf->IsLeaf() && leaf->HasCurrent()) TakeCurrent();
     return result;
+}
+
+int IndexTag::CompareStored(const IndexKey& key, const StoredItem& item, bool partial) const {
+    int c = key.IsText() && StoresText() ? CompareKeyText(key.text, item.key, partial)
+                                         : CompareKeys(key, StoredKey(item), partial);
+    if (descending_ && !key.IsBeyond()) c = -c;
+    return c;
+}
+
+int IndexTag::FindStored(const IndexKey& key, bool partial, bool keptOnly) {
+    // A path holding changes not yet written (a root grown in memory) is the tag as it is.
+    if (headerChanged_) return kUndecided;
+    for (const IndexNode* n = root_.get(); n != nullptr; n = n->child.get()) {
+        if (n->changed) return kUndecided;
+    }
+    std::int64_t place = rootOffset_;
+    if (file_.Disk().IsShared()) {
+        // The root read under the lock stays while a change counter says the file is
+        // unchanged (another user's change discards the tag, and with it this).
+        if (!storedRootKnown_ || !file_.HasChangeCounter()) {
+            if (keptOnly) return kUndecided;
+            storedRoot_ = ReadRootOffset();
+            storedRootKnown_ = true;
+        }
+        place = storedRoot_;
+    }
+    const bool entriesAbove = InteriorKeysAreEntries();
+    bool haveCandidate = false;
+    std::uint32_t candidateRecNo = 0;
+    StoredPage page;
+    for (int depth = 0; depth < kMaxDepth; ++depth) {
+        if (!ReadStoredPage(place, keptOnly, page)) return kUndecided;
+        // The first key not less than the one sought.
+        int low = 0;
+        int high = page.count;
+        while (low < high) {
+            const int mid = low + (high - low) / 2;
+            if (CompareStored(key, StoredItemAt(page, mid), partial) > 0) {
+                low = mid + 1;
+            } else {
+                high = mid;
+            }
+        }
+        if (page.interior) {
+            const StoredItem item = StoredItemAt(page, low);
+            if (entriesAbove && low < page.count) {
+                // Below it only keys before it: it is the entry reached when none is.
+                storedCandidate_.assign(item.key);
+                candidateRecNo = item.recNo;
+                haveCandidate = true;
+            }
+            place = item.child;
+            continue;
+        }
+        StoredItem found;
+        if (low < page.count) {
+            found = StoredItemAt(page, low);
+        } else if (haveCandidate) {
+            found.key = storedCandidate_;
+            found.recNo = candidateRecNo;
+        } else {
+            return kUndecided;
+        }
+        const int c = CompareStored(key, found, partial);
+        if (c > 0 || found.recNo == 0) return kUndecided;
+        current_ = IndexEntry{StoredKey(found), found.recNo, found.recNo};
+        hasCurrent_ = true;
+        return c < 0 ? -1 : 0;
+    }
+    return kUndecided;
 }
 
 int IndexTag::SearchFrom(const IndexKey& key, std::int64_t recNo, bool partial, bool stepOn) {

@@ -23,6 +23,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "xbase/index/IndexExpression.h"
@@ -105,6 +106,41 @@ public:
     // Told when the tree operations unlink an empty node (pages are never reused by
     // default).
     virtual void NodeDropped(const IndexNode& /*node*/) {}
+
+    // ------------------------------------------------------------ lookups on stored pages
+    // Formats that can search their pages as stored (a binary search on the bytes, no
+    // entry decoded) answer Search's lookups of a key that way; everything else goes
+    // through the node path.
+    struct StoredPage {
+        const std::uint8_t* data = nullptr;  // the page's bytes, valid until the next read
+        std::int64_t place = 0;
+        int count = 0;  // keys; an interior page has one child more
+        bool interior = false;
+    };
+    struct StoredItem {
+        // Text keys without their trailing blanks; other keys as stored. Empty on the
+        // child-only item of an interior page.
+        std::string_view key;
+        std::uint32_t recNo = 0;
+        std::int64_t child = 0;  // interior pages: the child's place
+    };
+    // Whether this tag's lookups read stored pages (ReadStoredPage and the two below).
+    virtual bool SearchesStoredPages() const { return false; }
+    // Reads the page at `place`; `keptOnly` takes it only from pages kept in memory.
+    // Returns false when the page is not at hand or cannot be a sound page of the tag (the
+    // node path then reads it and reports what is wrong); never raises for its bytes.
+    virtual bool ReadStoredPage(std::int64_t /*place*/, bool /*keptOnly*/, StoredPage& /*page*/) {
+        return false;
+    }
+    // Item i of a page that ReadStoredPage gave (i <= count on an interior page).
+    virtual StoredItem StoredItemAt(const StoredPage& /*page*/, int /*i*/) const { return {}; }
+    // The key of an item in memory (ConvertKey's form): text keys as Text, others decoded.
+    virtual IndexKey StoredKey(const StoredItem& item) const { return IndexKey::Text(item.key); }
+    // Whether keys are held as text (StoredItem::key is then the text compared).
+    virtual bool StoresText() const { return true; }
+    // Whether an interior page's keys are entries of the index themselves (NTX) rather
+    // than copies of the last key below them.
+    virtual bool InteriorKeysAreEntries() const { return false; }
 
     // ------------------------------------------------------------ tag facts
     IndexFile& File() const { return file_; }
@@ -253,6 +289,13 @@ private:
     // the leaf it descended to goes on to the first entry of the following leaves (what a
     // lookup needs); off, it stays at that leaf's end (where an insertion belongs).
     int SearchFrom(const IndexKey& key, std::int64_t recNo, bool partial, bool stepOn = true);
+    // Search's lookup of the first entry not less than `key` on the stored pages; makes it
+    // the current entry. Returns Search's result, or kUndecided where only the node path
+    // can answer (a page not at hand or not sound, the end of the tag, a separator that a
+    // removal left too high).
+    static constexpr int kUndecided = 2;
+    int FindStored(const IndexKey& key, bool partial, bool keptOnly);
+    int CompareStored(const IndexKey& key, const StoredItem& item, bool partial) const;
 
     IndexFile& file_;
     std::string name_;
@@ -270,6 +313,11 @@ private:
     bool updating_ = false;
 
     std::unique_ptr<IndexNode> root_;
+    // The root's place as read under the lock since the file last changed (lookups of a
+    // shared file without the lock start there); storedRootKnown_ false until then.
+    std::int64_t storedRoot_ = 0;
+    bool storedRootKnown_ = false;
+    std::string storedCandidate_;
     IndexEntry current_;
     bool hasCurrent_ = false;
     bool atTop_ = false;

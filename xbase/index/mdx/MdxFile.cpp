@@ -36,6 +36,7 @@ void MdxFile::Open() {
     std::vector<std::uint8_t> region(4 * mdx::kPageSize);
     ReadBytes(0, region.data(), region.size());
     header_ = mdx::FileHeader::Decode(region.data());
+    blocks_.reset();
     const std::string problem = header_.Problem(size);
     if (!problem.empty()) Corrupt("the header is not one of an MDX file (" + problem + ")");
     std::vector<mdx::TagEntry> entries(header_.tagCount);
@@ -54,10 +55,18 @@ void MdxFile::Open() {
     SetOpened(true);
 }
 
+const std::uint8_t* MdxFile::StoredBlock(std::uint32_t page) {
+    // Blocks kept in memory: 32 MB at most, every block of a tag of a million short keys.
+    constexpr std::size_t kKeptBytes = std::size_t{32} << 20;
+    if (!blocks_) blocks_ = std::make_unique<StoredPages>(*this, header_.blockSize, kKeptBytes / header_.blockSize, mdx::kPageSize);
+    return blocks_->Read(static_cast<std::uint64_t>(page) * mdx::kPageSize);
+}
+
 void MdxFile::Create() {
     CreateDisk();
     MutableTags().clear();
     header_ = mdx::FileHeader{};
+    blocks_.reset();
     Today(header_.created);
     Today(header_.updated);
     std::string base = BaseName();

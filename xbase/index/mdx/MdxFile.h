@@ -4,10 +4,12 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "xbase/index/IndexFile.h"
 #include "xbase/index/KnownSize.h"
+#include "xbase/index/StoredPages.h"
 #include "xbase/index/mdx/MdxFormat.h"
 
 namespace xbase {
@@ -43,6 +45,9 @@ public:
     void SetNextFreePage(std::uint32_t page) { header_.nextFreePage = page; }
     // The file's size as last learnt (blocks this user wrote included).
     KnownSize& Size() { return size_; }
+    // The block at `page` as a lookup reads it (StoredPages: kept while the file is this
+    // user's alone); valid until the next call.
+    const std::uint8_t* StoredBlock(std::uint32_t page);
 
 private:
     // Rewrites the file header (count, next free page, date of update) and the tag table.
@@ -50,6 +55,7 @@ private:
 
     mdx::FileHeader header_;
     KnownSize size_{*this};
+    std::unique_ptr<StoredPages> blocks_;  // made for the block size of the file opened
 };
 
 }  // namespace xbase

@@ -134,6 +134,63 @@ void MdxTag::ReadNode(std::int64_t place, IndexNode& node) {
     }
 }
 
+bool MdxTag::ReadStoredPage(std::int64_t place, bool keptOnly, StoredPage& page) {
+    // Nothing tells whether another user changed a block kept: only blocks read now count.
+    if (keptOnly) return false;
+    MdxFile& file = mdxFile();
+    const std::uint32_t perBlock = file.Header().pagesPerBlock;
+    auto inFile = [&](std::int64_t at) {
+        return at >= file.FirstNodePage() &&
+               file.Size().Covers(static_cast<std::uint64_t>(at + perBlock) * mdx::kPageSize);
+    };
+    if (!inFile(place)) return false;
+    const std::uint8_t* data = file.StoredBlock(static_cast<std::uint32_t>(place));
+    // What DecodeNode would refuse is left to it.
+    const std::size_t n = bytes::GetLe32(data + mdx::kNodeCountAt);
+    const std::size_t size = header_.entrySize;
+    const std::size_t shortest = header_.keyType == 'N' ? mdx::kNumericKeyLength
+                                 : header_.keyType == 'D' ? mdx::kDateKeyLength
+                                                          : 0;
+    if (n > header_.maxKeys || size < header_.keyLength + 4u || header_.keyLength < shortest ||
+        mdx::kNodeEntriesAt + (n + 1) * size > file.Header().blockSize) {
+        return false;
+    }
+    const std::uint8_t* entries = data + mdx::kNodeEntriesAt;
+    const bool interior = bytes::GetLe32(entries + n * size) != 0;
+    for (std::size_t i = 0; i < (interior ? n + 1 : n); ++i) {
+        const std::uint32_t number = bytes::GetLe32(entries + i * size);
+        if (interior ? (number == place || !inFile(number)) : number == 0) return false;
+    }
+    page.data = data;
+    page.place = place;
+    page.count = static_cast<int>(n);
+    page.interior = interior;
+    return true;
+}
+
+IndexTag::StoredItem MdxTag::StoredItemAt(const StoredPage& page, int i) const {
+    const std::uint8_t* e = page.data + mdx::kNodeEntriesAt + static_cast<std::size_t>(i) * header_.entrySize;
+    StoredItem out;
+    const std::uint32_t number = bytes::GetLe32(e);
+    if (page.interior) {
+        out.child = number;
+    } else {
+        out.recNo = number;
+    }
+    if (i < page.count) {
+        const std::string_view key(reinterpret_cast<const char*>(e + 4), header_.keyLength);
+        out.key = StoresText() ? TrimBlanks(key) : key;
+    }
+    return out;
+}
+
+IndexKey MdxTag::StoredKey(const StoredItem& item) const {
+    const auto* key = reinterpret_cast<const std::uint8_t*>(item.key.data());
+    if (header_.keyType == 'N') return IndexKey::Number(mdx::DecodeNumber(key));
+    if (header_.keyType == 'D') return IndexKey::Date(mdx::DecodeDouble(key));
+    return IndexKey::Text(item.key);
+}
+
 void MdxTag::StoreKey(const IndexKey& key, std::string& out) const {
     out.assign(header_.keyLength, header_.keyType == 'C' ? ' ' : '\0');
     auto* bytes = reinterpret_cast<std::uint8_t*>(out.data());

@@ -38,6 +38,12 @@ public:
     // A number goes to this tag's own build sorter as evaluated: it packs it once
     // (ConvertKey packs it and reads it back, and the sorter would pack it again).
     void AddBuildKey(IndexSorter& sorter, std::uint32_t recNo) override;
+    // Lookups read the blocks as stored.
+    bool SearchesStoredPages() const override { return true; }
+    bool ReadStoredPage(std::int64_t place, bool keptOnly, StoredPage& page) override;
+    StoredItem StoredItemAt(const StoredPage& page, int i) const override;
+    IndexKey StoredKey(const StoredItem& item) const override;
+    bool StoresText() const override { return header_.keyType != 'N' && header_.keyType != 'D'; }
 
     const mdx::TagHeader& Header() const { return header_; }
     // Puts the tag's header at another block (rebuild).

@@ -11,7 +11,17 @@ namespace {
 const IndexFormatRegistration kNdx{".NDX", &MakeIndexFile<NdxFile>};
 }  // namespace
 
-NdxFile::NdxFile(DbfFile& table, const std::string& path) : IndexFile(table, path) {}
+namespace {
+// Pages kept in memory: 32 MB at most, every page of a tag of a million short keys.
+constexpr std::size_t kKeptPages = 65536;
+}  // namespace
+
+NdxFile::NdxFile(DbfFile& table, const std::string& path)
+    : IndexFile(table, path), pages_(*this, ndx::kPageSize, kKeptPages, ndx::kPageSize) {}
+
+const std::uint8_t* NdxFile::StoredPage(std::int64_t page) {
+    return pages_.Read(static_cast<std::uint64_t>(page) * ndx::kPageSize);
+}
 
 NdxTag* NdxFile::Tag() const {
     return Tags().empty() ? nullptr : static_cast<NdxTag*>(Tags().front().get());

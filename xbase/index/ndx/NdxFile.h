@@ -7,6 +7,7 @@
 
 #include "xbase/index/IndexFile.h"
 #include "xbase/index/KnownSize.h"
+#include "xbase/index/StoredPages.h"
 
 namespace xbase {
 
@@ -32,10 +33,17 @@ public:
     void SetNextFreePage(std::int64_t page) { nextFree_ = page; }
     // The file's size as last learnt (pages this user wrote included).
     KnownSize& Size() { return size_; }
+    // The page `page` as a lookup reads it (StoredPages: kept while the file is this
+    // user's alone); valid until the next call.
+    const std::uint8_t* StoredPage(std::int64_t page);
+    // Whether a page StoredPage gave was found sound already (PageCache::Checked).
+    bool PageChecked(const std::uint8_t* page) const { return pages_.Checked(page); }
+    void MarkPageChecked(const std::uint8_t* page) { pages_.MarkChecked(page); }
 
 private:
     std::int64_t nextFree_ = -1;
     KnownSize size_{*this};
+    StoredPages pages_;
 };
 
 }  // namespace xbase

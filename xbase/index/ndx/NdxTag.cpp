@@ -146,6 +146,54 @@ void NdxTag::ReadNode(std::int64_t place, IndexNode& node) {
     }
 }
 
+bool NdxTag::ReadStoredPage(std::int64_t place, bool keptOnly, StoredPage& page) {
+    // Nothing tells whether another user changed a page kept: only pages read now count.
+    if (keptOnly || place <= 0 || !ndx().Size().Covers(static_cast<std::uint64_t>(place + 1) * ndx::kPageSize))
+        return false;
+    const std::uint8_t* data = ndx().StoredPage(place);
+    const std::uint32_t count = bytes::GetLe32(data + ndx::node::KeyCount);
+    const std::uint8_t* entries = data + ndx::node::Entries;
+    const auto size = static_cast<std::size_t>(entrySize_);
+    const bool interior = bytes::GetLe32(entries + ndx::node::ChildPage) != 0;
+    page.data = data;
+    page.place = place;
+    page.count = static_cast<int>(count);
+    page.interior = interior;
+    if (ndx().PageChecked(data)) return true;
+    // What ReadNode would refuse is left to it.
+    if (count > static_cast<std::uint32_t>(maxKeys_) + 1 ||
+        ndx::node::Entries + count * size + (interior ? ndx::node::ChildPageSize : 0u) > ndx::kPageSize ||
+        (KeyType() != 'C' && storedKeyLength_ < ndx::kNumberKeyLength)) {
+        return false;
+    }
+    for (std::size_t i = 0; interior && i <= count; ++i) {
+        if (bytes::GetLe32(entries + i * size + ndx::node::ChildPage) == 0) return false;
+    }
+    ndx().MarkPageChecked(data);
+    return true;
+}
+
+IndexTag::StoredItem NdxTag::StoredItemAt(const StoredPage& page, int i) const {
+    const std::uint8_t* e = page.data + ndx::node::Entries + static_cast<std::size_t>(i) * static_cast<std::size_t>(entrySize_);
+    StoredItem out;
+    out.child = page.interior ? bytes::GetLe32(e + ndx::node::ChildPage) : 0;
+    out.recNo = bytes::GetLe32(e + ndx::node::RecordNumber);
+    if (i < page.count) {
+        std::string_view key(reinterpret_cast<const char*>(e + ndx::node::Key), static_cast<std::size_t>(storedKeyLength_));
+        if (KeyType() == 'C') {
+            while (!key.empty() && (key.back() == ' ' || key.back() == '\0')) key.remove_suffix(1);
+        }
+        out.key = key;
+    }
+    return out;
+}
+
+IndexKey NdxTag::StoredKey(const StoredItem& item) const {
+    if (KeyType() == 'C') return IndexKey::Text(item.key);
+    const double d = bytes::GetLeDouble(reinterpret_cast<const std::uint8_t*>(item.key.data()));
+    return KeyType() == 'D' ? IndexKey::Date(d) : IndexKey::Number(d);
+}
+
 void NdxTag::LayOut(const IndexNode& node, std::size_t first, std::size_t count, bool interior,
                     std::uint8_t* page) const {
     std::memset(page, 0, ndx::kPageSize);

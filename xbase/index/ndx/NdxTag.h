@@ -26,6 +26,12 @@ public:
     // Builds through NdxSorter, which writes the pages itself.
     std::unique_ptr<IndexSorter> MakeSorter() override;
     void WriteSortedKeys(IndexSorter& sorter) override;
+    // Lookups read the pages as stored.
+    bool SearchesStoredPages() const override { return true; }
+    bool ReadStoredPage(std::int64_t place, bool keptOnly, StoredPage& page) override;
+    StoredItem StoredItemAt(const StoredPage& page, int i) const override;
+    IndexKey StoredKey(const StoredItem& item) const override;
+    bool StoresText() const override { return KeyType() == 'C'; }
 
     int EntrySize() const { return entrySize_; }
     int MaxKeys() const { return maxKeys_; }

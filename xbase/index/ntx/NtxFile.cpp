@@ -18,11 +18,13 @@ const IndexFormatRegistration kNtx{".NTX", &MakeIndexFile<NtxFile>};
 
 }  // namespace
 
-// Pages kept in memory: 8 MB at most, the upper levels of any tree and many of its leaves.
-constexpr std::size_t kKeptPages = 8192;
+// Pages kept in memory: 32 MB at most, every page of a tag of a million short keys.
+constexpr std::size_t kKeptPages = 32768;
 
 NtxFile::NtxFile(DbfFile& table, const std::string& path)
-    : IndexFile(table, path), pages_(ntx::kPageSize, kKeptPages) {}
+    : IndexFile(table, path), pages_(ntx::kPageSize, kKeptPages) {
+    WatchWrites(pages_);
+}
 
 NtxTag* NtxFile::Tag() const {
     return Tags().empty() ? nullptr : static_cast<NtxTag*>(Tags().front().get());

@@ -33,6 +33,7 @@ public:
     // Whether the header's version counter differs from the one this user holds (the
     // pages kept are forgotten then).
     bool ChangedByAnotherUser() override;
+    bool HasChangeCounter() const override { return true; }
 
     NtxTag* Tag() const;
     // Cuts the file to the header and one empty root page (the tag keeps its definition).
@@ -42,6 +43,11 @@ public:
     // bytes, valid until the next page operation. A place that is no page of the file
     // raises error 2112 naming the file.
     const std::uint8_t* ReadPage(std::int64_t place);
+    // The page at byte `place` when it is kept in memory, else nullptr (valid as ReadPage's).
+    const std::uint8_t* KeptPage(std::int64_t place) const { return pages_.Find(place); }
+    // Whether a page ReadPage or KeptPage gave was found sound already (PageCache::Checked).
+    bool PageChecked(const std::uint8_t* page) const { return pages_.Checked(page); }
+    void MarkPageChecked(const std::uint8_t* page) { pages_.MarkChecked(page); }
     // Writes the page at byte `place` (kept in memory as written).
     void WritePage(std::int64_t place, const std::uint8_t* data);
     // The file's size as last learnt (pages this user wrote included).

@@ -128,6 +128,51 @@ void NtxTag::ReadNode(std::int64_t place, IndexNode& node) {
     }
 }
 
+bool NtxTag::ReadStoredPage(std::int64_t place, bool keptOnly, StoredPage& page) {
+    const std::uint8_t* data = keptOnly ? ntxFile().KeptPage(place) : ntxFile().ReadPage(place);
+    if (data == nullptr) return false;
+    const std::size_t n = bytes::GetLe16(data + ntx::kCountAt);
+    page.data = data;
+    page.place = place;
+    page.count = static_cast<int>(n);
+    if (ntxFile().PageChecked(data)) {
+        page.interior = bytes::GetLe32(data + bytes::GetLe16(data + ntx::kOffsetTableAt) + ntx::kItemChildAt) != 0;
+        return true;
+    }
+    // What DecodePage would refuse is left to it.
+    if (n > header_.maxKeys) return false;
+    const std::size_t tableEnd = ntx::kOffsetTableAt + 2 * (static_cast<std::size_t>(header_.maxKeys) + 1);
+    bool interior = false;
+    for (std::size_t i = 0; i <= n; ++i) {
+        const std::size_t at = bytes::GetLe16(data + ntx::kOffsetTableAt + 2 * i);
+        if (at < tableEnd || at + header_.itemSize > ntx::kPageSize) return false;
+        const std::uint64_t child = bytes::GetLe32(data + at + ntx::kItemChildAt);
+        if (i == 0) interior = child != 0;
+        if (!interior) {
+            if (i < n && child != 0) return false;
+            continue;
+        }
+        if (child == 0 || child % ntx::kPageSize != 0 || child < ntx::kPageSize ||
+            child == static_cast<std::uint64_t>(place) || !ntxFile().Size().Covers(child + ntx::kPageSize)) {
+            return false;
+        }
+    }
+    page.interior = interior;
+    ntxFile().MarkPageChecked(data);
+    return true;
+}
+
+IndexTag::StoredItem NtxTag::StoredItemAt(const StoredPage& page, int i) const {
+    const std::uint8_t* item = page.data + bytes::GetLe16(page.data + ntx::kOffsetTableAt + 2 * static_cast<std::size_t>(i));
+    StoredItem out;
+    out.child = bytes::GetLe32(item + ntx::kItemChildAt);
+    out.recNo = bytes::GetLe32(item + ntx::kItemRecnoAt);
+    if (i < page.count) {
+        out.key = TrimBlanks(std::string_view(reinterpret_cast<const char*>(item + ntx::kItemKeyAt), header_.keyLength));
+    }
+    return out;
+}
+
 void NtxTag::WritePage(std::int64_t place, const IndexNode& node, std::size_t first,
                        std::size_t count, bool lastGoesUp) {
     TreePage page;

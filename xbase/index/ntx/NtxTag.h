@@ -38,6 +38,11 @@ public:
     void WriteHeader() override;
     void WriteSortedKeys(IndexSorter& sorter) override;
     std::unique_ptr<IndexSorter> MakeSorter() override;
+    // Lookups read the pages as stored (kept in memory while the version counter stays).
+    bool SearchesStoredPages() const override { return true; }
+    bool ReadStoredPage(std::int64_t place, bool keptOnly, StoredPage& page) override;
+    StoredItem StoredItemAt(const StoredPage& page, int i) const override;
+    bool InteriorKeysAreEntries() const override { return true; }
 
     const ntx::Header& Header() const { return header_; }
     // The version counter as this user last saw or wrote it.
