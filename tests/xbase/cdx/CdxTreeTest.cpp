@@ -14,6 +14,7 @@
 #include "xbase/index/cdx/CdxBulkLoad.h"
 #include "xbase/index/cdx/CdxKey.h"
 #include "xbase/index/cdx/CdxMemoryStore.h"
+#include "xbase/index/cdx/CdxNodeCache.h"
 #include "xbase/index/cdx/CdxPageChecker.h"
 #include "xbase/index/cdx/CdxTree.h"
 
@@ -183,6 +184,32 @@ TEST(CdxTreeBulk, UniqueKeepsTheLowestRecordOfEachKey) {
     EXPECT_EQ(sorter.Record(0), 2u);
     EXPECT_EQ(sorter.Record(1), 1u);
     EXPECT_EQ(sorter.Record(2), 4u);
+}
+
+// The node cache's table through growth and removals (each removal shifts the entries
+// after it back): every entry still found, every removed one gone and marked so, and a
+// cleared cache hands its node objects out again.
+TEST(CdxNodeCacheTable, FindsWhatItHoldsThroughGrowthAndRemovals) {
+    CdxNodeCache cache;
+    std::vector<CdxNode*> nodes;
+    for (std::uint32_t k = 1; k <= 3000; ++k) nodes.push_back(&cache.Add(k * 512));
+    for (std::uint32_t k = 3; k <= 3000; k += 3) cache.Erase(k * 512);
+    EXPECT_EQ(cache.Size(), 2000u);
+    for (std::uint32_t k = 1; k <= 3000; ++k) {
+        const bool kept = k % 3 != 0;
+        ASSERT_EQ(cache.Find(k * 512), kept ? nodes[k - 1] : nullptr) << k;
+        EXPECT_EQ(nodes[k - 1]->offset, k * 512);
+        EXPECT_EQ(nodes[k - 1]->generation != 0, kept) << k;
+    }
+    EXPECT_EQ(cache.Find(3001 * 512), nullptr);
+    cache.Clear();
+    EXPECT_EQ(cache.Size(), 0u);
+    EXPECT_EQ(cache.Find(512), nullptr);
+    EXPECT_EQ(nodes[0]->generation, 0u);
+    CdxNode& again = cache.Add(7 * 512);
+    EXPECT_EQ(&again, nodes[0]);  // the first object handed out before
+    EXPECT_EQ(again.Count(), 0u);
+    EXPECT_GT(again.generation, 3000u);
 }
 
 // The sorter against a plain sort of (key, record) pairs: keys packed into the sort's

@@ -13,14 +13,18 @@ CdxNode& CdxNodeCache::Add(std::uint32_t offset) {
     std::vector<std::uint8_t> keys = std::move(node.keys);
     std::vector<std::uint32_t> records = std::move(node.records);
     std::vector<std::uint32_t> children = std::move(node.children);
+    std::vector<CdxNode::Below> below = std::move(node.below);
     node = CdxNode{};
     node.keys = std::move(keys);
     node.records = std::move(records);
     node.children = std::move(children);
+    node.below = std::move(below);
     node.keys.clear();
     node.records.clear();
     node.children.clear();
+    node.below.clear();
     node.offset = offset;
+    node.generation = ++generation_;
     std::size_t i = Home(offset);
     while (slots_[i].offset != kEmpty) i = (i + 1) & mask_;
     slots_[i] = {offset, &node};
@@ -35,6 +39,7 @@ void CdxNodeCache::Erase(std::uint32_t offset) {
         if (slots_[i].offset == kEmpty) return;
         i = (i + 1) & mask_;
     }
+    slots_[i].node->generation = 0;
     // Backward shift: entries after the gap whose home does not lie between the gap and
     // their slot move into it, so no search stops early at the gap.
     for (std::size_t j = i;;) {
@@ -52,6 +57,7 @@ void CdxNodeCache::Erase(std::uint32_t offset) {
 
 void CdxNodeCache::Clear() {
     std::fill(slots_.begin(), slots_.end(), Slot{kEmpty, nullptr});
+    for (std::size_t n = 0; n < used_; ++n) nodes_[n]->generation = 0;
     size_ = 0;
     used_ = 0;
 }

@@ -24,7 +24,8 @@ public:
         }
     }
     // Enters a node for `offset` (a page offset, never 0, not entered yet) and returns it
-    // blank: the caller fills it. Nodes stay where they are while others come and go.
+    // blank with a new generation: the caller fills it. Nodes stay where they are while
+    // others come and go; a node taken out has generation 0 until it is taken again.
     CdxNode& Add(std::uint32_t offset);
     // Takes the entry for `offset` out (its node is not reused before Clear).
     void Erase(std::uint32_t offset);
@@ -48,6 +49,7 @@ private:
     std::size_t mask_ = 0;
     unsigned shift_ = 63;
     std::size_t size_ = 0;
+    std::uint64_t generation_ = 0;
     std::vector<std::unique_ptr<CdxNode>> nodes_;
     std::size_t used_ = 0;  // nodes_[0, used_) were handed out since the last Clear
 };

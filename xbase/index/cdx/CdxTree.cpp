@@ -114,22 +114,41 @@ void CdxTree::CheckChild(std::uint32_t child, const std::vector<Step>& path, std
     }
 }
 
+const CdxNode& CdxTree::Child(const CdxNode& parent, std::size_t i) {
+    const std::uint32_t child = parent.children[i];
+    // The shortcut holds while the node it names is still cached under that generation
+    // and is the page the parent names now.
+    if (i < parent.below.size()) {
+        const CdxNode::Below& b = parent.below[i];
+        if (b.node != nullptr && b.node->generation == b.generation && b.node->offset == child) {
+            last_ = const_cast<CdxNode*>(b.node);
+            return *b.node;
+        }
+    }
+    const CdxNode& n = Node(child);
+    auto& below = const_cast<CdxNode&>(parent).below;
+    if (below.size() < parent.Count()) below.resize(parent.Count());
+    below[i] = {&n, n.generation};
+    return n;
+}
+
 std::uint32_t CdxTree::Descend(const std::uint8_t* key, std::size_t keyBytes,
                                std::uint32_t record, bool clampRight, std::vector<Step>& path) {
     path.clear();
     std::uint32_t offset = root_;
+    const CdxNode* n = &Node(offset);
     for (;;) {
-        const CdxNode& n = Node(offset);
-        if (n.leaf) return offset;
-        if (n.Count() == 0) store_.Corrupt("interior node without keys" + At(offset));
-        std::size_t i = LowerIndex(n, key, keyBytes, record);
-        if (i == n.Count()) {
+        if (n->leaf) return offset;
+        if (n->Count() == 0) store_.Corrupt("interior node without keys" + At(offset));
+        std::size_t i = LowerIndex(*n, key, keyBytes, record);
+        if (i == n->Count()) {
             if (!clampRight) return kNoPage;
-            i = n.Count() - 1;
+            i = n->Count() - 1;
         }
         path.push_back({offset, i});
-        const std::uint32_t child = n.children[i];
+        const std::uint32_t child = n->children[i];
         CheckChild(child, path, offset);
+        n = &Child(*n, i);
         offset = child;
     }
 }

@@ -72,6 +72,8 @@ private:
     };
 
     CdxNode& Mutable(std::uint32_t offset) { return const_cast<CdxNode&>(Node(offset)); }
+    // Child i of an interior node, through the node's shortcut when it still holds.
+    const CdxNode& Child(const CdxNode& parent, std::size_t i);
     void TrimCache();
     // The leftmost (or rightmost) leaf of the tag.
     std::uint32_t EdgeLeaf(bool last);
