@@ -838,6 +838,9 @@ bool DbfHandler::LocateRecord(const std::string& fieldList, const std::vector<st
     if (fields.empty() || fields.size() != values.size()) {
         throw XBaseError("Locate needs one value per field: " + fieldList);
     }
+    if (!caseInsensitive && currentTag_ != nullptr) {
+        if (const std::optional<bool> found = LocateBySeek(fields, values, partial)) return *found;
+    }
     std::vector<std::string> wanted = values;
     if (caseInsensitive) {
         for (auto& v : wanted)
@@ -877,6 +880,74 @@ bool DbfHandler::LocateRecord(const std::string& fieldList, const std::vector<st
     }
     SyncTag();
     return true;
+}
+
+IndexTag* DbfHandler::TagForLocate(const std::vector<int>& fields, bool& wholeKey) const {
+    auto serves = [&](const IndexTag& tag) {
+        if (tag.KeyType() != 'C' || !tag.ForExpressionText().empty()) return false;
+        // The key's parts, with '+' and '-' read as separators.
+        std::vector<std::string> parts(1);
+        for (char c : tag.KeyExpressionText()) {
+            if (c == '+' || c == '-') {
+                parts.emplace_back();
+            } else {
+                parts.back() += c;
+            }
+        }
+        if (parts.size() < fields.size()) return false;
+        for (std::size_t i = 0; i < fields.size(); ++i) {
+            const FieldDescriptor* field = FieldAt(fields[i]);
+            if (field == nullptr || FieldType(fields[i]) != 'C' ||
+                UpperTrimmed(parts[i]) != UpperTrimmed(field->name))
+                return false;
+        }
+        wholeKey = parts.size() == fields.size();
+        return true;
+    };
+    if (currentTag_ != nullptr && serves(*currentTag_)) return currentTag_;
+    for (int n = 1;; ++n) {
+        IndexTag* tag = TagByOrdinal(n);
+        if (tag == nullptr) return nullptr;
+        if (serves(*tag)) return tag;
+    }
+}
+
+std::optional<bool> DbfHandler::LocateBySeek(const std::vector<int>& fields,
+                                             const std::vector<std::string>& values, bool partial) {
+    const std::int32_t before = CurrentRecord();
+    if (before < 1 || before > RecordCount() || Eof() || Bof()) return std::nullopt;
+    bool wholeKey = false;
+    IndexTag* tag = TagForLocate(fields, wholeKey);
+    if (tag == nullptr) return std::nullopt;
+    std::string keyText;
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        std::string value = values[i];
+        while (!value.empty() && value.back() == ' ') value.pop_back();
+        const auto width = static_cast<std::size_t>(FieldLength(fields[i]));
+        // A value longer than its field matches no record; the scan says so.
+        if (value.size() > width) return std::nullopt;
+        if (i + 1 < fields.size() || !partial) value.resize(width, ' ');
+        keyText += value;
+    }
+    const std::string previous = CurrentTagName();
+    const bool exact = ExactMatch();
+    bool found = false;
+    try {
+        if (tag != currentTag_) SelectTag(tag->Name(), true);
+        SetExactMatch(!partial && wholeKey);
+        found = SeekKey(keyText);
+    } catch (...) {
+        SetExactMatch(exact);
+        SelectTag(previous, true);
+        GoTo(before);
+        throw;
+    }
+    SetExactMatch(exact);
+    const std::int32_t match = found ? CurrentRecord() : before;
+    if (CurrentTagName() != previous) SelectTag(previous, true);
+    GoTo(match);
+    SyncTag();
+    return found;
 }
 
 // ---------------------------------------------------------------- read-ahead window

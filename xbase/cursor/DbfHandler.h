@@ -150,6 +150,10 @@ public:
     // by ';' or ',') hold the values: each field's text (upper-cased when
     // case-insensitive; the last one cut to its value's length when partial) equals the
     // value. The cursor is left on the match; false (cursor where it was) when none.
+    // Case-sensitive locates with a tag selected are served by a seek when the selected
+    // tag, or else the first in ordinal order, has no FOR condition and a text key that
+    // begins with the located text fields joined by '+';
+    // the match is then the first in that tag's order, and the selected tag stays selected.
     bool LocateRecord(const std::string& fieldList, const std::vector<std::string>& values,
                       bool partial, bool caseInsensitive);
 
@@ -199,6 +203,12 @@ private:
     void EnsureProductionIndex();
     // Sets the table's production-index flag when `file` is a CDX or MDX of its name.
     void FlagProductionIndex(const IndexFile& file);
+    // The tag a locate of `fields` can seek in (see LocateRecord), nullptr when none;
+    // `wholeKey` says whether the fields make the whole key or only its beginning.
+    IndexTag* TagForLocate(const std::vector<int>& fields, bool& wholeKey) const;
+    // A locate by a seek: the found flag, or nothing when no tag serves (then it scans).
+    std::optional<bool> LocateBySeek(const std::vector<int>& fields,
+                                     const std::vector<std::string>& values, bool partial);
     // After a failed CreateIndex: closes the file's slot without writing, puts `backup`
     // back, and opens the file again (with its selected tag) when it was open before.
     // Returns 0 or the Windows error code of the restore.

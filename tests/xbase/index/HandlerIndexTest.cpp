@@ -159,9 +159,16 @@ TEST_F(HandlerIndexTest, FilterSetFollowsWrites) {
     EXPECT_EQ(Walk(table).size(), 7u);
 }
 
-TEST_F(HandlerIndexTest, LocateByFieldTexts) {
+// A locate compares field texts (upper-cased when caseless, the last cut when partial) in
+// record order. With a tag selected, a case-sensitive locate of the fields a text key
+// begins with is a seek: the first match in that tag's order (not in record order), the selected
+// tag kept even when another tag served the seek. Other locates scan in record order.
+TEST_F(HandlerIndexTest, LocateScansOrSeeksInATagThatBeginsWithTheFields) {
     xbase::DbfHandler table(path_, true, true);
+    table.CreateIndex(dir_.file("QTY.NDX"), "", "QTY", "", false, false);
+    table.CreateIndex(dir_.file("NAMES.NDX"), "", "NAME", "", false, false);
     struct Case {
+        const char* selected;
         const char* fields;
         std::vector<std::string> values;
         bool partial;
@@ -169,15 +176,30 @@ TEST_F(HandlerIndexTest, LocateByFieldTexts) {
         std::int32_t recno;  // 0: not found
     };
     const Case cases[] = {
-        {"NAME", {"ABC"}, false, false, 2}, {"NAME;QTY", {"ABC", "5"}, false, false, 6},
-        {"NAME", {"abd"}, false, true, 5},  {"NAME", {"abd"}, false, false, 0},
-        {"NAME", {"CA"}, true, false, 4},   {"NAME", {"CA"}, false, false, 0},
+        {"NAMES", "NAME", {"AB"}, true, false, 3},    // AB, ABC, ABC, ABD in tag order
+        {"QTY", "NAME", {"AB"}, true, false, 3},      // NAMES serves; QTY stays selected
+        {"", "NAME", {"AB"}, true, false, 2},         // no tag: record order
+        {"NAMES", "NAME", {"ab"}, true, true, 2},     // caseless: record order
+        {"NAMES", "NAME", {"ABC"}, false, false, 2},  // equal keys: the first record
+        {"NAMES", "NAME", {"AB"}, false, false, 3},   // exact: "AB" alone
+        {"NAMES", "NAME;QTY", {"ABC", "5"}, false, false, 6},
+        {"NAMES", "NAME", {"ABX"}, false, false, 0},
+        {"NAMES", "NAME", {"ABCDEFGHIJKLMNOP"}, true, false, 0},
+        {"", "NAME", {"ABC"}, false, false, 2},
+        {"", "NAME;QTY", {"ABC", "5"}, false, false, 6},
+        {"", "NAME", {"abd"}, false, true, 5},
+        {"", "NAME", {"abd"}, false, false, 0},
+        {"", "NAME", {"CA"}, true, false, 4},
+        {"", "NAME", {"CA"}, false, false, 0},
     };
     for (const Case& c : cases) {
-        table.GoTo(1);
+        SCOPED_TRACE(std::string(c.selected) + " " + c.values[0]);
+        table.SelectTag(c.selected);
+        table.GoTo(4);
         const bool found = table.LocateRecord(c.fields, c.values, c.partial, c.caseless);
-        EXPECT_EQ(found, c.recno != 0) << c.fields << " " << c.values[0];
-        EXPECT_EQ(found ? table.CurrentRecord() : 0, c.recno) << c.fields << " " << c.values[0];
+        EXPECT_EQ(found, c.recno != 0);
+        EXPECT_EQ(table.CurrentRecord(), found ? c.recno : 4);
+        EXPECT_EQ(table.CurrentTagName(), c.selected);
     }
 }
 
