@@ -254,6 +254,9 @@ public:
     // (an empty optional leaves the tag to CheckTag's generic walk); "" when sound.
     virtual std::optional<std::string> OwnCheck() { return std::nullopt; }
     IndexExpression* KeyExpression() { return keyExpr_.get(); }
+    // The field of the table that the key expression names alone (in any case, blanks
+    // around), or nullptr: what a build may read keys from without the expression.
+    const FieldDescriptor* KeyField() const;
     IndexExpression* ForExpression() { return forExpr_.get(); }
 
 protected:

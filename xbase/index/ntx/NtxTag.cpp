@@ -267,17 +267,11 @@ void NtxTag::CreateTag(const TagDefinition& definition) {
     if (type == 'N') {
         length = ntx::kNumericDefaultLength;
         decimals = ntx::kNumericDefaultDecimals;
-        std::string name = definition.keyExpression;
-        name.erase(0, name.find_first_not_of(' '));
-        name.erase(name.find_last_not_of(' ') + 1);
-        for (const FieldDescriptor& field : File().Table().Fields()) {
-            if ((field.type == 'N' || field.type == 'F') && name.size() == field.name.size() &&
-                std::equal(name.begin(), name.end(), field.name.begin(),
-                           [](char a, char b) { return std::toupper(static_cast<unsigned char>(a)) ==
-                                                       std::toupper(static_cast<unsigned char>(b)); })) {
-                length = static_cast<std::size_t>(field.length);
-                decimals = static_cast<std::size_t>(field.decimals);
-            }
+        // A numeric field alone keys as wide as the field, with its decimals.
+        const FieldDescriptor* field = KeyField();
+        if (field != nullptr && (field->type == 'N' || field->type == 'F')) {
+            length = static_cast<std::size_t>(field->length);
+            decimals = static_cast<std::size_t>(field->decimals);
         }
     } else if (type == 'D') {
         length = 8;
