@@ -126,6 +126,16 @@ INSTANTIATE_TEST_SUITE_P(
                     EditCase{"Numbers", 8, 'N', 0}, EditCase{"LongestKeys", 240, 'C', 26}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// Bulk-loads the sorter's keys as pages appended to the store's bytes, checking that the
+// runs of pages come in order, each right after the one before.
+CdxBuiltTree LoadInto(MemoryStore& store, const CdxSorter& sorter, std::uint32_t maxRecord) {
+    const auto first = static_cast<std::uint32_t>(store.Bytes().size());
+    return BulkLoad(sorter, ' ', maxRecord, first, [&](std::uint32_t offset, const std::uint8_t* pages, std::size_t size) {
+        EXPECT_EQ(offset, store.Bytes().size());
+        store.Bytes().insert(store.Bytes().end(), pages, pages + size);
+    });
+}
+
 TEST(CdxTreeBulk, BuildFillsLeavesLeftToRightAndSeeksFindEveryKey) {
     for (std::size_t count : {0u, 1u, 40u, 5000u, 70000u}) {
         CdxSorter sorter(10);
@@ -138,8 +148,8 @@ TEST(CdxTreeBulk, BuildFillsLeavesLeftToRightAndSeeksFindEveryKey) {
         sorter.Sort(false);
         MemoryStore store;
         store.Bytes().resize(1536);
-        const CdxBuiltTree built = BulkLoad(sorter, ' ', static_cast<std::uint32_t>(count), 1536);
-        store.Bytes().insert(store.Bytes().end(), built.pages.begin(), built.pages.end());
+        const CdxBuiltTree built = LoadInto(store, sorter, static_cast<std::uint32_t>(count));
+        EXPECT_EQ(store.Bytes().size(), 1536 + built.pages * 512);
         const CdxCheckResult check = CheckTag(store, built.root, 10, ' ', static_cast<std::uint32_t>(count));
         ASSERT_TRUE(check.Sound()) << check.fault << " with " << count << " keys";
         EXPECT_EQ(check.keys, count);
@@ -231,8 +241,7 @@ void Build(Damaged& d) {
     }
     sorter.Sort(false);
     d.store.Bytes().resize(1024);
-    const CdxBuiltTree built = BulkLoad(sorter, ' ', 3000, 1024);
-    d.store.Bytes().insert(d.store.Bytes().end(), built.pages.begin(), built.pages.end());
+    const CdxBuiltTree built = LoadInto(d.store, sorter, 3000);
     d.root = built.root;
     d.interior = GetBe32(d.store.Bytes().data() + d.root + 12 + 44);
     d.leaf = GetBe32(d.store.Bytes().data() + d.interior + 12 + 44);

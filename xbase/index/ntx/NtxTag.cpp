@@ -135,8 +135,8 @@ bool NtxTag::ReadStoredPage(std::int64_t place, bool keptOnly, StoredPage& page)
     page.data = data;
     page.place = place;
     page.count = static_cast<int>(n);
-    if (ntxFile().PageChecked(data)) {
-        page.interior = bytes::GetLe32(data + bytes::GetLe16(data + ntx::kOffsetTableAt) + ntx::kItemChildAt) != 0;
+    if (const std::uint8_t mark = PageCache::Mark(data); mark != 0) {
+        page.interior = mark == kSoundInterior;
         return true;
     }
     // What DecodePage would refuse is left to it.
@@ -158,7 +158,7 @@ bool NtxTag::ReadStoredPage(std::int64_t place, bool keptOnly, StoredPage& page)
         }
     }
     page.interior = interior;
-    ntxFile().MarkPageChecked(data);
+    PageCache::SetMark(data, interior ? kSoundInterior : kSoundLeaf);
     return true;
 }
 
