@@ -59,6 +59,7 @@ void NdxTag::ReadHeader() {
     if (root == 0 || root >= pages || keyLength < 1 || keyLength > 488 || entrySize < keyLength + 8 ||
         entrySize > static_cast<int>(ndx::kEntryArea) / 2 || maxKeys < 2 ||
         maxKeys * entrySize > static_cast<int>(ndx::kEntryArea) + entrySize || keyType > 1 ||
+        (keyType == 1 && keyLength < ndx::kNumberKeyLength) ||
         expression.find_first_not_of(' ') == std::string::npos) {
         CorruptNode("the header is not one of a dBase index");
     }
