@@ -238,8 +238,16 @@ IndexFile& DbfHandler::CreateIndex(const std::string& name, const std::string& t
         }
         definition.name = tagName.empty() ? file->BaseName() : tagName;
         FlushPendingAppends();
+        // The build may replace the selected tag (a single-tag file is made anew): the
+        // handler lets go of it first and selects it again by name afterwards.
+        const bool reselect = currentTag_ != nullptr && &currentTag_->File() == file;
+        if (reselect) {
+            currentTag_->Release();
+            currentTag_ = nullptr;
+        }
         file->AddTag(definition);
         file->ReleaseTags();
+        if (reselect) SelectTag(file->FindTag(UpperTrimmed(CurrentTagName())) != nullptr ? CurrentTagName() : "", true);
     } catch (const std::exception& e) {
         const int code = PutBackIndexFile(path, backup, wasOpen);
         if (code != 0) {

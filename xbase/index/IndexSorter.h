@@ -15,11 +15,20 @@
 
 namespace xbase {
 
+struct FieldDescriptor;
+
 class IndexSorter {
 public:
     virtual ~IndexSorter() = default;
     // Adds one key; records arrive in ascending record-number order.
     virtual void Add(IndexKey key, std::uint32_t recNo) = 0;
+    // Adds the key of `record` (a record image) of a tag whose key expression is the one
+    // field `field`, read from the field's bytes, and says true; false (nothing added)
+    // when this sorter cannot, and the key is evaluated and given to Add instead.
+    virtual bool AddFieldKey(const FieldDescriptor& /*field*/, const std::uint8_t* /*record*/,
+                             std::uint32_t /*recNo*/) {
+        return false;
+    }
     // Ends the adding; Next then delivers the entries in order.
     virtual void Finish() = 0;
     // The next entry (recNo and child both the record number); false after the last.

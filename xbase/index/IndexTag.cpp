@@ -92,6 +92,14 @@ std::unique_ptr<IndexSorter> IndexTag::MakeSorter() {
         [this](const IndexKey& a, const IndexKey& b) { return CompareInTag(a, b); }, unique_);
 }
 
+const FieldDescriptor* IndexTag::KeyField() const {
+    const std::string name = UpperTrimmed(keyText_);
+    for (const FieldDescriptor& field : file_.Table().Fields()) {
+        if (UpperTrimmed(field.name) == name) return &field;
+    }
+    return nullptr;
+}
+
 void IndexTag::AddBuildKey(IndexSorter& sorter, std::uint32_t recNo) { sorter.Add(EvaluateKey(), recNo); }
 
 void IndexTag::SetFacts(char keyType, int keyLength, bool unique, bool descending) {
@@ -761,8 +769,13 @@ void IndexTag::Build() {
     std::unique_ptr<IndexSorter> sorter = MakeSorter();
     const std::int32_t count = file_.Table().RecordCount();
     if (file_.progress) file_.progress(count, 0, 0);
+    // A key that is one field is read from the record where the sorter can (no expression).
+    const FieldDescriptor* field = KeyField();
+    const DbfFile& table = file_.Table();
     file_.ForEachRecord([&](std::uint32_t recNo) {
-        if (EvaluateFor()) AddBuildKey(*sorter, recNo);
+        if (!EvaluateFor()) return;
+        if (field != nullptr && sorter->AddFieldKey(*field, table.RecordBuffer(), recNo)) return;
+        AddBuildKey(*sorter, recNo);
     });
     sorter->Finish();
     Discard();

@@ -117,6 +117,10 @@ public:
         int count = 0;  // keys; an interior page has one child more
         bool interior = false;
     };
+    // The mark a format may set on a page it found sound (PageCache::SetMark, on pages
+    // its ReadStoredPage gave): a page so marked is known sound, a leaf or interior.
+    static constexpr std::uint8_t kSoundLeaf = 1;
+    static constexpr std::uint8_t kSoundInterior = 2;
     struct StoredItem {
         // Text keys without their trailing blanks; other keys as stored. Empty on the
         // child-only item of an interior page.
@@ -250,6 +254,9 @@ public:
     // (an empty optional leaves the tag to CheckTag's generic walk); "" when sound.
     virtual std::optional<std::string> OwnCheck() { return std::nullopt; }
     IndexExpression* KeyExpression() { return keyExpr_.get(); }
+    // The field of the table that the key expression names alone (in any case, blanks
+    // around), or nullptr: what a build may read keys from without the expression.
+    const FieldDescriptor* KeyField() const;
     IndexExpression* ForExpression() { return forExpr_.get(); }
 
 protected:

@@ -30,6 +30,13 @@ public:
         }
         sorter_.AddText(key.text, recNo);
     }
+    bool AddFieldKey(const FieldDescriptor& field, const std::uint8_t* record, std::uint32_t recNo) override {
+        if constexpr (requires(Sorter& s) { s.AddFieldKey(field, record, recNo); }) {
+            return sorter_.AddFieldKey(field, record, recNo);
+        } else {
+            return false;
+        }
+    }
     void Finish() override {}
     bool Next(IndexEntry&) override { throw std::logic_error("this sorter lays its pages out itself"); }
     std::size_t Count() const override { return sorter_.Count(); }

@@ -23,10 +23,20 @@ public:
         : pageSize_(pageSize), capacity_(capacity), unit_(unit == 0 ? pageSize : unit) {}
 
     std::size_t PageSize() const { return pageSize_; }
+    // Whether `pages` more pages can be kept without dropping any.
+    bool HasRoom(std::size_t pages) const { return count_ + pages <= capacity_; }
+    // Keeps the pages of a run read at byte `first` (`count` bytes; a page cut short at the
+    // end is left out) that are not kept yet.
+    void KeepRun(std::uint64_t first, const std::uint8_t* data, std::size_t count) {
+        for (std::size_t at = 0; at + pageSize_ <= count; at += pageSize_) {
+            const auto place = static_cast<std::int64_t>(first + at);
+            if (Find(place) == nullptr) Keep(place, data + at);
+        }
+    }
     // The page at `place`, nullptr when not kept. Valid until the next Keep or Forget.
     const std::uint8_t* Find(std::int64_t place) const {
         const Slot* slot = Lookup(place);
-        return slot == nullptr ? nullptr : slot->data.get();
+        return slot == nullptr ? nullptr : slot->data.get() + 1;
     }
     // Keeps a copy of the page at `place` (not checked).
     void Keep(std::int64_t place, const std::uint8_t* data) {
@@ -41,13 +51,16 @@ public:
             if (!slot->data) slot->data = std::make_unique<std::uint8_t[]>(pageSize_ + 1);
             ++count_;
         }
-        std::memcpy(slot->data.get(), data, pageSize_);
-        slot->data[pageSize_] = 0;
+        slot->data[0] = 0;
+        std::memcpy(slot->data.get() + 1, data, pageSize_);
     }
-    // Whether the owner found the kept page `page` (a pointer Find gave) sound already, so
-    // that it need not look through it again; MarkChecked says it did.
-    bool Checked(const std::uint8_t* page) const { return page[pageSize_] != 0; }
-    void MarkChecked(const std::uint8_t* page) { const_cast<std::uint8_t*>(page)[pageSize_] = 1; }
+    // A byte the owner keeps with the page `page` (a pointer Find gave), 0 when the page
+    // is kept: what the owner learnt from the page (that it is sound, say), so that it
+    // need not look through it again. It lies just before the page, beside its first bytes.
+    static std::uint8_t Mark(const std::uint8_t* page) { return page[-1]; }
+    static void SetMark(const std::uint8_t* page, std::uint8_t mark) {
+        const_cast<std::uint8_t*>(page)[-1] = mark;
+    }
     // Forgets every page that overlaps bytes [offset, offset + count) (all of them for a
     // write of many pages).
     void Forget(std::uint64_t offset, std::size_t count) {
@@ -74,17 +87,20 @@ public:
 private:
     struct Slot {
         std::int64_t place = kEmpty;
-        std::unique_ptr<std::uint8_t[]> data;  // pageSize_ bytes and the checked flag
+        std::unique_ptr<std::uint8_t[]> data;  // the owner's mark, then pageSize_ bytes
     };
     static constexpr std::int64_t kEmpty = -1;
     static constexpr std::int64_t kRemoved = -2;
     static constexpr std::size_t kManyPages = 16;
 
     std::size_t Home(std::int64_t place) const {
-        const std::uint64_t spread = static_cast<std::uint64_t>(place) / unit_ * 0x9E3779B97F4A7C15ull;
+        const std::uint64_t spread =
+            static_cast<std::uint64_t>(place) / unit_ * 0x9E3779B97F4A7C15ull;
         return static_cast<std::size_t>(spread >> 20) & (slots_.size() - 1);
     }
-    Slot* Next(Slot* slot) { return slot + 1 == slots_.data() + slots_.size() ? slots_.data() : slot + 1; }
+    Slot* Next(Slot* slot) {
+        return slot + 1 == slots_.data() + slots_.size() ? slots_.data() : slot + 1;
+    }
     const Slot* Lookup(std::int64_t place) const {
         if (count_ == 0) return nullptr;
         std::size_t i = Home(place);

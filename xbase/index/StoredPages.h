@@ -4,6 +4,7 @@
 // every time (under the lock the reader holds), since nothing tells another user's change.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -24,27 +25,42 @@ public:
     StoredPages& operator=(const StoredPages&) = delete;
 
     // The page at byte `offset`: its bytes, valid until the next Read. A page past the
-    // file's end raises error 2112 naming the file (IndexFile::ReadBytes).
-    const std::uint8_t* Read(std::uint64_t offset) {
+    // file's end raises error 2112 naming the file (IndexFile::ReadBytes). Pages lie at
+    // `base` + k * page size in files this engine lays out; `size` is the file's size as
+    // known. A page to keep comes with the pages around it, in one read (a tree built in
+    // one go lies in file order, so they are the pages the next lookups want).
+    const std::uint8_t* Read(std::uint64_t offset, std::uint64_t base, std::uint64_t size) {
         const auto place = static_cast<std::int64_t>(offset);
+        const std::size_t pageSize = kept_.PageSize();
         if (!file_.Disk().IsShared()) {
             if (const std::uint8_t* kept = kept_.Find(place)) return kept;
+            const std::uint64_t runBytes = kRunPages * pageSize;
+            if (offset >= base && (offset - base) % pageSize == 0 && kept_.HasRoom(kRunPages)) {
+                const std::uint64_t first = base + (offset - base) / runBytes * runBytes;
+                const std::uint64_t end =
+                    std::min(first + runBytes, std::max(size, offset + pageSize));
+                run_.resize(static_cast<std::size_t>(end - first));
+                const std::size_t got = file_.Disk().DiskRead(first, run_.data(), run_.size());
+                if (got >= offset - first + pageSize) {
+                    kept_.KeepRun(first, run_.data(), got);
+                    return kept_.Find(place);
+                }
+            }
         }
-        file_.ReadBytes(offset, scratch_.data(), kept_.PageSize());
-        scratch_.back() = 0;  // not checked
-        if (file_.Disk().IsShared()) return scratch_.data();
-        kept_.Keep(place, scratch_.data());
+        scratch_[0] = 0;  // the mark, as PageCache keeps it
+        file_.ReadBytes(offset, scratch_.data() + 1, pageSize);
+        if (file_.Disk().IsShared()) return scratch_.data() + 1;
+        kept_.Keep(place, scratch_.data() + 1);
         return kept_.Find(place);
     }
-    // Whether the reader found `page` (a pointer Read gave) sound already; MarkChecked
-    // says it did (PageCache::Checked).
-    bool Checked(const std::uint8_t* page) const { return kept_.Checked(page); }
-    void MarkChecked(const std::uint8_t* page) { kept_.MarkChecked(page); }
 
 private:
+    static constexpr std::size_t kRunPages = 64;
+
     IndexFile& file_;
     PageCache kept_;
     std::vector<std::uint8_t> scratch_;
+    std::vector<std::uint8_t> run_;
 };
 
 }  // namespace xbase

@@ -14,6 +14,7 @@
 #include "xbase/index/cdx/CdxBulkLoad.h"
 #include "xbase/index/cdx/CdxKey.h"
 #include "xbase/index/cdx/CdxMemoryStore.h"
+#include "xbase/index/cdx/CdxNodeCache.h"
 #include "xbase/index/cdx/CdxPageChecker.h"
 #include "xbase/index/cdx/CdxTree.h"
 
@@ -126,6 +127,16 @@ INSTANTIATE_TEST_SUITE_P(
                     EditCase{"Numbers", 8, 'N', 0}, EditCase{"LongestKeys", 240, 'C', 26}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// Bulk-loads the sorter's keys as pages appended to the store's bytes, checking that the
+// runs of pages come in order, each right after the one before.
+CdxBuiltTree LoadInto(MemoryStore& store, const CdxSorter& sorter, std::uint32_t maxRecord) {
+    const auto first = static_cast<std::uint32_t>(store.Bytes().size());
+    return BulkLoad(sorter, ' ', maxRecord, first, [&](std::uint32_t offset, const std::uint8_t* pages, std::size_t size) {
+        EXPECT_EQ(offset, store.Bytes().size());
+        store.Bytes().insert(store.Bytes().end(), pages, pages + size);
+    });
+}
+
 TEST(CdxTreeBulk, BuildFillsLeavesLeftToRightAndSeeksFindEveryKey) {
     for (std::size_t count : {0u, 1u, 40u, 5000u, 70000u}) {
         CdxSorter sorter(10);
@@ -138,8 +149,8 @@ TEST(CdxTreeBulk, BuildFillsLeavesLeftToRightAndSeeksFindEveryKey) {
         sorter.Sort(false);
         MemoryStore store;
         store.Bytes().resize(1536);
-        const CdxBuiltTree built = BulkLoad(sorter, ' ', static_cast<std::uint32_t>(count), 1536);
-        store.Bytes().insert(store.Bytes().end(), built.pages.begin(), built.pages.end());
+        const CdxBuiltTree built = LoadInto(store, sorter, static_cast<std::uint32_t>(count));
+        EXPECT_EQ(store.Bytes().size(), 1536 + built.pages * 512);
         const CdxCheckResult check = CheckTag(store, built.root, 10, ' ', static_cast<std::uint32_t>(count));
         ASSERT_TRUE(check.Sound()) << check.fault << " with " << count << " keys";
         EXPECT_EQ(check.keys, count);
@@ -173,6 +184,32 @@ TEST(CdxTreeBulk, UniqueKeepsTheLowestRecordOfEachKey) {
     EXPECT_EQ(sorter.Record(0), 2u);
     EXPECT_EQ(sorter.Record(1), 1u);
     EXPECT_EQ(sorter.Record(2), 4u);
+}
+
+// The node cache's table through growth and removals (each removal shifts the entries
+// after it back): every entry still found, every removed one gone and marked so, and a
+// cleared cache hands its node objects out again.
+TEST(CdxNodeCacheTable, FindsWhatItHoldsThroughGrowthAndRemovals) {
+    CdxNodeCache cache;
+    std::vector<CdxNode*> nodes;
+    for (std::uint32_t k = 1; k <= 3000; ++k) nodes.push_back(&cache.Add(k * 512));
+    for (std::uint32_t k = 3; k <= 3000; k += 3) cache.Erase(k * 512);
+    EXPECT_EQ(cache.Size(), 2000u);
+    for (std::uint32_t k = 1; k <= 3000; ++k) {
+        const bool kept = k % 3 != 0;
+        ASSERT_EQ(cache.Find(k * 512), kept ? nodes[k - 1] : nullptr) << k;
+        EXPECT_EQ(nodes[k - 1]->offset, k * 512);
+        EXPECT_EQ(nodes[k - 1]->generation != 0, kept) << k;
+    }
+    EXPECT_EQ(cache.Find(3001 * 512), nullptr);
+    cache.Clear();
+    EXPECT_EQ(cache.Size(), 0u);
+    EXPECT_EQ(cache.Find(512), nullptr);
+    EXPECT_EQ(nodes[0]->generation, 0u);
+    CdxNode& again = cache.Add(7 * 512);
+    EXPECT_EQ(&again, nodes[0]);  // the first object handed out before
+    EXPECT_EQ(again.Count(), 0u);
+    EXPECT_GT(again.generation, 3000u);
 }
 
 // The sorter against a plain sort of (key, record) pairs: keys packed into the sort's
@@ -231,8 +268,7 @@ void Build(Damaged& d) {
     }
     sorter.Sort(false);
     d.store.Bytes().resize(1024);
-    const CdxBuiltTree built = BulkLoad(sorter, ' ', 3000, 1024);
-    d.store.Bytes().insert(d.store.Bytes().end(), built.pages.begin(), built.pages.end());
+    const CdxBuiltTree built = LoadInto(d.store, sorter, 3000);
     d.root = built.root;
     d.interior = GetBe32(d.store.Bytes().data() + d.root + 12 + 44);
     d.leaf = GetBe32(d.store.Bytes().data() + d.interior + 12 + 44);

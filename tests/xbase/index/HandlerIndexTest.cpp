@@ -306,6 +306,13 @@ TEST_F(HandlerIndexTest, AFailedBuildLeavesTheIndexFileAsItWas) {
             EXPECT_EQ(Walk(table), (std::vector<std::int32_t>{3, 2, 6, 5, 1, 4}));
             table.CloseIndexFiles();
             EXPECT_EQ(tabletest::ReadFile(index), before) << "open";
+            // A build that replaces the selected tag leaves it selected.
+            ASSERT_EQ(table.OpenIndexFile(index), 0);
+            table.SelectTag("NAMES");
+            table.CreateIndex(index, "NAMES", "NAME", "", false, false);
+            EXPECT_EQ(table.CurrentTagName(), "NAMES");
+            EXPECT_EQ(Walk(table), (std::vector<std::int32_t>{3, 2, 6, 5, 1, 4}));
+            table.CloseIndexFiles();
         }
     }
 }

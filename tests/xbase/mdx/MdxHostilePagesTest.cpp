@@ -46,6 +46,8 @@ TEST(MdxHostilePages, DamagedFilesFailWith2112) {
          [&](auto& b) { bytes::PutLe32(&b[static_cast<std::size_t>(header) * 512], 0); }},
         {"block size 0", [&](auto& b) { bytes::PutLe16(&b[mdx::kBlockSizeAt], 0); }},
         {"tag count above the table", [&](auto& b) { bytes::PutLe16(&b[mdx::kTagCountAt], 200); }},
+        {"numeric key shorter than a packed decimal",
+         [&](auto& b) { b[static_cast<std::size_t>(header) * 512 + mdx::kKeyTypeAt] = 'N'; }},
         {"entry size below the key",
          [&](auto& b) { bytes::PutLe16(&b[static_cast<std::size_t>(header) * 512 + 18], 2); }},
         {"truncated", [&](auto& b) { b.resize(3000); }},

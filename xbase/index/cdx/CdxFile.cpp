@@ -88,6 +88,12 @@ void CdxFile::ReadPage(std::uint32_t offset, std::uint8_t* page) {
         Corrupt("page at offset " + std::to_string(offset) + " lies past the end of the file");
 }
 
+std::size_t CdxFile::ReadPages(std::uint32_t offset, std::uint8_t* pages, std::size_t count) {
+    const std::size_t read = Disk().DiskRead(offset, pages, count * kPageSize) / kPageSize;
+    if (read == 0) Corrupt("page at offset " + std::to_string(offset) + " lies past the end of the file");
+    return read;
+}
+
 void CdxFile::WritePage(std::uint32_t offset, const std::uint8_t* page) {
     WriteBytes(offset, page, kPageSize);
     size_ = std::max<std::uint64_t>(size_, std::uint64_t{offset} + kPageSize);
@@ -101,9 +107,9 @@ std::uint32_t CdxFile::AllocatePage() {
     return page;
 }
 
-void CdxFile::WriteBuiltPages(std::uint32_t first, const std::vector<std::uint8_t>& pages) {
-    WriteBytes(first, pages.data(), pages.size());
-    next_ = first + pages.size();
+void CdxFile::WriteBuiltPages(std::uint32_t offset, const std::uint8_t* pages, std::size_t size) {
+    WriteBytes(offset, pages, size);
+    next_ = std::max<std::uint64_t>(next_, std::uint64_t{offset} + size);
     size_ = std::max<std::uint64_t>(size_, next_);
 }
 
@@ -323,6 +329,10 @@ void CdxFile::Reindex() {
         cdx.Build();
         AddToDirectory(cdx.Name(), headerOffset);
     }
+    // Changed again once every tag is back: a reader that looked while the directory was
+    // still empty would otherwise keep taking the tags for deleted.
+    ++counter_;
+    WriteCounter();
 }
 
 // ---------------------------------------------------------------- maintenance
@@ -333,9 +343,18 @@ void CdxFile::RecordWritten(const RecordWrite& write) {
         if (cdx.ReadOnly()) throw XBaseError(cdx.ReadOnlyMessage());
     }
     WriteScope scope(*this);
+    // The counter changes once the pages have: a reader (taking no lock) that compared it
+    // while the change was under way may have read pages not yet written, and must find it
+    // changed afterwards. A change that fails part way counts as well.
+    try {
+        IndexFile::RecordWritten(write);
+    } catch (...) {
+        ++counter_;
+        WriteCounter();
+        throw;
+    }
     ++counter_;
     WriteCounter();
-    IndexFile::RecordWritten(write);
 }
 
 }  // namespace xbase::cdx

@@ -65,9 +65,9 @@ public:
     std::uint32_t ChangeCounter() const { return counter_; }
     // The highest record number a leaf must be able to hold (the table's record count).
     std::uint32_t MaxRecord() const;
-    // Writes a built tree's pages (laid out from `first`, a page AllocatePage gave) in one
-    // write and moves the allocator past them.
-    void WriteBuiltPages(std::uint32_t first, const std::vector<std::uint8_t>& pages);
+    // Writes pages of a tree being built (laid out from a page AllocatePage gave, run after
+    // run) and moves the allocator past them.
+    void WriteBuiltPages(std::uint32_t offset, const std::uint8_t* pages, std::size_t size);
 
     // The check a read without the lock makes: whether the change counter in the file
     // differs from the one held (then the directory and tag headers are read again).
@@ -96,6 +96,7 @@ public:
 
     // ------------------------------------------------------------ page store
     void ReadPage(std::uint32_t offset, std::uint8_t* page) override;
+    std::size_t ReadPages(std::uint32_t offset, std::uint8_t* pages, std::size_t count) override;
     void WritePage(std::uint32_t offset, const std::uint8_t* page) override;
     std::uint32_t AllocatePage() override;
     std::uint64_t PageLimit() override { return size_ > next_ ? size_ : next_; }

@@ -47,6 +47,16 @@ struct CdxNode {
     std::size_t freeField = 0;
     std::size_t usedBytes = 0;
 
+    // Kept by the node cache: which taking of the object this is (0: in no cache), and
+    // for an interior node the children as they were last found decoded, so that a
+    // descent need not look each one up (each is checked against `generation` first).
+    struct Below {
+        const CdxNode* node = nullptr;
+        std::uint64_t generation = 0;
+    };
+    std::uint64_t generation = 0;
+    std::vector<Below> below;
+
     std::size_t Count() const { return records.size(); }
     const std::uint8_t* Key(std::size_t i) const { return keys.data() + i * keyLength; }
     std::uint8_t* Key(std::size_t i) { return keys.data() + i * keyLength; }

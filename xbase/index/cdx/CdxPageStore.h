@@ -3,6 +3,7 @@
 // reported (error 2112 naming the file).
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -21,6 +22,10 @@ public:
     virtual ~CdxPageStore() = default;
     // Reads the 512 bytes at `offset`; a disk failure raises the disk layer's error.
     virtual void ReadPage(std::uint32_t offset, std::uint8_t* page) = 0;
+    // Reads up to `count` pages from `offset` (512 bytes each, the first one in the file)
+    // and returns how many it read: as many as lie in the file. The default reads them
+    // one by one; a file reads them at once.
+    virtual std::size_t ReadPages(std::uint32_t offset, std::uint8_t* pages, std::size_t count);
     virtual void WritePage(std::uint32_t offset, const std::uint8_t* page) = 0;
     // The next page offset at the end of the file (pages are never reused).
     virtual std::uint32_t AllocatePage() = 0;

@@ -28,23 +28,30 @@ constexpr std::size_t kRecordPlace = 12;
 }  // namespace
 
 void CdxSorter::Reserve(std::size_t count) {
-    items_.reserve(count);
+    if (count > items_.Count()) {
+        platform::LargeArray<Item> larger(count);
+        std::copy_n(items_.Data(), count_, larger.Data());
+        items_ = std::move(larger);
+    }
     if (Packed()) return;
     keys_.reserve(count * keyLength_);
     records_.reserve(count);
 }
 
+void CdxSorter::Grow() { Reserve(std::max<std::size_t>(1024, 2 * items_.Count())); }
+
 void CdxSorter::Add(const std::uint8_t* key, std::uint32_t record) {
+    if (count_ == items_.Count()) Grow();
     if (record < lastRecord_) ascending_ = false;
     lastRecord_ = record;
     std::uint8_t bytes[16] = {};
     if (Packed()) {
         std::memcpy(bytes, key, keyLength_);
-        items_.push_back({GetBe64(bytes), GetBe64(bytes + 8) | record});
+        items_[count_++] = {GetBe64(bytes), GetBe64(bytes + 8) | record};
         return;
     }
     std::memcpy(bytes, key, 8);
-    items_.push_back({GetBe64(bytes), records_.size()});
+    items_[count_++] = {GetBe64(bytes), records_.size()};
     keys_.insert(keys_.end(), key, key + keyLength_);
     records_.push_back(record);
 }
@@ -110,25 +117,27 @@ CdxSorter::Item* CdxSorter::SortBucket(Item* data, Item* spare, std::size_t n, s
 }
 
 void CdxSorter::RadixSort() {
-    const std::size_t n = items_.size();
-    std::vector<Item> spare(n);
+    const std::size_t n = count_;
+    Item* const items = items_.Data();
     if (n <= kInsertionBucket) {
-        if (SortBucket(items_.data(), spare.data(), n, 0) != items_.data()) items_.swap(spare);
+        SortBucket(items, nullptr, n, 0);
         return;
     }
+    platform::LargeArray<Item> spareItems(n);
+    Item* const spare = spareItems.Data();
     // Buckets by the first two key bytes (a stable scatter keeps the records' order), each
     // then ordered on its own.
     std::vector<std::uint32_t> start(65537, 0);
-    for (const Item& item : items_) ++start[(item.high >> 48) + 1];
+    for (std::size_t i = 0; i < n; ++i) ++start[(items[i].high >> 48) + 1];
     for (std::size_t b = 1; b < start.size(); ++b) start[b] += start[b - 1];
     std::vector<std::uint32_t> next(start.begin(), start.end() - 1);
-    for (const Item& item : items_) spare[next[item.high >> 48]++] = item;
+    for (std::size_t i = 0; i < n; ++i) spare[next[items[i].high >> 48]++] = items[i];
     for (std::size_t b = 0; b + 1 < start.size(); ++b) {
         const std::size_t begin = start[b];
         const std::size_t size = start[b + 1] - begin;
         if (size == 0) continue;
-        const Item* sorted = SortBucket(spare.data() + begin, items_.data() + begin, size, 2);
-        if (sorted != items_.data() + begin) std::copy_n(sorted, size, items_.data() + begin);
+        const Item* sorted = SortBucket(spare + begin, items + begin, size, 2);
+        if (sorted != items + begin) std::copy_n(sorted, size, items + begin);
     }
 }
 
@@ -136,7 +145,7 @@ void CdxSorter::CompareSort() {
     const std::size_t L = keyLength_;
     const std::uint8_t* keys = keys_.data();
     const std::uint32_t* records = records_.data();
-    std::sort(items_.begin(), items_.end(), [&](const Item& a, const Item& b) {
+    std::sort(items_.Data(), items_.Data() + count_, [&](const Item& a, const Item& b) {
         if (a.high != b.high) return a.high < b.high;
         const int c = std::memcmp(keys + a.low * L + 8, keys + b.low * L + 8, L - 8);
         if (c != 0) return c < 0;
@@ -145,7 +154,7 @@ void CdxSorter::CompareSort() {
 }
 
 void CdxSorter::Sort(bool unique) {
-    if (items_.empty()) return;
+    if (count_ == 0) return;
     if (Packed()) {
         RadixSort();
     } else {
@@ -160,7 +169,7 @@ void CdxSorter::Sort(bool unique) {
         if (packed) return a.low >> 32 == b.low >> 32;
         return std::memcmp(keys + a.low * L + 8, keys + b.low * L + 8, L - 8) == 0;
     };
-    items_.erase(std::unique(items_.begin(), items_.end(), sameKey), items_.end());
+    count_ = static_cast<std::size_t>(std::unique(items_.Data(), items_.Data() + count_, sameKey) - items_.Data());
 }
 
 }  // namespace xbase::cdx

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "platform/LargeBuffer.h"
+
 namespace xbase::cdx {
 
 class CdxSorter {
@@ -18,7 +20,7 @@ public:
     // Orders what was added; with `unique`, later records of an equal key are dropped.
     void Sort(bool unique);
 
-    std::size_t Count() const { return items_.size(); }
+    std::size_t Count() const { return count_; }
     // Copies the i-th key in order (after Sort) into `out` (KeyLength() bytes).
     void CopyKey(std::size_t i, std::uint8_t* out) const;
     std::uint32_t Record(std::size_t i) const {
@@ -42,6 +44,7 @@ private:
     };
 
     bool Packed() const { return keyLength_ <= kLongestPackedKey; }
+    void Grow();
     // Packed items: buckets by the first two key bytes, then radix passes of one byte
     // within each bucket (small enough to stay in the caches).
     void RadixSort();
@@ -49,7 +52,9 @@ private:
     void CompareSort();
 
     std::uint16_t keyLength_;
-    std::vector<Item> items_;
+    // Items in large-page memory: a build of a million keys fills 16 MB of them.
+    platform::LargeArray<Item> items_;
+    std::size_t count_ = 0;
     std::vector<std::uint8_t> keys_;      // long keys only
     std::vector<std::uint32_t> records_;  // long keys only
     std::uint32_t lastRecord_ = 0;

@@ -452,8 +452,10 @@ void CdxTag::Build() {
     });
     sorter.Sort(Unique());
     const std::uint32_t first = file.AllocatePage();
-    const CdxBuiltTree built = cdx::BulkLoad(sorter, PadFor(KeyType()), file.MaxRecord(), first);
-    file.WriteBuiltPages(first, built.pages);
+    const CdxBuiltTree built = cdx::BulkLoad(sorter, PadFor(KeyType()), file.MaxRecord(), first,
+                                             [&](std::uint32_t offset, const std::uint8_t* pages, std::size_t size) {
+                                                 file.WriteBuiltPages(offset, pages, size);
+                                             });
 
     header_.root = built.root;
     header_.keyLength = length;

@@ -9,10 +9,24 @@ namespace {
 
 constexpr std::size_t kCacheLimit = 32768;  // decoded nodes kept (about 1 KB each)
 constexpr std::size_t kMaxDepth = 32;
+constexpr std::size_t kReadAhead = 8;  // pages one read of a leaf brings
+
+// memcmp's order over short keys, eight bytes at a time without a library call.
+int CompareBytes(const std::uint8_t* a, const std::uint8_t* b, std::size_t n) {
+    for (; n >= 8; n -= 8, a += 8, b += 8) {
+        const std::uint64_t x = std::uint64_t{GetBe32(a)} << 32 | GetBe32(a + 4);
+        const std::uint64_t y = std::uint64_t{GetBe32(b)} << 32 | GetBe32(b + 4);
+        if (x != y) return x < y ? -1 : 1;
+    }
+    for (; n > 0; --n, ++a, ++b) {
+        if (*a != *b) return *a < *b ? -1 : 1;
+    }
+    return 0;
+}
 
 int Compare(const std::uint8_t* entry, std::uint32_t entryRecord, const std::uint8_t* key,
             std::size_t keyBytes, std::uint32_t record) {
-    const int c = std::memcmp(entry, key, keyBytes);
+    const int c = CompareBytes(entry, key, keyBytes);
     if (c != 0) return c;
     if (record == CdxTree::kBeforeEqual) return 1;
     if (record == CdxTree::kAfterEqual) return -1;
@@ -41,40 +55,54 @@ std::string At(std::uint32_t offset) { return " at offset " + std::to_string(off
 
 CdxTree::CdxTree(CdxPageStore& store, std::uint32_t root, std::uint16_t keyLength,
                  std::uint8_t pad)
-    : store_(store), root_(root), keyLength_(keyLength), pad_(pad), page_(kPageSize) {}
+    : store_(store), root_(root), keyLength_(keyLength), pad_(pad), page_(kReadAhead * kPageSize) {}
 
 const CdxNode& CdxTree::Node(std::uint32_t offset) {
     if (last_ != nullptr && last_->offset == offset) return *last_;
-    const auto found = cache_.find(offset);
-    if (found != cache_.end()) {
-        last_ = found->second.get();
+    if (CdxNode* found = cache_.Find(offset)) {
+        last_ = found;
         return *last_;
     }
     if (offset % kPageSize != 0 || offset < kPageSize ||
         std::uint64_t{offset} + kPageSize > store_.PageLimit())
         store_.Corrupt("node offset outside the file" + At(offset));
-    store_.ReadPage(offset, page_.data());
-    auto n = std::make_unique<CdxNode>();
-    n->offset = offset;
-    n->keyLength = keyLength_;
-    n->pad = pad_;
-    const std::string fault = DecodeNode(page_.data(), *n);
-    if (!fault.empty()) store_.Corrupt(fault + At(offset));
-    last_ = n.get();
-    cache_.emplace(offset, std::move(n));
-    return *last_;
+    const std::size_t pages =
+        store_.ReadPages(offset, page_.data(), std::min<std::uint64_t>(kReadAhead, (store_.PageLimit() - offset) / kPageSize));
+    CdxNode& n = cache_.Add(offset);
+    n.keyLength = keyLength_;
+    n.pad = pad_;
+    const std::string fault = DecodeNode(page_.data(), n);
+    if (!fault.empty()) {
+        cache_.Erase(offset);
+        store_.Corrupt(fault + At(offset));
+    }
+    // The pages after a leaf are read with it and kept as leaves where they decode as
+    // such: a bulk build lays a tag's leaves side by side, and a walk or a run of seeks
+    // needs them soon. A page that belongs to another tag, or is no leaf, is never looked
+    // up by this tree; one that does not decode is left to be read (and reported) when
+    // the tree asks for it.
+    for (std::size_t k = 1; n.leaf && k < pages; ++k) {
+        const std::uint32_t next = offset + static_cast<std::uint32_t>(k * kPageSize);
+        if (cache_.Find(next) != nullptr) continue;
+        CdxNode& ahead = cache_.Add(next);
+        ahead.keyLength = keyLength_;
+        ahead.pad = pad_;
+        if (!DecodeNode(page_.data() + k * kPageSize, ahead).empty() || !ahead.leaf) cache_.Erase(next);
+    }
+    last_ = &n;
+    return n;
 }
 
 void CdxTree::Invalidate() {
     last_ = nullptr;
-    cache_.clear();
+    cache_.Clear();
     dirty_.clear();
 }
 
 void CdxTree::TrimCache() {
-    if (cache_.size() > kCacheLimit) {
+    if (cache_.Size() > kCacheLimit) {
         last_ = nullptr;
-        cache_.clear();
+        cache_.Clear();
     }
     dirty_.clear();
 }
@@ -86,22 +114,41 @@ void CdxTree::CheckChild(std::uint32_t child, const std::vector<Step>& path, std
     }
 }
 
+const CdxNode& CdxTree::Child(const CdxNode& parent, std::size_t i) {
+    const std::uint32_t child = parent.children[i];
+    // The shortcut holds while the node it names is still cached under that generation
+    // and is the page the parent names now.
+    if (i < parent.below.size()) {
+        const CdxNode::Below& b = parent.below[i];
+        if (b.node != nullptr && b.node->generation == b.generation && b.node->offset == child) {
+            last_ = const_cast<CdxNode*>(b.node);
+            return *b.node;
+        }
+    }
+    const CdxNode& n = Node(child);
+    auto& below = const_cast<CdxNode&>(parent).below;
+    if (below.size() < parent.Count()) below.resize(parent.Count());
+    below[i] = {&n, n.generation};
+    return n;
+}
+
 std::uint32_t CdxTree::Descend(const std::uint8_t* key, std::size_t keyBytes,
                                std::uint32_t record, bool clampRight, std::vector<Step>& path) {
     path.clear();
     std::uint32_t offset = root_;
+    const CdxNode* n = &Node(offset);
     for (;;) {
-        const CdxNode& n = Node(offset);
-        if (n.leaf) return offset;
-        if (n.Count() == 0) store_.Corrupt("interior node without keys" + At(offset));
-        std::size_t i = LowerIndex(n, key, keyBytes, record);
-        if (i == n.Count()) {
+        if (n->leaf) return offset;
+        if (n->Count() == 0) store_.Corrupt("interior node without keys" + At(offset));
+        std::size_t i = LowerIndex(*n, key, keyBytes, record);
+        if (i == n->Count()) {
             if (!clampRight) return kNoPage;
-            i = n.Count() - 1;
+            i = n->Count() - 1;
         }
         path.push_back({offset, i});
-        const std::uint32_t child = n.children[i];
+        const std::uint32_t child = n->children[i];
         CheckChild(child, path, offset);
+        n = &Child(*n, i);
         offset = child;
     }
 }
@@ -241,18 +288,18 @@ void CdxTree::FixSeparators(const std::vector<Step>& path, std::size_t level,
 std::uint32_t CdxTree::GrowRoot(std::vector<Step>& path) {
     CdxNode& root = Mutable(root_);
     const std::uint32_t moved = store_.AllocatePage();
-    auto copy = std::make_unique<CdxNode>(root);
-    copy->offset = moved;
-    copy->root = false;
-    copy->left = copy->right = kNoPage;
+    CdxNode& copy = cache_.Add(moved);
+    copy = root;
+    copy.offset = moved;
+    copy.root = false;
+    copy.left = copy.right = kNoPage;
     root.leaf = false;
     root.root = true;
-    root.keys.assign(copy->LastKey(), copy->LastKey() + keyLength_);
-    root.records.assign(1, copy->records.back());
+    root.keys.assign(copy.LastKey(), copy.LastKey() + keyLength_);
+    root.records.assign(1, copy.records.back());
     root.children.assign(1, moved);
     if (!path.empty()) path.front().offset = moved;
     path.insert(path.begin(), Step{root_, 0});
-    cache_[moved] = std::move(copy);
     MarkDirty(moved);
     MarkDirty(root_);
     return moved;
@@ -271,28 +318,26 @@ void CdxTree::SplitFront(std::vector<Step>& path, std::size_t parentLevel, std::
         : (right.Count() + 1) / 2;
     n = std::min(n, right.Count() - 1);
     const std::uint32_t page = store_.AllocatePage();
-    auto left = std::make_unique<CdxNode>();
-    left->offset = page;
-    left->leaf = right.leaf;
-    left->root = false;
-    left->keyLength = keyLength_;
-    left->pad = pad_;
-    left->left = right.left;
-    left->right = x;
-    right.MoveFrontTo(n, *left);
+    CdxNode& left = cache_.Add(page);
+    left.leaf = right.leaf;
+    left.root = false;
+    left.keyLength = keyLength_;
+    left.pad = pad_;
+    left.left = right.left;
+    left.right = x;
+    right.MoveFrontTo(n, left);
     right.left = page;
     // The new node first, then the links into it: no page ever names an unwritten one.
-    Write(*left, maxRecord);
-    if (left->left != kNoPage) {
-        CdxNode& outer = Mutable(left->left);
+    Write(left, maxRecord);
+    if (left.left != kNoPage) {
+        CdxNode& outer = Mutable(left.left);
         outer.right = page;
         Write(outer, 0);
     }
-    parent.Insert(s.index, left->LastKey(), left->records.back(), page);
+    parent.Insert(s.index, left.LastKey(), left.records.back(), page);
     ++s.index;
     MarkDirty(s.offset);
     MarkDirty(x);
-    cache_[page] = std::move(left);
 }
 
 void CdxTree::FlushPath(std::vector<Step>& path, std::uint32_t leaf, std::uint32_t maxRecord) {
@@ -356,7 +401,7 @@ void CdxTree::Unlink(std::vector<Step>& path, std::uint32_t node) {
         }
         dirty_.erase(std::remove(dirty_.begin(), dirty_.end(), current), dirty_.end());
         last_ = nullptr;
-        cache_.erase(current);  // the page is left unreachable; pages are never reused
+        cache_.Erase(current);  // the page is left unreachable; pages are never reused
         const Step& s = path[depth - 1];
         CdxNode& parent = Mutable(s.offset);
         const bool wasLast = s.index + 1 == parent.Count();

@@ -10,11 +10,10 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <memory>
-#include <unordered_map>
 #include <vector>
 
 #include "xbase/index/cdx/CdxNode.h"
+#include "xbase/index/cdx/CdxNodeCache.h"
 #include "xbase/index/cdx/CdxPageStore.h"
 
 namespace xbase::cdx {
@@ -46,8 +45,7 @@ public:
     // The node at `offset` when it is cached; nullptr otherwise (nothing is read).
     const CdxNode* Cached(std::uint32_t offset) const {
         if (last_ != nullptr && last_->offset == offset) return last_;
-        const auto found = cache_.find(offset);
-        return found == cache_.end() ? nullptr : found->second.get();
+        return cache_.Find(offset);
     }
 
     // The first entry whose first `keyBytes` bytes and record number are not below
@@ -74,6 +72,8 @@ private:
     };
 
     CdxNode& Mutable(std::uint32_t offset) { return const_cast<CdxNode&>(Node(offset)); }
+    // Child i of an interior node, through the node's shortcut when it still holds.
+    const CdxNode& Child(const CdxNode& parent, std::size_t i);
     void TrimCache();
     // The leftmost (or rightmost) leaf of the tag.
     std::uint32_t EdgeLeaf(bool last);
@@ -102,7 +102,7 @@ private:
     std::uint32_t root_;
     std::uint16_t keyLength_;
     std::uint8_t pad_;
-    std::unordered_map<std::uint32_t, std::unique_ptr<CdxNode>> cache_;
+    CdxNodeCache cache_;
     CdxNode* last_ = nullptr;  // the node looked up last: most lookups ask for it again
     std::vector<std::uint32_t> dirty_;
     std::vector<Step> searchPath_;  // kept between searches so a seek allocates nothing

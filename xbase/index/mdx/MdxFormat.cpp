@@ -101,6 +101,9 @@ void TagHeader::Encode(std::uint8_t* p, std::size_t blockSize) const {
 std::string TagHeader::Problem(std::size_t blockSize, std::uint64_t pages) const {
     if (keyType != 'C' && keyType != 'N' && keyType != 'D') return "key type";
     if (keyLength == 0 || keyLength > blockSize / 4) return "key length";
+    // Numbers and dates are read as their whole stored form.
+    if ((keyType == 'N' && keyLength < kNumericKeyLength) || (keyType == 'D' && keyLength < kDateKeyLength))
+        return "key length";
     if (entrySize < keyLength + 4 || entrySize > blockSize / 3) return "entry size";
     if (maxKeys < 2 || kNodeEntriesAt + (static_cast<std::size_t>(maxKeys) + 1) * entrySize > blockSize)
         return "keys per node";

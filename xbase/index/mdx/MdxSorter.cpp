@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "xbase/index/BPlusBuild.h"
+#include "xbase/index/FieldKey.h"
 #include "xbase/index/PageRun.h"
 #include "xbase/index/IndexBytes.h"
 
@@ -32,6 +33,12 @@ void MdxSorter::AddNumber(double key, std::uint32_t recno) {
         key = DecodeNumber(place + 8);
     }
     KeySorter::SortableDouble(key, place);
+}
+
+bool MdxSorter::AddFieldKey(const FieldDescriptor& field, const std::uint8_t* record, std::uint32_t recno) {
+    return fieldkey::AddFieldKey(
+        field, record, tag_.keyType, tag_.keyLength, [&] { return sorter_.NewKey(recno); },
+        [&](double number) { AddNumber(number, recno); });
 }
 
 void MdxSorter::StoredKey(std::size_t i, std::uint8_t* out) const {

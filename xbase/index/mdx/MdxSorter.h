@@ -17,6 +17,8 @@
 
 namespace xbase {
 
+struct FieldDescriptor;
+
 class MdxSorter {
 public:
     using BlockWriter = std::function<void(std::uint64_t offset, const std::uint8_t* data,
@@ -28,6 +30,9 @@ public:
     void AddText(std::string_view key, std::uint32_t recno);
     // A numeric key as evaluated (rounded to what its packed form holds here) or a date.
     void AddNumber(double key, std::uint32_t recno);
+    // The key of `record` read from its field `field` (the whole key expression) where
+    // the field's bytes give it plainly; false (nothing added) otherwise.
+    bool AddFieldKey(const FieldDescriptor& field, const std::uint8_t* record, std::uint32_t recno);
 
     // Sorts and writes the nodes in blocks from page `firstPage` on; returns the root page
     // and updates `tag`'s first and last node pages; `nextPage` gets the page after the last

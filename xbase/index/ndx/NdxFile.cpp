@@ -20,7 +20,7 @@ NdxFile::NdxFile(DbfFile& table, const std::string& path)
     : IndexFile(table, path), pages_(*this, ndx::kPageSize, kKeptPages, ndx::kPageSize) {}
 
 const std::uint8_t* NdxFile::StoredPage(std::int64_t page) {
-    return pages_.Read(static_cast<std::uint64_t>(page) * ndx::kPageSize);
+    return pages_.Read(static_cast<std::uint64_t>(page) * ndx::kPageSize, ndx::kPageSize, size_.Get());
 }
 
 NdxTag* NdxFile::Tag() const {

@@ -36,9 +36,6 @@ public:
     // The page `page` as a lookup reads it (StoredPages: kept while the file is this
     // user's alone); valid until the next call.
     const std::uint8_t* StoredPage(std::int64_t page);
-    // Whether a page StoredPage gave was found sound already (PageCache::Checked).
-    bool PageChecked(const std::uint8_t* page) const { return pages_.Checked(page); }
-    void MarkPageChecked(const std::uint8_t* page) { pages_.MarkChecked(page); }
 
 private:
     std::int64_t nextFree_ = -1;

@@ -4,6 +4,7 @@
 
 #include "xbase/index/BPlusBuild.h"
 #include "xbase/index/IndexBytes.h"
+#include "xbase/index/FieldKey.h"
 #include "xbase/index/PageRun.h"
 #include "xbase/index/ndx/NdxFormat.h"
 
@@ -22,6 +23,12 @@ void NdxSorter::AddNumber(double key, std::uint32_t recno) {
     std::uint8_t sortable[8];
     KeySorter::SortableDouble(key, sortable);
     sorter_.Add(sortable, recno);
+}
+
+bool NdxSorter::AddFieldKey(const FieldDescriptor& field, const std::uint8_t* record, std::uint32_t recno) {
+    return fieldkey::AddFieldKey(
+        field, record, layout_.keyType, layout_.keyLength, [&] { return sorter_.NewKey(recno); },
+        [&](double number) { AddNumber(number, recno); });
 }
 
 std::uint32_t NdxSorter::Write(std::uint32_t firstPage, const PageWriter& write, std::uint32_t& nextPage) {

@@ -15,6 +15,8 @@
 
 namespace xbase {
 
+struct FieldDescriptor;
+
 class NdxSorter {
 public:
     using PageWriter = std::function<void(std::uint64_t offset, const std::uint8_t* data, std::size_t count)>;
@@ -33,6 +35,9 @@ public:
 
     void AddText(std::string_view key, std::uint32_t recno);
     void AddNumber(double key, std::uint32_t recno);
+    // The key of `record` read from its field `field` (the whole key expression) where
+    // the field's bytes give it plainly; false (nothing added) otherwise.
+    bool AddFieldKey(const FieldDescriptor& field, const std::uint8_t* record, std::uint32_t recno);
 
     // Sorts and writes the nodes from page `firstPage` on; returns the root page and sets
     // `nextPage` to the page after the last. Without keys the root is one empty leaf.

@@ -59,6 +59,7 @@ void NdxTag::ReadHeader() {
     if (root == 0 || root >= pages || keyLength < 1 || keyLength > 488 || entrySize < keyLength + 8 ||
         entrySize > static_cast<int>(ndx::kEntryArea) / 2 || maxKeys < 2 ||
         maxKeys * entrySize > static_cast<int>(ndx::kEntryArea) + entrySize || keyType > 1 ||
+        (keyType == 1 && keyLength < ndx::kNumberKeyLength) ||
         expression.find_first_not_of(' ') == std::string::npos) {
         CorruptNode("the header is not one of a dBase index");
     }
@@ -159,7 +160,7 @@ bool NdxTag::ReadStoredPage(std::int64_t place, bool keptOnly, StoredPage& page)
     page.place = place;
     page.count = static_cast<int>(count);
     page.interior = interior;
-    if (ndx().PageChecked(data)) return true;
+    if (PageCache::Mark(data) != 0) return true;
     // What ReadNode would refuse is left to it.
     if (count > static_cast<std::uint32_t>(maxKeys_) + 1 ||
         ndx::node::Entries + count * size + (interior ? ndx::node::ChildPageSize : 0u) > ndx::kPageSize ||
@@ -169,7 +170,7 @@ bool NdxTag::ReadStoredPage(std::int64_t place, bool keptOnly, StoredPage& page)
     for (std::size_t i = 0; interior && i <= count; ++i) {
         if (bytes::GetLe32(entries + i * size + ndx::node::ChildPage) == 0) return false;
     }
-    ndx().MarkPageChecked(data);
+    PageCache::SetMark(data, interior ? kSoundInterior : kSoundLeaf);
     return true;
 }
 

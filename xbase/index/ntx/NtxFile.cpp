@@ -147,6 +147,19 @@ const std::uint8_t* NtxFile::ReadPage(std::int64_t place) {
         Corrupt("a page of tag " + (Tag() != nullptr ? Tag()->Name() : BaseName()) + " points at offset " +
                 std::to_string(place) + ", which is no page of the file");
     }
+    // The pages around it come along in one read (a tree built in one go lies in file
+    // order, so they are the pages the next lookups want), kept while there is room.
+    constexpr std::uint64_t kRunBytes = kRunPages * ntx::kPageSize;
+    if (pages_.HasRoom(kRunPages)) {
+        const std::uint64_t first = std::max<std::uint64_t>(page / kRunBytes * kRunBytes, ntx::kPageSize);
+        const std::uint64_t end = std::min(first + kRunBytes, std::max(size_.Get(), page + ntx::kPageSize));
+        run_.resize(static_cast<std::size_t>(end - first));
+        const std::size_t got = Disk().DiskRead(first, run_.data(), run_.size());
+        if (got >= page - first + ntx::kPageSize) {
+            pages_.KeepRun(first, run_.data(), got);
+            return pages_.Find(place);
+        }
+    }
     std::array<std::uint8_t, ntx::kPageSize> data{};
     ReadBytes(page, data.data(), data.size());
     pages_.Keep(place, data.data());

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "xbase/index/IndexFile.h"
 #include "xbase/index/KnownSize.h"
@@ -45,9 +46,6 @@ public:
     const std::uint8_t* ReadPage(std::int64_t place);
     // The page at byte `place` when it is kept in memory, else nullptr (valid as ReadPage's).
     const std::uint8_t* KeptPage(std::int64_t place) const { return pages_.Find(place); }
-    // Whether a page ReadPage or KeptPage gave was found sound already (PageCache::Checked).
-    bool PageChecked(const std::uint8_t* page) const { return pages_.Checked(page); }
-    void MarkPageChecked(const std::uint8_t* page) { pages_.MarkChecked(page); }
     // Writes the page at byte `place` (kept in memory as written).
     void WritePage(std::int64_t place, const std::uint8_t* data);
     // The file's size as last learnt (pages this user wrote included).
@@ -57,8 +55,11 @@ public:
 
 private:
     std::int64_t nextFree_ = -1;
+    static constexpr std::size_t kRunPages = 64;  // pages read together when one is wanted
+
     KnownSize size_{*this};
     PageCache pages_;
+    std::vector<std::uint8_t> run_;
 };
 
 }  // namespace xbase

@@ -80,43 +80,58 @@ std::string Header::Problem(std::uint64_t fileSize) const {
     return {};
 }
 
+namespace {
+
+// In a negative key every digit d becomes the byte 92 - d.
+void MapNegative(char* key, std::size_t length) {
+    for (std::size_t i = 0; i < length; ++i) {
+        if (key[i] >= '0' && key[i] <= '9') key[i] = static_cast<char>(92 - key[i]);
+    }
+}
+
+}  // namespace
+
+bool EncodeUnits(std::uint64_t units, bool negative, std::size_t length, std::size_t decimals, char* out) {
+    // The digits of the whole number of key units, the point set before the last
+    // `decimals` of them, zeros in front up to the key's length.
+    char text[40];
+    std::size_t at = sizeof text;
+    for (std::size_t d = 0; d < decimals; ++d, units /= 10) text[--at] = static_cast<char>('0' + units % 10);
+    if (decimals > 0) text[--at] = '.';
+    do {
+        text[--at] = static_cast<char>('0' + units % 10);
+        units /= 10;
+    } while (units > 0);
+    const std::size_t used = sizeof text - at;
+    if (used > length) return false;
+    std::memset(out, '0', length - used);
+    std::memcpy(out + (length - used), text + at, used);
+    if (negative) MapNegative(out, length);
+    return true;
+}
+
 std::string EncodeNumber(double value, std::size_t length, std::size_t decimals) {
     std::string out(length, '*');
     if (length == 0 || !std::isfinite(value)) return out;
     if (decimals > 0 && decimals + 2 > length) decimals = length > 2 ? length - 2 : 0;
     // Round half away from zero at the key's decimals, then decide the sign: -0.0001 with
     // three decimals is the key of zero.
-    double scale = std::pow(10.0, static_cast<double>(decimals));
+    constexpr double kPowers[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                  1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    const double scale = decimals <= 15 ? kPowers[decimals] : std::pow(10.0, static_cast<double>(decimals));
     const double scaled = std::round(std::fabs(value) * scale);
     bool negative = value < 0 && scaled != 0;
     if (scaled < 1e15 && decimals <= 15) {
-        // The digits of the whole number of key units, the point set before the last
-        // `decimals` of them, zeros in front up to the key's length.
-        auto units = static_cast<std::uint64_t>(scaled);
-        char text[40];
-        std::size_t at = sizeof text;
-        for (std::size_t d = 0; d < decimals; ++d, units /= 10) text[--at] = static_cast<char>('0' + units % 10);
-        if (decimals > 0) text[--at] = '.';
-        do {
-            text[--at] = static_cast<char>('0' + units % 10);
-            units /= 10;
-        } while (units > 0);
-        const std::size_t used = sizeof text - at;
-        if (used > length) return out;
-        out.assign(length, '0');
-        std::memcpy(out.data() + (length - used), text + at, used);
-    } else {
-        char text[400];
-        int n = std::snprintf(text, sizeof text, "%0*.*f", static_cast<int>(length),
-                              static_cast<int>(decimals), scaled / scale);
-        if (n < 0 || static_cast<std::size_t>(n) > length) return out;
-        out.assign(text, static_cast<std::size_t>(n));
+        if (!EncodeUnits(static_cast<std::uint64_t>(scaled), negative, length, decimals, out.data()))
+            out.assign(length, '*');
+        return out;
     }
-    if (negative) {
-        for (char& c : out) {
-            if (c >= '0' && c <= '9') c = static_cast<char>(92 - c);
-        }
-    }
+    char text[400];
+    int n = std::snprintf(text, sizeof text, "%0*.*f", static_cast<int>(length),
+                          static_cast<int>(decimals), scaled / scale);
+    if (n < 0 || static_cast<std::size_t>(n) > length) return out;
+    out.assign(text, static_cast<std::size_t>(n));
+    if (negative) MapNegative(out.data(), out.size());
     return out;
 }
 

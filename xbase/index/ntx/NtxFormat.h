@@ -107,6 +107,9 @@ constexpr std::uint16_t NextVersion(std::uint16_t version) {
 // first (a value that rounds to zero is not negative). A value too wide for the key is
 // written as `length` asterisks, as other programs write it.
 std::string EncodeNumber(double value, std::size_t length, std::size_t decimals);
+// The same key text of a number given as `units` key units (its value times
+// 10^decimals, rounded) into `out` (`length` bytes); false when it does not fit the key.
+bool EncodeUnits(std::uint64_t units, bool negative, std::size_t length, std::size_t decimals, char* out);
 // The value a numeric key text stands for. (A key of asterisks, a value too wide for the
 // key, cannot be told from a negative value of 2s; it reads as the latter.)
 double DecodeNumber(std::string_view key);

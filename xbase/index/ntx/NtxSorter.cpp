@@ -3,8 +3,10 @@
 #include <cstring>
 #include <vector>
 
+#include "xbase/index/FieldKey.h"
 #include "xbase/index/PageRun.h"
 #include "xbase/index/IndexBytes.h"
+#include "xbase/table/FieldDescriptor.h"
 
 namespace xbase {
 
@@ -22,6 +24,30 @@ void NtxSorter::AddText(std::string_view key, std::uint32_t recno) {
     scratch_.assign(key.substr(0, len));
     scratch_.resize(len, ' ');
     sorter_.Add(reinterpret_cast<const std::uint8_t*>(scratch_.data()), recno);
+}
+
+bool NtxSorter::AddFieldKey(const FieldDescriptor& field, const std::uint8_t* record, std::uint32_t recno) {
+    const std::size_t length = header_.keyLength;
+    if (static_cast<std::size_t>(field.length) != length) return false;
+    const std::uint8_t* bytes = record + field.offset;
+    if (field.type == 'C') {
+        fieldkey::CharacterKey(bytes, length, sorter_.NewKey(recno));
+        return true;
+    }
+    // A number with the key's decimals or fewer: its digits are the key's.
+    const std::size_t decimals = header_.decimals;
+    fieldkey::PlainNumber number;
+    if ((field.type != 'N' && field.type != 'F') || static_cast<std::size_t>(field.decimals) != decimals ||
+        (decimals > 0 && decimals + 2 > length) || !fieldkey::ReadPlainNumber(bytes, length, number) ||
+        static_cast<std::size_t>(number.decimals) > decimals)
+        return false;
+    std::uint64_t units = number.units;
+    for (std::size_t d = static_cast<std::size_t>(number.decimals); d < decimals; ++d) units *= 10;
+    char key[kMaxKeyLength];
+    if (units >= 1000000000000000ULL || !EncodeUnits(units, number.negative && units != 0, length, decimals, key))
+        return false;
+    sorter_.Add(reinterpret_cast<const std::uint8_t*>(key), recno);
+    return true;
 }
 
 std::uint32_t NtxSorter::Write(std::uint32_t firstPage, const PageWriter& write,

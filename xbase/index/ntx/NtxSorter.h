@@ -15,6 +15,8 @@
 
 namespace xbase {
 
+struct FieldDescriptor;
+
 class NtxSorter {
 public:
     // Writes `count` bytes at byte `offset` of the index file.
@@ -26,6 +28,9 @@ public:
 
     // Adds one key: its stored text (padded or cut to the key length) and record number.
     void AddText(std::string_view key, std::uint32_t recno);
+    // The key of `record` read from its field `field` (the whole key expression) where
+    // the field's bytes give it plainly; false (nothing added) otherwise.
+    bool AddFieldKey(const FieldDescriptor& field, const std::uint8_t* record, std::uint32_t recno);
 
     // Sorts and writes the pages from byte `firstPage` on (a multiple of the page size);
     // returns the root page's offset and sets `end` to the byte after the last page.

@@ -135,8 +135,8 @@ bool NtxTag::ReadStoredPage(std::int64_t place, bool keptOnly, StoredPage& page)
     page.data = data;
     page.place = place;
     page.count = static_cast<int>(n);
-    if (ntxFile().PageChecked(data)) {
-        page.interior = bytes::GetLe32(data + bytes::GetLe16(data + ntx::kOffsetTableAt) + ntx::kItemChildAt) != 0;
+    if (const std::uint8_t mark = PageCache::Mark(data); mark != 0) {
+        page.interior = mark == kSoundInterior;
         return true;
     }
     // What DecodePage would refuse is left to it.
@@ -158,7 +158,7 @@ bool NtxTag::ReadStoredPage(std::int64_t place, bool keptOnly, StoredPage& page)
         }
     }
     page.interior = interior;
-    ntxFile().MarkPageChecked(data);
+    PageCache::SetMark(data, interior ? kSoundInterior : kSoundLeaf);
     return true;
 }
 
@@ -267,17 +267,11 @@ void NtxTag::CreateTag(const TagDefinition& definition) {
     if (type == 'N') {
         length = ntx::kNumericDefaultLength;
         decimals = ntx::kNumericDefaultDecimals;
-        std::string name = definition.keyExpression;
-        name.erase(0, name.find_first_not_of(' '));
-        name.erase(name.find_last_not_of(' ') + 1);
-        for (const FieldDescriptor& field : File().Table().Fields()) {
-            if ((field.type == 'N' || field.type == 'F') && name.size() == field.name.size() &&
-                std::equal(name.begin(), name.end(), field.name.begin(),
-                           [](char a, char b) { return std::toupper(static_cast<unsigned char>(a)) ==
-                                                       std::toupper(static_cast<unsigned char>(b)); })) {
-                length = static_cast<std::size_t>(field.length);
-                decimals = static_cast<std::size_t>(field.decimals);
-            }
+        // A numeric field alone keys as wide as the field, with its decimals.
+        const FieldDescriptor* field = KeyField();
+        if (field != nullptr && (field->type == 'N' || field->type == 'F')) {
+            length = static_cast<std::size_t>(field->length);
+            decimals = static_cast<std::size_t>(field->decimals);
         }
     } else if (type == 'D') {
         length = 8;
