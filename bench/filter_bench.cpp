@@ -37,10 +37,12 @@ void BM_FilterSet_Build(benchmark::State& state) {
         xbase::DbfHandler table(path, true, false);
         table.SetFilter("PRICE > 100");
         table.SetFilterActive(true);
-        if (table.FilterSet().Count() != expected) state.SkipWithError("filter set differs from the generator's");
+        if (table.FilterSet().Count() != expected)
+            state.SkipWithError("filter set differs from the generator's");
     }
-    state.counters["records/s"] = benchmark::Counter(static_cast<double>(bench::EngineRecordCount()) * state.iterations(),
-                                                      benchmark::Counter::kIsRate);
+    state.counters["records/s"] =
+        benchmark::Counter(static_cast<double>(bench::EngineRecordCount()) * state.iterations(),
+                           benchmark::Counter::kIsRate);
 }
 
 }  // namespace

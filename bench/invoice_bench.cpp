@@ -33,7 +33,7 @@ constexpr int kInvoices = 10000;
 constexpr int kLinesPerInvoice = 5;
 
 class SilentReporter : public jobs::JobReporter {
-  public:
+public:
     void ProgressStart() override {}
     void ProgressStop(bool) override {}
     void ShowResult(const jobs::ResultView&) override {}

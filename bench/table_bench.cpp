@@ -121,7 +121,7 @@ void AppendWorkload(benchmark::State& state, bool shared, long n, const char* fi
         }
     }
     state.counters["records/s"] = benchmark::Counter(static_cast<double>(n) * state.iterations(),
-                                                      benchmark::Counter::kIsRate);
+                                                     benchmark::Counter::kIsRate);
     std::filesystem::remove(path);
 }
 
@@ -279,7 +279,7 @@ void BM_Shapelib_Append(benchmark::State& state) {
         DBFClose(h);
     }
     state.counters["records/s"] = benchmark::Counter(static_cast<double>(n) * state.iterations(),
-                                                      benchmark::Counter::kIsRate);
+                                                     benchmark::Counter::kIsRate);
 }
 
 void BM_Shapelib_Scan(benchmark::State& state) {
@@ -408,7 +408,10 @@ void BM_Cdx_WalkCodeOrder(benchmark::State& state) {
 }
 
 void Configure(benchmark::internal::Benchmark* b) {
-    b->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(3)->ReportAggregatesOnly(true)
+    b->Unit(benchmark::kMillisecond)
+        ->Iterations(1)
+        ->Repetitions(3)
+        ->ReportAggregatesOnly(true)
         ->UseRealTime();
 }
 

@@ -9,10 +9,10 @@
 #include <string_view>
 #include <vector>
 
-#include "xbase/file/EngineError.h"
 #include "xbase/expr/ExprHandler.h"
 #include "xbase/expr/ExprLink.h"
 #include "xbase/expr/TableExprLink.h"
+#include "xbase/file/EngineError.h"
 
 namespace {
 
@@ -25,8 +25,8 @@ public:
             char type;
             int length;
             int decimals;
-        } specs[] = {{"NAME", 'C', 10, 0},  {"PRICE", 'N', 10, 2}, {"DDATE", 'D', 8, 0},
-                     {"FLAG", 'L', 1, 0},   {"NOTES", 'M', 10, 0}, {"BLOB", 'G', 10, 0}};
+        } specs[] = {{"NAME", 'C', 10, 0}, {"PRICE", 'N', 10, 2}, {"DDATE", 'D', 8, 0},
+                     {"FLAG", 'L', 1, 0},  {"NOTES", 'M', 10, 0}, {"BLOB", 'G', 10, 0}};
         int offset = 1;
         for (const auto& s : specs) {
             xbase::FieldDescriptor f;
@@ -41,12 +41,14 @@ public:
         }
         record_.assign(static_cast<std::size_t>(offset), ' ');
         xbase::AddTableFunctions(TableFunctions());
-        for (const xbase::FieldDescriptor& f : fields_) FieldVars().Add(xbase::TableFieldVar(*this, f));
+        for (const xbase::FieldDescriptor& f : fields_)
+            FieldVars().Add(xbase::TableFieldVar(*this, f));
     }
     void Load(std::string_view bytes) {
         static const std::string base = " Lee          123.4520070315TMemo text ---memo---";
         for (std::size_t i = 0; i < record_.size(); ++i)
-            record_[i] = static_cast<std::uint8_t>(i < bytes.size() ? bytes[i] : base[i % base.size()]);
+            record_[i] =
+                static_cast<std::uint8_t>(i < bytes.size() ? bytes[i] : base[i % base.size()]);
     }
     const std::uint8_t* Record() const override { return record_.data(); }
     std::uint8_t TableVersion() const override { return 0x03; }

@@ -10,9 +10,9 @@
 #include <string>
 
 #include "FuzzSupport.h"
-#include "xbase/table/DbfDate.h"
 #include "xbase/cursor/DbfHandler.h"
 #include "xbase/file/EngineError.h"
+#include "xbase/table/DbfDate.h"
 
 namespace {
 

@@ -247,7 +247,10 @@ IndexFile& DbfHandler::CreateIndex(const std::string& name, const std::string& t
         }
         file->AddTag(definition);
         file->ReleaseTags();
-        if (reselect) SelectTag(file->FindTag(UpperTrimmed(CurrentTagName())) != nullptr ? CurrentTagName() : "", true);
+        if (reselect)
+            SelectTag(
+                file->FindTag(UpperTrimmed(CurrentTagName())) != nullptr ? CurrentTagName() : "",
+                true);
     } catch (const std::exception& e) {
         const int code = PutBackIndexFile(path, backup, wasOpen);
         if (code != 0) {

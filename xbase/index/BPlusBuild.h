@@ -19,8 +19,8 @@ namespace xbase {
 //     key of that child's subtree).
 // Returns the root's id. Without keys the root is one empty leaf.
 template <class NewNode, class PutLeaf, class PutBranch>
-std::uint32_t BuildBPlusTree(std::size_t n, std::size_t maxKeys, NewNode newNode,
-                             PutLeaf putLeaf, PutBranch putBranch) {
+std::uint32_t BuildBPlusTree(std::size_t n, std::size_t maxKeys, NewNode newNode, PutLeaf putLeaf,
+                             PutBranch putBranch) {
     struct Child {
         std::uint32_t id;
         std::size_t lastKey;

@@ -16,7 +16,9 @@ constexpr int kMostDigits = 15;
 
 void CharacterKey(const std::uint8_t* field, std::size_t length, std::uint8_t* out) {
     const void* nul = std::memchr(field, 0, length);
-    const std::size_t used = nul != nullptr ? static_cast<std::size_t>(static_cast<const std::uint8_t*>(nul) - field) : length;
+    const std::size_t used =
+        nul != nullptr ? static_cast<std::size_t>(static_cast<const std::uint8_t*>(nul) - field)
+                       : length;
     std::memcpy(out, field, used);
     std::memset(out + used, ' ', length - used);
 }

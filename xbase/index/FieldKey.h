@@ -36,10 +36,11 @@ bool ReadPlainNumber(const std::uint8_t* field, std::size_t length, PlainNumber&
 // 'N'): a character key is written at newKey() (keyLength bytes), a number handed to
 // putNumber. False (nothing done) where the field's bytes do not give the key plainly.
 template <class NewKey, class PutNumber>
-bool AddFieldKey(const FieldDescriptor& field, const std::uint8_t* record, char keyType, std::size_t keyLength,
-                 NewKey newKey, PutNumber putNumber) {
+bool AddFieldKey(const FieldDescriptor& field, const std::uint8_t* record, char keyType,
+                 std::size_t keyLength, NewKey newKey, PutNumber putNumber) {
     const std::uint8_t* bytes = record + field.offset;
-    if (field.type == 'C' && keyType == 'C' && static_cast<std::size_t>(field.length) == keyLength) {
+    if (field.type == 'C' && keyType == 'C' &&
+        static_cast<std::size_t>(field.length) == keyLength) {
         CharacterKey(bytes, keyLength, newKey());
         return true;
     }

@@ -59,16 +59,17 @@ struct Walk {
                 continue;
             }
             if (entry.recNo < 1 || entry.recNo > records) {
-                fault = "key " + KeyText(entry.key) + " points at record " + std::to_string(entry.recNo) +
-                        ", which the table does not have";
+                fault = "key " + KeyText(entry.key) + " points at record " +
+                        std::to_string(entry.recNo) + ", which the table does not have";
                 return;
             }
             if (!entries.empty()) {
                 const IndexEntry& prev = entries.back();
                 int c = tag.CompareInTag(prev.key, entry.key);
                 if (c > 0 || (c == 0 && byRecord && prev.recNo > entry.recNo)) {
-                    fault = "key " + KeyText(entry.key) + " (record " + std::to_string(entry.recNo) +
-                            ") stands after " + KeyText(prev.key) + " (record " + std::to_string(prev.recNo) + ")";
+                    fault = "key " + KeyText(entry.key) + " (record " +
+                            std::to_string(entry.recNo) + ") stands after " + KeyText(prev.key) +
+                            " (record " + std::to_string(prev.recNo) + ")";
                     return;
                 }
             }
@@ -84,7 +85,12 @@ std::string CheckTag(IndexTag& tag) {
     IndexFile& file = tag.File();
     DbfFile& table = file.Table();
     tag.Release();
-    Walk walk{tag, static_cast<std::uint32_t>(std::max(table.RecordCount(), 0)), file.OrdersEqualKeysByRecord(), {}, {}, {}};
+    Walk walk{tag,
+              static_cast<std::uint32_t>(std::max(table.RecordCount(), 0)),
+              file.OrdersEqualKeysByRecord(),
+              {},
+              {},
+              {}};
     file.Lock();
     try {
         walk.Node(tag.ReadRootOffset(), 0, nullptr, nullptr);
@@ -117,7 +123,9 @@ std::string CheckTag(IndexTag& tag) {
             const IndexEntry& a = actual[i];
             const IndexEntry& e = expected[i];
             if (a.recNo == e.recNo && tag.CompareInTag(a.key, e.key) == 0) continue;
-            if (order(e, a)) return "record " + std::to_string(e.recNo) + " has no entry for its key '" + e.key.Display() + "'";
+            if (order(e, a))
+                return "record " + std::to_string(e.recNo) + " has no entry for its key '" +
+                       e.key.Display() + "'";
             return "entry " + describe(a) + " does not match its record";
         }
         if (i < expected.size()) {
@@ -137,7 +145,8 @@ std::string CheckTag(IndexTag& tag) {
     }
     for (std::size_t i = 0; i < actual.size(); ++i) {
         const IndexEntry& a = actual[i];
-        if (i > 0 && tag.CompareInTag(actual[i - 1].key, a.key) == 0) return "key '" + a.key.Display() + "' stands twice";
+        if (i > 0 && tag.CompareInTag(actual[i - 1].key, a.key) == 0)
+            return "key '" + a.key.Display() + "' stands twice";
         if (!selected[a.recNo] || tag.CompareInTag(recordKeys[a.recNo], a.key) != 0) {
             return "entry " + describe(a) + " does not match its record";
         }
@@ -146,7 +155,8 @@ std::string CheckTag(IndexTag& tag) {
     for (const IndexEntry& e : expected) {
         while (j < actual.size() && tag.CompareInTag(actual[j].key, e.key) < 0) ++j;
         if (j >= actual.size() || tag.CompareInTag(actual[j].key, e.key) != 0) {
-            return "key '" + e.key.Display() + "' of record " + std::to_string(e.recNo) + " has no entry";
+            return "key '" + e.key.Display() + "' of record " + std::to_string(e.recNo) +
+                   " has no entry";
         }
     }
     return {};

@@ -58,8 +58,10 @@ bool IndexKey::operator==(const IndexKey& other) const {
 
 std::string IndexKey::Display() const {
     switch (kind) {
-        case KeyKind::Text: return text;
-        case KeyKind::Beyond: return "<beyond>";
+        case KeyKind::Text:
+            return text;
+        case KeyKind::Beyond:
+            return "<beyond>";
         default: {
             char buffer[64];
             std::snprintf(buffer, sizeof buffer, "%.15g", number);
@@ -70,9 +72,12 @@ std::string IndexKey::Display() const {
 
 int KeyValueWidth(const KeyValue& value) {
     switch (value.type) {
-        case 'C': return static_cast<int>(value.text.size());
-        case 'L': return 1;
-        default: return 8;
+        case 'C':
+            return static_cast<int>(value.text.size());
+        case 'L':
+            return 1;
+        default:
+            return 8;
     }
 }
 

@@ -57,9 +57,9 @@ void SetKeyCollation(const std::array<std::uint8_t, 256>* table);
 
 // The value an expression gives for one record, before a format turns it into a key.
 struct KeyValue {
-    char type = 'C';     // 'C' text, 'N' number, 'D' date, 'L' logical
-    std::string text;    // 'C': the text as evaluated (trailing blanks kept)
-    double number = 0;   // 'N': the value; 'D': the day number (the empty date is 1e100)
+    char type = 'C';    // 'C' text, 'N' number, 'D' date, 'L' logical
+    std::string text;   // 'C': the text as evaluated (trailing blanks kept)
+    double number = 0;  // 'N': the value; 'D': the day number (the empty date is 1e100)
     bool logical = false;
 
     static constexpr double kEmptyDate = 1e100;

@@ -24,16 +24,16 @@ public:
     static constexpr int kLeafLevel = 3;
 
     std::vector<IndexEntry> entries;
-    std::int64_t place = 0;   // byte offset or page number in the file; 0 until placed
-    std::int64_t left = -1;   // sibling places, -1 for none
+    std::int64_t place = 0;  // byte offset or page number in the file; 0 until placed
+    std::int64_t left = -1;  // sibling places, -1 for none
     std::int64_t right = -1;
-    IndexNode* parent = nullptr;        // one level up on the path; nullptr for the root
-    std::unique_ptr<IndexNode> child;   // one level down on the path, loaded on demand
+    IndexNode* parent = nullptr;       // one level up on the path; nullptr for the root
+    std::unique_ptr<IndexNode> child;  // one level down on the path, loaded on demand
     IndexTag* tag = nullptr;
     int levelKind = kLeafLevel;
-    int position = -1;        // the current entry, -1 for none
-    bool changed = false;     // must be written back before it is dropped
-    bool atFirst = false;     // the current entry is the first / last of the whole tag
+    int position = -1;     // the current entry, -1 for none
+    bool changed = false;  // must be written back before it is dropped
+    bool atFirst = false;  // the current entry is the first / last of the whole tag
     bool atLast = false;
     // Room for a format's own node fields kept from reading to writing (MDX's chain
     // page, CDX's leaf parameters...); the tree operations leave it alone.

@@ -100,7 +100,9 @@ const FieldDescriptor* IndexTag::KeyField() const {
     return nullptr;
 }
 
-void IndexTag::AddBuildKey(IndexSorter& sorter, std::uint32_t recNo) { sorter.Add(EvaluateKey(), recNo); }
+void IndexTag::AddBuildKey(IndexSorter& sorter, std::uint32_t recNo) {
+    sorter.Add(EvaluateKey(), recNo);
+}
 
 void IndexTag::SetFacts(char keyType, int keyLength, bool unique, bool descending) {
     keyType_ = keyType;

@@ -33,7 +33,8 @@ void RadixSort(platform::LargeArray<Item>& items, std::size_t n, unsigned bits) 
     std::vector<std::uint32_t> at(static_cast<std::size_t>(passes) << width, 0);
     for (std::size_t i = 0; i < n; ++i) {
         const Item& item = items[i];
-        for (unsigned k = 0; k < passes; ++k) ++at[(static_cast<std::size_t>(k) << width) + ((item.code >> (k * width)) & mask)];
+        for (unsigned k = 0; k < passes; ++k)
+            ++at[(static_cast<std::size_t>(k) << width) + ((item.code >> (k * width)) & mask)];
     }
     platform::LargeArray<Item> sorted(n);
     for (unsigned k = 0; k < passes; ++k) {
@@ -43,7 +44,8 @@ void RadixSort(platform::LargeArray<Item>& items, std::size_t n, unsigned bits) 
         if (start[(items[0].code >> shift) & mask] == n) continue;
         std::uint32_t sum = 0;
         for (std::size_t d = 0; d <= mask; ++d) sum += std::exchange(start[d], sum);
-        for (std::size_t i = 0; i < n; ++i) sorted[start[(items[i].code >> shift) & mask]++] = items[i];
+        for (std::size_t i = 0; i < n; ++i)
+            sorted[start[(items[i].code >> shift) & mask]++] = items[i];
         std::swap(items, sorted);
     }
 }
@@ -127,7 +129,8 @@ void KeySorter::Sort() {
         const std::uint8_t* key = base + i * len + from;
         std::uint64_t code = 0;
         for (const Place& place : places) code = code * place.values + place.rank[key[place.at]];
-        items[i] = {descending_ ? span - 1 - code : code, static_cast<std::uint32_t>(i), recnos_[i]};
+        items[i] = {descending_ ? span - 1 - code : code, static_cast<std::uint32_t>(i),
+                    recnos_[i]};
     }
     RadixSort(items, n, static_cast<unsigned>(std::bit_width(span - 1)));
 
@@ -143,8 +146,9 @@ void KeySorter::Sort() {
             std::size_t j = i + 1;
             while (j < n && items[j].code == items[i].code) ++j;
             if (j - i > 1)
-                std::stable_sort(items.Data() + i, items.Data() + j,
-                                 [&](const Item& a, const Item& b) { return compareRest(a, b) < 0; });
+                std::stable_sort(
+                    items.Data() + i, items.Data() + j,
+                    [&](const Item& a, const Item& b) { return compareRest(a, b) < 0; });
             i = j;
         }
     }
@@ -153,7 +157,8 @@ void KeySorter::Sort() {
         kept = 1;
         for (std::size_t i = 1; i < n; ++i) {
             const Item& last = items[kept - 1];
-            if (last.code != items[i].code || (rest > 0 && compareRest(last, items[i]) != 0)) items[kept++] = items[i];
+            if (last.code != items[i].code || (rest > 0 && compareRest(last, items[i]) != 0))
+                items[kept++] = items[i];
         }
     }
 
@@ -162,8 +167,10 @@ void KeySorter::Sort() {
     constexpr std::size_t kAhead = 16;
     platform::LargeArray<std::uint8_t> keys(kept * len);
     for (std::size_t i = 0; i < kept; ++i) {
-        if (i + kAhead < kept) __builtin_prefetch(base + static_cast<std::size_t>(items[i + kAhead].index) * len);
-        std::memcpy(keys.Data() + i * len, base + static_cast<std::size_t>(items[i].index) * len, len);
+        if (i + kAhead < kept)
+            __builtin_prefetch(base + static_cast<std::size_t>(items[i + kAhead].index) * len);
+        std::memcpy(keys.Data() + i * len, base + static_cast<std::size_t>(items[i].index) * len,
+                    len);
         recnos_[i] = items[i].recno;
     }
     keys_ = std::move(keys);

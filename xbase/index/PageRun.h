@@ -12,8 +12,8 @@ namespace xbase {
 
 class PageRun {
 public:
-    using Writer = std::function<void(std::uint64_t offset, const std::uint8_t* data,
-                                      std::size_t count)>;
+    using Writer =
+        std::function<void(std::uint64_t offset, const std::uint8_t* data, std::size_t count)>;
 
     // Pages of `pageSize` bytes from byte `start` on, written through `write`.
     PageRun(std::size_t pageSize, std::uint64_t start, Writer write)

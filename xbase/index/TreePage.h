@@ -16,7 +16,7 @@ namespace xbase {
 struct TreeItem {
     std::uint32_t child = 0;  // page id of the child (format's unit), 0 in a leaf
     std::uint32_t recno = 0;
-    std::string key;          // stored bytes; empty on the child-only item
+    std::string key;  // stored bytes; empty on the child-only item
 };
 
 struct TreePage {

@@ -11,8 +11,7 @@ constexpr int kBadIndex = 2112;
 }  // namespace
 
 TreeWalker::TreeWalker(std::string fileName, std::uint64_t idLimit, std::uint32_t idUnit,
-                       bool keysInInterior,
-                       PageDecoder decode, KeyOrder order)
+                       bool keysInInterior, PageDecoder decode, KeyOrder order)
     : fileName_(std::move(fileName)),
       idLimit_(idLimit),
       idUnit_(idUnit == 0 ? 1 : idUnit),

@@ -27,8 +27,8 @@ public:
     // Page ids are multiples of `idUnit` (byte offsets of 1024-byte pages: 1024; page
     // numbers: 1) below `idLimit`; `keysInInterior`: interior keys are entries of the
     // index themselves (Clipper files), else they repeat the last key of their subtree.
-    TreeWalker(std::string fileName, std::uint64_t idLimit, std::uint32_t idUnit, bool keysInInterior,
-               PageDecoder decode, KeyOrder order);
+    TreeWalker(std::string fileName, std::uint64_t idLimit, std::uint32_t idUnit,
+               bool keysInInterior, PageDecoder decode, KeyOrder order);
 
     // Calls `visit` with each key and record number in tree order from page `root`.
     void Walk(std::uint32_t root, const Visit& visit);

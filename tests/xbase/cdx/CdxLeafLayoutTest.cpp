@@ -21,9 +21,9 @@ struct ParamsCase {
 
 TEST(CdxLeafLayout, EntryWidthFollowsKeyLengthAndRecordCount) {
     const ParamsCase cases[] = {
-        {10, 1000, 3, 16, 4, 0xFFFF},        // a 10-byte tag on 1,000 records
+        {10, 1000, 3, 16, 4, 0xFFFF},  // a 10-byte tag on 1,000 records
         {10, 65535, 3, 16, 4, 0xFFFF},
-        {10, 70000, 4, 24, 4, 0xFFFFFF},     // grows to 4 bytes at 70,000 records
+        {10, 70000, 4, 24, 4, 0xFFFFFF},  // grows to 4 bytes at 70,000 records
         {10, 20000000, 5, 31, 4, 0x7FFFFFFF},
         {8, 500, 3, 16, 4, 0xFFFF},
         {25, 500, 3, 14, 5, 0x3FFF},
@@ -66,10 +66,12 @@ TEST(CdxLeafLayout, AbcAbdShareTwoBytesAndDropSevenBlanks) {
     std::vector<std::uint8_t> page(512);
     ASSERT_TRUE(EncodeNode(Leaf(10, ' ', {{Bytes("ABC"), 1}, {Bytes("ABD"), 2}}), 2, page.data()));
     const std::vector<std::uint8_t> header = {
-        0x03, 0x00, 0x02, 0x00, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,  // leaf root, 2 keys
-        0xDE, 0x01, 0xFF, 0xFF, 0x00, 0x00, 0x0F, 0x0F, 0x10, 0x04, 0x04, 0x03,  // 478 free
-        0x01, 0x00, 0x70,   // record 1, duplicates 0, trailing 7
-        0x02, 0x00, 0x72};  // record 2, duplicates 2, trailing 7
+        0x03, 0x00, 0x02, 0x00, 0xFF, 0xFF,
+        0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,  // leaf root, 2 keys
+        0xDE, 0x01, 0xFF, 0xFF, 0x00, 0x00,
+        0x0F, 0x0F, 0x10, 0x04, 0x04, 0x03,  // 478 free
+        0x01, 0x00, 0x70,                    // record 1, duplicates 0, trailing 7
+        0x02, 0x00, 0x72};                   // record 2, duplicates 2, trailing 7
     EXPECT_EQ(std::vector<std::uint8_t>(page.begin(), page.begin() + 30), header);
     EXPECT_EQ(std::vector<std::uint8_t>(page.begin() + 508, page.end()),
               (std::vector<std::uint8_t>{'D', 'A', 'B', 'C'}));
@@ -102,9 +104,9 @@ TEST(CdxLeafLayout, NumberKeysAreByteComparableAndKeepTrailingFF) {
     }
     // Zero is the single byte 0x80 with seven trailing pad bytes; -1 stores all eight.
     std::vector<std::uint8_t> page(512);
-    ASSERT_TRUE(EncodeNode(Leaf(8, 0, {{{0x40, 0x0F, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}, 2},
-                                       {{0x80}, 1}}),
-                           2, page.data()));
+    ASSERT_TRUE(
+        EncodeNode(Leaf(8, 0, {{{0x40, 0x0F, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}, 2}, {{0x80}, 1}}),
+                   2, page.data()));
     EXPECT_EQ(std::vector<std::uint8_t>(page.begin() + 24, page.begin() + 30),
               (std::vector<std::uint8_t>{0x02, 0x00, 0x00, 0x01, 0x00, 0x70}));
     EXPECT_EQ(std::vector<std::uint8_t>(page.begin() + 503, page.end()),
@@ -122,8 +124,8 @@ TEST(CdxLeafLayout, FourByteEntriesAtSeventyThousandRecords) {
     EXPECT_EQ(std::vector<std::uint8_t>(page.begin() + 12, page.begin() + 28),
               (std::vector<std::uint8_t>{0xE3, 0x01,              // 488 - (1 + 4) free
                                          0xFF, 0xFF, 0xFF, 0x00,  // record mask
-                                         0x0F, 0x0F, 0x18, 0x04, 0x04, 0x04,
-                                         0x70, 0x11, 0x01, 0x90}));  // 70000, trailing 9
+                                         0x0F, 0x0F, 0x18, 0x04, 0x04, 0x04, 0x70, 0x11, 0x01,
+                                         0x90}));  // 70000, trailing 9
 }
 
 struct HostilePage {

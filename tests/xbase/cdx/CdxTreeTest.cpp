@@ -41,8 +41,9 @@ std::uint32_t EmptyRoot(MemoryStore& store, std::uint16_t keyLength, std::uint8_
 std::vector<Entry> Walk(CdxTree& tree) {
     std::vector<Entry> out;
     for (CdxPosition at = tree.First(); at.Valid(); tree.Next(at)) {
-        out.emplace_back(std::string(reinterpret_cast<const char*>(tree.KeyAt(at)), tree.KeyLength()),
-                         tree.RecordAt(at));
+        out.emplace_back(
+            std::string(reinterpret_cast<const char*>(tree.KeyAt(at)), tree.KeyLength()),
+            tree.RecordAt(at));
     }
     return out;
 }
@@ -50,8 +51,9 @@ std::vector<Entry> Walk(CdxTree& tree) {
 std::vector<Entry> WalkBack(CdxTree& tree) {
     std::vector<Entry> out;
     for (CdxPosition at = tree.Last(); at.Valid(); tree.Prior(at)) {
-        out.emplace_back(std::string(reinterpret_cast<const char*>(tree.KeyAt(at)), tree.KeyLength()),
-                         tree.RecordAt(at));
+        out.emplace_back(
+            std::string(reinterpret_cast<const char*>(tree.KeyAt(at)), tree.KeyLength()),
+            tree.RecordAt(at));
     }
     return {out.rbegin(), out.rend()};
 }
@@ -101,8 +103,10 @@ TEST_P(CdxTreeEdits, TenThousandRandomEditsKeepEveryPageSound) {
             Entry e = present[pick];
             present[pick] = present.back();
             present.pop_back();
-            ASSERT_TRUE(tree.Remove(reinterpret_cast<const std::uint8_t*>(e.first.data()), e.second));
-            ASSERT_FALSE(tree.Remove(reinterpret_cast<const std::uint8_t*>(e.first.data()), e.second));
+            ASSERT_TRUE(
+                tree.Remove(reinterpret_cast<const std::uint8_t*>(e.first.data()), e.second));
+            ASSERT_FALSE(
+                tree.Remove(reinterpret_cast<const std::uint8_t*>(e.first.data()), e.second));
             model.erase(e);
         }
         if (edit % 1000 == 0) {
@@ -121,20 +125,22 @@ TEST_P(CdxTreeEdits, TenThousandRandomEditsKeepEveryPageSound) {
     EXPECT_TRUE(CheckTag(store, tree.Root(), c.keyLength, pad, nextRecord).Sound());
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Keys, CdxTreeEdits,
-    testing::Values(EditCase{"ShortText", 10, 'C', 3}, EditCase{"WideText", 60, 'C', 2},
-                    EditCase{"Numbers", 8, 'N', 0}, EditCase{"LongestKeys", 240, 'C', 26}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Keys, CdxTreeEdits,
+                         testing::Values(EditCase{"ShortText", 10, 'C', 3},
+                                         EditCase{"WideText", 60, 'C', 2},
+                                         EditCase{"Numbers", 8, 'N', 0},
+                                         EditCase{"LongestKeys", 240, 'C', 26}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 // Bulk-loads the sorter's keys as pages appended to the store's bytes, checking that the
 // runs of pages come in order, each right after the one before.
 CdxBuiltTree LoadInto(MemoryStore& store, const CdxSorter& sorter, std::uint32_t maxRecord) {
     const auto first = static_cast<std::uint32_t>(store.Bytes().size());
-    return BulkLoad(sorter, ' ', maxRecord, first, [&](std::uint32_t offset, const std::uint8_t* pages, std::size_t size) {
-        EXPECT_EQ(offset, store.Bytes().size());
-        store.Bytes().insert(store.Bytes().end(), pages, pages + size);
-    });
+    return BulkLoad(sorter, ' ', maxRecord, first,
+                    [&](std::uint32_t offset, const std::uint8_t* pages, std::size_t size) {
+                        EXPECT_EQ(offset, store.Bytes().size());
+                        store.Bytes().insert(store.Bytes().end(), pages, pages + size);
+                    });
 }
 
 TEST(CdxTreeBulk, BuildFillsLeavesLeftToRightAndSeeksFindEveryKey) {
@@ -151,7 +157,8 @@ TEST(CdxTreeBulk, BuildFillsLeavesLeftToRightAndSeeksFindEveryKey) {
         store.Bytes().resize(1536);
         const CdxBuiltTree built = LoadInto(store, sorter, static_cast<std::uint32_t>(count));
         EXPECT_EQ(store.Bytes().size(), 1536 + built.pages * 512);
-        const CdxCheckResult check = CheckTag(store, built.root, 10, ' ', static_cast<std::uint32_t>(count));
+        const CdxCheckResult check =
+            CheckTag(store, built.root, 10, ' ', static_cast<std::uint32_t>(count));
         ASSERT_TRUE(check.Sound()) << check.fault << " with " << count << " keys";
         EXPECT_EQ(check.keys, count);
         CdxTree tree(store, built.root, 10, ' ');
@@ -167,9 +174,11 @@ TEST(CdxTreeBulk, BuildFillsLeavesLeftToRightAndSeeksFindEveryKey) {
         for (std::uint32_t r = 1; r <= 300; ++r) {
             std::uint8_t key[10];
             EncodeTextKey("K" + std::to_string(r * 7), 10, key);
-            tree.Insert(key, static_cast<std::uint32_t>(count) + r, static_cast<std::uint32_t>(count) + r);
+            tree.Insert(key, static_cast<std::uint32_t>(count) + r,
+                        static_cast<std::uint32_t>(count) + r);
         }
-        const CdxCheckResult after = CheckTag(store, built.root, 10, ' ', static_cast<std::uint32_t>(count) + 300);
+        const CdxCheckResult after =
+            CheckTag(store, built.root, 10, ' ', static_cast<std::uint32_t>(count) + 300);
         EXPECT_TRUE(after.Sound()) << after.fault;
         EXPECT_EQ(after.keys, count + 300);
     }
@@ -178,7 +187,8 @@ TEST(CdxTreeBulk, BuildFillsLeavesLeftToRightAndSeeksFindEveryKey) {
 TEST(CdxTreeBulk, UniqueKeepsTheLowestRecordOfEachKey) {
     CdxSorter sorter(3);
     const char* keys[] = {"BBB", "AAA", "BBB", "CCC", "AAA"};
-    for (std::uint32_t r = 0; r < 5; ++r) sorter.Add(reinterpret_cast<const std::uint8_t*>(keys[r]), r + 1);
+    for (std::uint32_t r = 0; r < 5; ++r)
+        sorter.Add(reinterpret_cast<const std::uint8_t*>(keys[r]), r + 1);
     sorter.Sort(true);
     ASSERT_EQ(sorter.Count(), 3u);
     EXPECT_EQ(sorter.Record(0), 2u);
@@ -222,8 +232,9 @@ TEST(CdxSorterOrder, EqualsAPlainSortOfKeyAndRecord) {
         std::uint32_t distinct;
         bool shuffled;
     };
-    for (const Case c : {Case{1, 3, false}, Case{8, 50, false}, Case{10, 100000, false}, Case{10, 7, true},
-                         Case{12, 400, true}, Case{13, 400, false}, Case{20, 90, true}}) {
+    for (const Case c :
+         {Case{1, 3, false}, Case{8, 50, false}, Case{10, 100000, false}, Case{10, 7, true},
+          Case{12, 400, true}, Case{13, 400, false}, Case{20, 90, true}}) {
         std::mt19937 rng(c.length * 31u + c.distinct);
         std::vector<std::pair<std::string, std::uint32_t>> pairs;
         for (std::uint32_t r = 1; r <= 3000; ++r) {
@@ -238,7 +249,8 @@ TEST(CdxSorterOrder, EqualsAPlainSortOfKeyAndRecord) {
         }
         if (c.shuffled) std::shuffle(pairs.begin(), pairs.end(), rng);
         CdxSorter sorter(c.length);
-        for (const auto& [key, record] : pairs) sorter.Add(reinterpret_cast<const std::uint8_t*>(key.data()), record);
+        for (const auto& [key, record] : pairs)
+            sorter.Add(reinterpret_cast<const std::uint8_t*>(key.data()), record);
         sorter.Sort(false);
         std::sort(pairs.begin(), pairs.end());
         ASSERT_EQ(sorter.Count(), pairs.size());
@@ -281,16 +293,24 @@ struct HostileCase {
 
 TEST(CdxTreeHostile, DamagedPagesEndInAFaultNeverALoop) {
     const HostileCase cases[] = {
-        {"child outside the file", [](Damaged& d) { PutBe32(d.store.Bytes().data() + d.root + 56, 0x7FFFFE00); }},
-        {"child off a page boundary", [](Damaged& d) { PutBe32(d.store.Bytes().data() + d.root + 56, 1030); }},
-        {"child back up the path", [](Damaged& d) { PutBe32(d.store.Bytes().data() + d.interior + 56, d.root); }},
-        {"child is the node itself", [](Damaged& d) { PutBe32(d.store.Bytes().data() + d.interior + 56, d.interior); }},
-        {"interior count over the page", [](Damaged& d) { PutLe16(d.store.Bytes().data() + d.root + 2, 60); }},
-        {"interior without keys", [](Damaged& d) { PutLe16(d.store.Bytes().data() + d.interior + 2, 0); }},
-        {"leaf count over the page", [](Damaged& d) { PutLe16(d.store.Bytes().data() + d.leaf + 2, 400); }},
+        {"child outside the file",
+         [](Damaged& d) { PutBe32(d.store.Bytes().data() + d.root + 56, 0x7FFFFE00); }},
+        {"child off a page boundary",
+         [](Damaged& d) { PutBe32(d.store.Bytes().data() + d.root + 56, 1030); }},
+        {"child back up the path",
+         [](Damaged& d) { PutBe32(d.store.Bytes().data() + d.interior + 56, d.root); }},
+        {"child is the node itself",
+         [](Damaged& d) { PutBe32(d.store.Bytes().data() + d.interior + 56, d.interior); }},
+        {"interior count over the page",
+         [](Damaged& d) { PutLe16(d.store.Bytes().data() + d.root + 2, 60); }},
+        {"interior without keys",
+         [](Damaged& d) { PutLe16(d.store.Bytes().data() + d.interior + 2, 0); }},
+        {"leaf count over the page",
+         [](Damaged& d) { PutLe16(d.store.Bytes().data() + d.leaf + 2, 400); }},
         {"bad record mask", [](Damaged& d) { d.store.Bytes()[d.leaf + 16] = 0x7F; }},
         {"sibling loop", [](Damaged& d) { PutLe32(d.store.Bytes().data() + d.leaf + 8, d.leaf); }},
-        {"sibling to interior", [](Damaged& d) { PutLe32(d.store.Bytes().data() + d.leaf + 8, d.interior); }},
+        {"sibling to interior",
+         [](Damaged& d) { PutLe32(d.store.Bytes().data() + d.leaf + 8, d.interior); }},
         {"root at page zero", [](Damaged& d) { d.root = 0; }},
     };
     for (const auto& c : cases) {

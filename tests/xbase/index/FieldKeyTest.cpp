@@ -46,8 +46,8 @@ TEST(FieldKeys, PlainNumbersAreReadFromTheirDigits) {
     for (const Case& c : cases) {
         const std::string text = c.text;
         PlainNumber number;
-        const bool plain =
-            xbase::fieldkey::ReadPlainNumber(reinterpret_cast<const std::uint8_t*>(text.data()), text.size(), number);
+        const bool plain = xbase::fieldkey::ReadPlainNumber(
+            reinterpret_cast<const std::uint8_t*>(text.data()), text.size(), number);
         EXPECT_EQ(plain, c.plain) << c.text;
         if (!plain || !c.plain) continue;
         EXPECT_EQ(number.units, c.units) << c.text;
@@ -60,13 +60,16 @@ TEST(FieldKeys, PlainNumbersAreReadFromTheirDigits) {
 TEST(FieldKeys, OneFieldTagsHoldTheExpressionsKeysInEveryFormat) {
     // QTY N(5,0) as other programs may have written it; NAME C(6) with a NUL in record 2.
     const std::vector<std::pair<const char*, std::string>> rows = {
-        {"   12", "PEAR"},  {"  -12", std::string("AB\0CD", 5)}, {"   -0", "ZZ"}, {"  1.5", "AB"},
-        {"     ", ""},      {"  1e2", "PEAR"},  {"   .5", "AB CD"}, {"  12.", "A"},  {"00012", "AB"},
-        {"   7 ", "ZZ"},
+        {"   12", "PEAR"},  {"  -12", std::string("AB\0CD", 5)},
+        {"   -0", "ZZ"},    {"  1.5", "AB"},
+        {"     ", ""},      {"  1e2", "PEAR"},
+        {"   .5", "AB CD"}, {"  12.", "A"},
+        {"00012", "AB"},    {"   7 ", "ZZ"},
     };
     for (const char* format : {".NTX", ".MDX", ".NDX"}) {
         tabletest::TempDir dir;
-        const std::string path = indextest::WriteKeyTable(dir, "T.DBF", std::vector<std::pair<std::string, int>>(rows.size(), {"X", 0}));
+        const std::string path = indextest::WriteKeyTable(
+            dir, "T.DBF", std::vector<std::pair<std::string, int>>(rows.size(), {"X", 0}));
         xbase::DbfHandler table(path, false, true);
         for (std::size_t i = 0; i < rows.size(); ++i) {
             const auto n = static_cast<std::int32_t>(i + 1);
@@ -76,13 +79,20 @@ TEST(FieldKeys, OneFieldTagsHoldTheExpressionsKeysInEveryFormat) {
             ASSERT_TRUE(table.ReplaceRecord(n));
         }
         const bool multi = std::string(format) == ".MDX";
-        table.CreateIndex(dir.file(std::string(multi ? "BOTH" : "BYQTY") + format), "BYQTY", "QTY", "", false, false);
-        table.CreateIndex(dir.file(std::string(multi ? "BOTH" : "BYNAME") + format), "BYNAME", "name ", "", false, false);
-        for (int t = 1; t <= 2; ++t) EXPECT_EQ(xbase::CheckTag(*table.TagByOrdinal(t)), "") << format << " tag " << t;
+        table.CreateIndex(dir.file(std::string(multi ? "BOTH" : "BYQTY") + format), "BYQTY", "QTY",
+                          "", false, false);
+        table.CreateIndex(dir.file(std::string(multi ? "BOTH" : "BYNAME") + format), "BYNAME",
+                          "name ", "", false, false);
+        for (int t = 1; t <= 2; ++t)
+            EXPECT_EQ(xbase::CheckTag(*table.TagByOrdinal(t)), "") << format << " tag " << t;
         table.SelectTag("BYQTY");
-        EXPECT_EQ(indextest::Walk(table), (std::vector<std::int32_t>{2, 3, 5, 7, 4, 10, 1, 8, 9, 6})) << format;
+        EXPECT_EQ(indextest::Walk(table),
+                  (std::vector<std::int32_t>{2, 3, 5, 7, 4, 10, 1, 8, 9, 6}))
+            << format;
         table.SelectTag("BYNAME");
-        EXPECT_EQ(indextest::Walk(table), (std::vector<std::int32_t>{5, 8, 2, 4, 9, 7, 1, 6, 3, 10})) << format;
+        EXPECT_EQ(indextest::Walk(table),
+                  (std::vector<std::int32_t>{5, 8, 2, 4, 9, 7, 1, 6, 3, 10}))
+            << format;
     }
 }
 

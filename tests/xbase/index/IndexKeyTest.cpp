@@ -21,13 +21,13 @@ TEST(IndexKeyTest, ComparesBytesPrefixesNumbersAndBeyond) {
         {IndexKey::Text("ABC"), IndexKey::Text("ABD"), false, -1},
         {IndexKey::Text("ABD"), IndexKey::Text("ABC"), false, 1},
         {IndexKey::Text("ABC"), IndexKey::Text("ABC"), false, 0},
-        {IndexKey::Text("AB"), IndexKey::Text("ABC"), false, -1},   // the shorter is less
-        {IndexKey::Text("AB"), IndexKey::Text("ABC"), true, 0},     // partial: prefix equal
-        {IndexKey::Text("ABC"), IndexKey::Text("AB"), true, 1},     // only the first operand
+        {IndexKey::Text("AB"), IndexKey::Text("ABC"), false, -1},  // the shorter is less
+        {IndexKey::Text("AB"), IndexKey::Text("ABC"), true, 0},    // partial: prefix equal
+        {IndexKey::Text("ABC"), IndexKey::Text("AB"), true, 1},    // only the first operand
         {IndexKey::Text(""), IndexKey::Text("A"), false, -1},
-        {IndexKey::Text("\xE4"), IndexKey::Text("z"), false, 1},   // unsigned bytes
+        {IndexKey::Text("\xE4"), IndexKey::Text("z"), false, 1},  // unsigned bytes
         {IndexKey::Number(-2.5), IndexKey::Number(1), false, -1},
-        {IndexKey::Number(10), IndexKey::Number(9), false, 1},     // numerically, not as text
+        {IndexKey::Number(10), IndexKey::Number(9), false, 1},  // numerically, not as text
         {IndexKey::Date(2451545), IndexKey::Date(2451544), false, 1},
         {IndexKey::Date(1e100), IndexKey::Date(2451544), false, 1},  // the empty date last
         {IndexKey::BeyondAll(), IndexKey::Text("\xFF\xFF"), false, 1},
@@ -35,7 +35,8 @@ TEST(IndexKeyTest, ComparesBytesPrefixesNumbersAndBeyond) {
         {IndexKey::BeyondAll(), IndexKey::BeyondAll(), false, 0},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(CompareKeys(c.a, c.b, c.partial), c.expected) << c.a.Display() << " vs " << c.b.Display();
+        EXPECT_EQ(CompareKeys(c.a, c.b, c.partial), c.expected)
+            << c.a.Display() << " vs " << c.b.Display();
     }
 }
 
@@ -50,7 +51,9 @@ TEST(IndexKeyTest, TextAgainstNumberIsAMismatch) {
 
 TEST(IndexKeyTest, CollationMapsBytesBeforeComparing) {
     std::array<std::uint8_t, 256> fold{};
-    for (int i = 0; i < 256; ++i) fold[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(i >= 'a' && i <= 'z' ? i - 32 : i);
+    for (int i = 0; i < 256; ++i)
+        fold[static_cast<std::size_t>(i)] =
+            static_cast<std::uint8_t>(i >= 'a' && i <= 'z' ? i - 32 : i);
     xbase::SetKeyCollation(&fold);
     EXPECT_EQ(CompareKeys(IndexKey::Text("abc"), IndexKey::Text("ABC")), 0);
     xbase::SetKeyCollation(nullptr);

@@ -30,8 +30,8 @@ struct TagCase {
 
 // A tag's walk as the records hold it: the key field of each, and its record number
 // where equal keys are ordered by record number.
-std::vector<std::string> WalkKeys(xbase::DbfHandler& table, const std::string& tag, const char* field,
-                                  bool withRecord) {
+std::vector<std::string> WalkKeys(xbase::DbfHandler& table, const std::string& tag,
+                                  const char* field, bool withRecord) {
     table.SelectTag(tag);
     std::vector<std::string> keys;
     for (std::int32_t rec : Walk(table)) {
@@ -57,18 +57,25 @@ TEST(IndexMaintenanceTest, RandomWritesKeepEveryTagEqualToARebuild) {
         table.CreateIndex(dir.file(c.file), c.tag, c.key, c.forExpr, c.unique, c.descending);
     }
     std::mt19937 random(1234);
-    auto name = [&] { return std::string(1, static_cast<char>('A' + random() % 6)) + static_cast<char>('A' + random() % 3); };
+    auto name = [&] {
+        return std::string(1, static_cast<char>('A' + random() % 6)) +
+               static_cast<char>('A' + random() % 3);
+    };
     for (int step = 1; step <= 10000; ++step) {
         const std::int32_t count = table.RecordCount();
         const unsigned what = random() % 4;
-        const std::int32_t n = static_cast<std::int32_t>(1 + random() % static_cast<unsigned>(count));
+        const std::int32_t n =
+            static_cast<std::int32_t>(1 + random() % static_cast<unsigned>(count));
         if (what == 0 || count < 5) {
             Append(table, name(), static_cast<int>(random() % 100));
         } else if (what == 1) {
             Change(table, n, name(), static_cast<int>(random() % 100));
         } else {
             table.GoTo(n);
-            if (what == 2) table.DeleteRecord(); else table.RecallRecord();
+            if (what == 2)
+                table.DeleteRecord();
+            else
+                table.RecallRecord();
         }
         if (step % 100 != 0) continue;
         for (const TagCase& c : cases) {
@@ -105,7 +112,8 @@ TEST(IndexMaintenanceTest, KeysAddedBelowAStaleSeparatorStayInOrder) {
             Change(table, i, "R", 9000 + i);
             Append(table, "N", i * 10 - 3);
             Append(table, "N", i * 10 - 1);
-            ASSERT_EQ(xbase::CheckTag(*table.TagByOrdinal(1)), "") << "key " << i * 10 << " child-only " << childOnlyLast;
+            ASSERT_EQ(xbase::CheckTag(*table.TagByOrdinal(1)), "")
+                << "key " << i * 10 << " child-only " << childOnlyLast;
         }
         const std::vector<std::string> keys = WalkKeys(table, "Q", "QTY", false);
         ASSERT_EQ(keys.size(), 180u);

@@ -1,7 +1,6 @@
 // Two processes on one table and its index: one appends under the index lock while the
 // other walks and seeks; the reader never meets a torn node and sees the new keys.
 #include <gtest/gtest.h>
-
 #include <unistd.h>
 
 #include "IndexTestSupport.h"

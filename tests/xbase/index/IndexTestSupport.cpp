@@ -8,7 +8,8 @@ std::string WriteKeyTable(const tabletest::TempDir& dir, const std::string& file
     shape.fields = {{"NAME", 'C', 6, 0}, {"QTY", 'N', 5, 0}, {"FLAG", 'L', 1, 0}};
     for (const auto& [name, qty] : rows) {
         std::string number = std::to_string(qty);
-        shape.records.push_back(tabletest::Pad(name, 6) + std::string(5 - number.size(), ' ') + number + "T");
+        shape.records.push_back(tabletest::Pad(name, 6) + std::string(5 - number.size(), ' ') +
+                                number + "T");
     }
     const std::string path = dir.file(file);
     tabletest::WriteFile(path, tabletest::BuildTable(shape));

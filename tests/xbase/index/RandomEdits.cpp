@@ -9,11 +9,12 @@
 
 namespace indextest {
 
-bool RandomEdits(xbase::DbfHandler& table, const std::vector<EditedTag>& tags, unsigned seed, int steps,
-                 const std::function<void(int step)>& every100) {
+bool RandomEdits(xbase::DbfHandler& table, const std::vector<EditedTag>& tags, unsigned seed,
+                 int steps, const std::function<void(int step)>& every100) {
     std::mt19937 random(seed);
     auto name = [&] {
-        return std::string(1, static_cast<char>('A' + random() % 8)) + static_cast<char>('A' + random() % 4);
+        return std::string(1, static_cast<char>('A' + random() % 8)) +
+               static_cast<char>('A' + random() % 4);
     };
     for (int step = 1; step <= steps; ++step) {
         const std::int32_t count = table.RecordCount();
@@ -25,7 +26,10 @@ bool RandomEdits(xbase::DbfHandler& table, const std::vector<EditedTag>& tags, u
             Change(table, n, name(), static_cast<int>(random() % 100));
         } else {
             table.GoTo(n);
-            if (what == 3) table.DeleteRecord(); else table.RecallRecord();
+            if (what == 3)
+                table.DeleteRecord();
+            else
+                table.RecallRecord();
         }
         if (step % 100 != 0) continue;
         for (std::size_t t = 0; t < tags.size(); ++t) {
@@ -41,7 +45,8 @@ bool RandomEdits(xbase::DbfHandler& table, const std::vector<EditedTag>& tags, u
     return true;
 }
 
-std::vector<std::string> WalkKeys(xbase::DbfHandler& table, const std::string& name, const EditedTag& tag) {
+std::vector<std::string> WalkKeys(xbase::DbfHandler& table, const std::string& name,
+                                  const EditedTag& tag) {
     table.SelectTag(name);
     std::vector<std::string> keys;
     for (std::int32_t rec : Walk(table)) {

@@ -25,11 +25,12 @@ struct EditedTag {
 // through the handler, whose tags 1..n are `tags` in that order. Every 100 steps each tag
 // must pass CheckTag and `every100(step)` runs. Reports a failure and returns false at the
 // first tag that does not pass.
-bool RandomEdits(xbase::DbfHandler& table, const std::vector<EditedTag>& tags, unsigned seed, int steps,
-                 const std::function<void(int step)>& every100 = {});
+bool RandomEdits(xbase::DbfHandler& table, const std::vector<EditedTag>& tags, unsigned seed,
+                 int steps, const std::function<void(int step)>& every100 = {});
 
 // The key fields ("NAME/QTY", a part empty when the key lacks it) of each record in the
 // walk of tag `name` (equal keys may stand in any order, their fields are the same).
-std::vector<std::string> WalkKeys(xbase::DbfHandler& table, const std::string& name, const EditedTag& tag);
+std::vector<std::string> WalkKeys(xbase::DbfHandler& table, const std::string& name,
+                                  const EditedTag& tag);
 
 }  // namespace indextest

@@ -68,7 +68,8 @@ public:
         tix().nextFree_ = Get32(p.data() + 4);
         tix().byRecord_ = p[11] != 0;
         tix().childOnlyLast_ = p[14] != 0;
-        SetExpressions(reinterpret_cast<const char*>(p.data() + 16), reinterpret_cast<const char*>(p.data() + 216));
+        SetExpressions(reinterpret_cast<const char*>(p.data() + 16),
+                       reinterpret_cast<const char*>(p.data() + 216));
         SetFacts(static_cast<char>(p[8]), p[12] | p[13] << 8, p[9] != 0, p[10] != 0);
         CompileKey();
         CompileFor();
@@ -91,7 +92,8 @@ public:
     }
 
     void ReadNode(std::int64_t place, xbase::IndexNode& node) override {
-        if (place <= 0 || place >= tix().nextFree_) CorruptNode("page " + std::to_string(place) + " outside the file");
+        if (place <= 0 || place >= tix().nextFree_)
+            CorruptNode("page " + std::to_string(place) + " outside the file");
         Page p{};
         File().ReadBytes(static_cast<std::uint64_t>(place) * kPage, p.data(), kPage);
         const std::size_t count = p[0];
@@ -106,11 +108,13 @@ public:
             entry.recNo = Get32(e + 4);
             if (KeyType() == 'C') {
                 const char* k = reinterpret_cast<const char*>(e + 8);
-                entry.key = xbase::IndexKey::Text(std::string(k, strnlen(k, static_cast<std::size_t>(KeyLength()))));
+                entry.key = xbase::IndexKey::Text(
+                    std::string(k, strnlen(k, static_cast<std::size_t>(KeyLength()))));
             } else {
                 double d;
                 std::memcpy(&d, e + 8, 8);
-                entry.key = KeyType() == 'D' ? xbase::IndexKey::Date(d) : xbase::IndexKey::Number(d);
+                entry.key =
+                    KeyType() == 'D' ? xbase::IndexKey::Date(d) : xbase::IndexKey::Number(d);
             }
             node.entries.push_back(entry);
         }
@@ -120,7 +124,8 @@ public:
         }
     }
 
-    void WritePage(std::int64_t place, const xbase::IndexNode& node, std::size_t first, std::size_t count) {
+    void WritePage(std::int64_t place, const xbase::IndexNode& node, std::size_t first,
+                   std::size_t count) {
         Page p{};
         p[0] = static_cast<std::uint8_t>(count);
         p[2] = node.IsLeaf();
@@ -131,7 +136,8 @@ public:
             Put32(e, node.IsLeaf() ? entry.recNo : entry.child);
             Put32(e + 4, entry.recNo);
             if (KeyType() == 'C') {
-                std::memcpy(e + 8, entry.key.text.data(), std::min(entry.key.text.size(), static_cast<std::size_t>(KeyLength())));
+                std::memcpy(e + 8, entry.key.text.data(),
+                            std::min(entry.key.text.size(), static_cast<std::size_t>(KeyLength())));
             } else {
                 std::memcpy(e + 8, &entry.key.number, 8);
             }
@@ -152,15 +158,19 @@ public:
                 first += chunk;
                 remaining -= chunk;
             }
-            node.entries.erase(node.entries.begin(), node.entries.begin() + static_cast<std::ptrdiff_t>(first));
+            node.entries.erase(node.entries.begin(),
+                               node.entries.begin() + static_cast<std::ptrdiff_t>(first));
             MarkHeaderChanged();
         }
         WritePage(node.place, node, 0, node.entries.size());
     }
 
     void WriteSortedKeys(xbase::IndexSorter& sorter) override {
-        BulkLoad(sorter, 3, 3, [this] { return File().AllocateNode(); },
-                 [this](xbase::IndexNode& node, bool) { WritePage(node.place, node, 0, node.entries.size()); });
+        BulkLoad(
+            sorter, 3, 3, [this] { return File().AllocateNode(); },
+            [this](xbase::IndexNode& node, bool) {
+                WritePage(node.place, node, 0, node.entries.size());
+            });
         WriteHeader();
         MarkHeaderChanged(false);
     }

@@ -44,7 +44,8 @@ TEST(MdxFormat, NumericKeysArePackedDecimals) {
         Bytes key{};
         EncodeNumber(c.value, key.data());
         EXPECT_EQ(key, c.key) << c.value;
-        if (c.value < 1e14 && c.value != 1.0 / 3 && c.value != 0.1 + 0.2 && c.value != 9.999999999999998) {
+        if (c.value < 1e14 && c.value != 1.0 / 3 && c.value != 0.1 + 0.2 &&
+            c.value != 9.999999999999998) {
             EXPECT_DOUBLE_EQ(DecodeNumber(key.data()), c.value);
         }
     }
@@ -55,9 +56,9 @@ TEST(MdxFormat, EntrySizesAndKeysPerNode) {
         char type;
         std::size_t length, keyLength, entrySize, maxKeys;
     };
-    for (const Case& c : {Case{'C', 10, 10, 16, 62}, Case{'D', 0, 8, 12, 83},
-                          Case{'N', 0, 12, 16, 62}, Case{'C', 1, 1, 8, 126},
-                          Case{'C', 100, 100, 104, 8}}) {
+    for (const Case& c :
+         {Case{'C', 10, 10, 16, 62}, Case{'D', 0, 8, 12, 83}, Case{'N', 0, 12, 16, 62},
+          Case{'C', 1, 1, 8, 126}, Case{'C', 100, 100, 104, 8}}) {
         TagHeader tag = TagHeader::ForNewTag(c.type, c.length, 1024, false, false, "K", "");
         EXPECT_EQ(tag.keyLength, c.keyLength) << c.type << c.length;
         EXPECT_EQ(tag.entrySize, c.entrySize) << c.type << c.length;

@@ -35,7 +35,8 @@ TEST(MdxHostilePages, DamagedFilesFailWith2112) {
          [&](auto& b) { bytes::PutLe32(&b[child(1)], bytes::GetLe32(&b[child(0)])); }},
         {"leaf points back up the path",
          [&](auto& b) {
-             std::size_t leaf = static_cast<std::size_t>(bytes::GetLe32(&b[child(0)])) * mdx::kPageSize;
+             std::size_t leaf =
+                 static_cast<std::size_t>(bytes::GetLe32(&b[child(0)])) * mdx::kPageSize;
              bytes::PutLe32(&b[leaf], 0);
              bytes::PutLe32(&b[leaf + mdx::kNodeEntriesAt], root);
          }},

@@ -53,9 +53,11 @@ TEST(MdxMaintenance, RandomWritesKeepEveryTagSoundAndEqualToARebuild) {
 
 TEST(MdxMaintenance, TagsStandInNameOrderAndAReplacedTagKeepsItsPlace) {
     tabletest::TempDir dir;
-    const std::string path = indextest::WriteKeyTable(dir, "T.DBF", {{"AA", 10}, {"BB", 60}, {"CC", 5}});
+    const std::string path =
+        indextest::WriteKeyTable(dir, "T.DBF", {{"AA", 10}, {"BB", 60}, {"CC", 5}});
     xbase::DbfHandler table(path, false, true);
-    for (const char* name : {"C", "A", "b", "A"}) table.CreateIndex(dir.file("X.MDX"), name, "NAME", "", false, false);
+    for (const char* name : {"C", "A", "b", "A"})
+        table.CreateIndex(dir.file("X.MDX"), name, "NAME", "", false, false);
     indextest::FileImage image{indextest::ReadFile(dir.file("X.MDX"))};
     xbase::mdx::MdxWalker walker("X.MDX", image.bytes.size(), image.Reader());
     walker.ReadHeaders();

@@ -32,7 +32,8 @@ TEST(NdxMaintenance, RandomWritesKeepEveryFileSoundAndEqualToARebuild) {
     xbase::DbfHandler table(path, true, true);
     table.SetUseDeleted(true);
     for (const EditedTag& c : cases) {
-        table.CreateIndex(dir.file(std::string(c.tag) + ".NDX"), c.tag, c.key, c.forExpr, c.unique, false);
+        table.CreateIndex(dir.file(std::string(c.tag) + ".NDX"), c.tag, c.key, c.forExpr, c.unique,
+                          false);
     }
     ASSERT_TRUE(indextest::RandomEdits(table, cases, 2468, 10000));
     for (const EditedTag& c : cases) {
@@ -58,7 +59,8 @@ TEST(NdxMaintenance, HeadersGiveKeyLengthEntrySizeAndKeysPerNodeOfEachKeyType) {
     for (const Case& c : cases) {
         tabletest::TempDir dir;
         const std::string path = indextest::WriteKeyTable(dir, "T.DBF", {{"AA", 10}, {"BB", 60}});
-        xbase::DbfHandler(path, true, true).CreateIndex(dir.file("X.NDX"), "X", c.key, "", false, false);
+        xbase::DbfHandler(path, true, true)
+            .CreateIndex(dir.file("X.NDX"), "X", c.key, "", false, false);
         const std::vector<std::uint8_t> bytes = tabletest::ReadFile(dir.file("X.NDX"));
         ASSERT_EQ(bytes.size(), 1024u) << c.key;
         auto word = [&](std::size_t at) { return bytes[at] | bytes[at + 1] << 8; };
@@ -68,7 +70,7 @@ TEST(NdxMaintenance, HeadersGiveKeyLengthEntrySizeAndKeysPerNodeOfEachKeyType) {
         EXPECT_EQ(word(14), c.maxKeys) << c.key;
         EXPECT_EQ(word(16), c.keyType) << c.key;
         EXPECT_EQ(word(18), c.entrySize) << c.key;
-        EXPECT_EQ(word(512), 2) << c.key;  // two keys in the leaf
+        EXPECT_EQ(word(512), 2) << c.key;      // two keys in the leaf
         EXPECT_EQ(word(512 + 8), 1) << c.key;  // record 1 first
     }
 }
@@ -90,8 +92,10 @@ TEST(NdxMaintenance, WhatTheFormatCannotHoldIsRefusedAndTheFileIsLeftAsItWas) {
         tabletest::TempDir dir;
         const std::string path = indextest::WriteKeyTable(dir, "T.DBF", {{"AA", 10}, {"BB", 60}});
         const std::string index = dir.file("X.NDX");
-        if (c.existing) xbase::DbfHandler(path, true, true).CreateIndex(index, "X", "NAME", "", false, false);
-        const std::vector<std::uint8_t> before = c.existing ? tabletest::ReadFile(index) : std::vector<std::uint8_t>{};
+        if (c.existing)
+            xbase::DbfHandler(path, true, true).CreateIndex(index, "X", "NAME", "", false, false);
+        const std::vector<std::uint8_t> before =
+            c.existing ? tabletest::ReadFile(index) : std::vector<std::uint8_t>{};
         xbase::DbfHandler table(path, true, true);
         try {
             table.CreateIndex(index, "X", "QTY", c.forExpr, false, c.descending);

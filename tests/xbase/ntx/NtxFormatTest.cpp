@@ -29,11 +29,11 @@ TEST(NtxFormat, NumericKeysAreDigitTextsWithNegativesMapped) {
         const char* key;
     };
     const Case cases[] = {
-        {-12.5, 8, 2, ",,,+*.',"},        // 00012.50 with each digit d as 92 - d
+        {-12.5, 8, 2, ",,,+*.',"},  // 00012.50 with each digit d as 92 - d
         {12.5, 8, 2, "00012.50"},
         {0, 11, 3, "0000000.000"},
-        {0.0005, 11, 3, "0000000.001"},    // rounds half away from zero
-        {-0.0001, 11, 3, "0000000.000"},   // rounds to zero: not negative
+        {0.0005, 11, 3, "0000000.001"},   // rounds half away from zero
+        {-0.0001, 11, 3, "0000000.000"},  // rounds to zero: not negative
         {-0.001, 11, 3, ",,,,,,,.,,+"},
         {-999999.999, 11, 3, ",######.###"},
         {9999999.999, 11, 3, "9999999.999"},
@@ -53,7 +53,6 @@ TEST(NtxFormat, NumericKeysAreDigitTextsWithNegativesMapped) {
     }
     EXPECT_DOUBLE_EQ(DecodeNumber(",,,+*.',"), -12.5);
     EXPECT_DOUBLE_EQ(DecodeNumber("0000000.001"), 0.001);
-
 }
 
 TEST(NtxFormat, HeaderKeepsEveryFieldAndTheDescendingFlagAt280) {

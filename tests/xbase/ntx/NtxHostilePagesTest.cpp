@@ -20,9 +20,7 @@ using indextest::FileImage;
 TEST(NtxHostilePages, DamagedFilesFailWith2112) {
     // clip_cost.ntx: 11-byte keys, 46 per page, root at 0x3000 over leaves from 0x400.
     const std::uint32_t root = 0x3000;
-    auto item = [](std::uint32_t page, std::size_t i) {
-        return page + ntx::ItemOffset(i, 19, 46);
-    };
+    auto item = [](std::uint32_t page, std::size_t i) { return page + ntx::ItemOffset(i, 19, 46); };
     const std::vector<Damage> damages = {
         {"child is the page itself", [&](auto& b) { bytes::PutLe32(&b[item(root, 0)], root); }},
         {"child beyond the file", [&](auto& b) { bytes::PutLe32(&b[item(root, 0)], 0x100000); }},

@@ -66,7 +66,8 @@ TEST(NtxMaintenance, RandomWritesKeepEveryTagSoundAndEqualToARebuild) {
 TEST(NtxMaintenance, PagesKeptInMemoryGiveWayToAnotherUsersWrites) {
     tabletest::TempDir dir;
     const std::string path = indextest::WriteKeyTable(dir, "T.DBF", {{"M0000", 0}});
-    xbase::DbfHandler(path, true, true).CreateIndex(dir.file("NAMES.NTX"), "NAMES", "NAME+SPACE(90)", "", false, false);
+    xbase::DbfHandler(path, true, true)
+        .CreateIndex(dir.file("NAMES.NTX"), "NAMES", "NAME+SPACE(90)", "", false, false);
     xbase::DbfHandler reader(path, true, false);
     ASSERT_EQ(reader.OpenIndexFile("NAMES.NTX"), 0);
     reader.SelectTag("NAMES");
@@ -75,12 +76,14 @@ TEST(NtxMaintenance, PagesKeptInMemoryGiveWayToAnotherUsersWrites) {
     ASSERT_EQ(tabletest::RunInChild([&] {
                   xbase::DbfHandler writer(path, true, true);
                   writer.OpenIndexFile("NAMES.NTX");
-                  for (int i = 1; i <= 300; ++i) indextest::Append(writer, "K" + std::to_string(i * 7919 % 1000), i);
+                  for (int i = 1; i <= 300; ++i)
+                      indextest::Append(writer, "K" + std::to_string(i * 7919 % 1000), i);
                   return 0;
               }),
               0);
     int found = 0;
-    for (int i = 1; i <= 300; ++i) found += reader.SeekKey("K" + std::to_string(i * 7919 % 1000)) ? 1 : 0;
+    for (int i = 1; i <= 300; ++i)
+        found += reader.SeekKey("K" + std::to_string(i * 7919 % 1000)) ? 1 : 0;
     EXPECT_EQ(found, 300);
     EXPECT_EQ(indextest::Walk(reader).size(), 301u);
     EXPECT_EQ(xbase::CheckTag(*reader.TagByOrdinal(1)), "");

@@ -24,7 +24,8 @@ std::string Bytes(const nlohmann::json& text) {
         if (b < 0x80 || i + 1 >= utf8.size()) {
             out.push_back(static_cast<char>(b));
         } else {
-            out.push_back(static_cast<char>((b & 0x1F) << 6 | (static_cast<unsigned char>(utf8[++i]) & 0x3F)));
+            out.push_back(static_cast<char>((b & 0x1F) << 6 |
+                                            (static_cast<unsigned char>(utf8[++i]) & 0x3F)));
         }
     }
     return out;
@@ -47,7 +48,8 @@ TEST(NtxPeerEdits, OurEditsOfTheOtherProgramsFilesGiveItsOrder) {
     std::vector<std::string> files;
     for (const auto& tag : base["tags"]) {
         files.push_back(dir.file(tag["file"].get<std::string>()));
-        std::filesystem::copy_file(indextest::PeerDir() + tag["file"].get<std::string>(), files.back());
+        std::filesystem::copy_file(indextest::PeerDir() + tag["file"].get<std::string>(),
+                                   files.back());
     }
     for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
         std::filesystem::permissions(entry.path(), std::filesystem::perms::owner_write,
@@ -80,7 +82,8 @@ TEST(NtxPeerEdits, OurEditsOfTheOtherProgramsFilesGiveItsOrder) {
         // A unique key whose record leaves it passes to the next record holding it here (as
         // a rebuild gives it); the other program leaves the key out until a rebuild.
         if (tag["unique"].get<bool>())
-            expected = edited["after_reindex_differs"][name]["order"].get<std::vector<std::int32_t>>();
+            expected =
+                edited["after_reindex_differs"][name]["order"].get<std::vector<std::int32_t>>();
         EXPECT_EQ(indextest::Walk(table), expected) << name;
         EXPECT_EQ(xbase::CheckTag(*table.CurrentTag()), "") << name;
     }

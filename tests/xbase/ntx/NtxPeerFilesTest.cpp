@@ -76,7 +76,8 @@ TEST(NtxPeerFiles, EmptyDatesAndNegativeNumbersAreStoredAsTheOtherProgramWritesT
     EXPECT_EQ(keys.front(), std::make_pair(std::string(8, ' '), std::uint32_t{4}));
     FileImage cost{indextest::ReadFile(indextest::PeerDir() + "clip_cost.ntx")};
     keys = WalkFile(cost, "clip_cost.ntx");
-    EXPECT_EQ(keys.front(), std::make_pair(ntx::EncodeNumber(-999999.999, 11, 3), std::uint32_t{7}));
+    EXPECT_EQ(keys.front(),
+              std::make_pair(ntx::EncodeNumber(-999999.999, 11, 3), std::uint32_t{7}));
     EXPECT_EQ(keys.back(), std::make_pair(ntx::EncodeNumber(9999999.999, 11, 3), std::uint32_t{6}));
 }
 

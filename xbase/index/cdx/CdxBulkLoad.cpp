@@ -39,7 +39,9 @@ public:
         used_ = 0;
     }
     std::size_t Pages() const { return pages_; }
-    std::uint32_t At(std::size_t index) const { return firstPage_ + static_cast<std::uint32_t>(index * kPageSize); }
+    std::uint32_t At(std::size_t index) const {
+        return firstPage_ + static_cast<std::uint32_t>(index * kPageSize);
+    }
 
 private:
     static constexpr std::size_t kRunPages = 128;
@@ -53,8 +55,8 @@ private:
 
 // Fills interior nodes from `below` and returns the separators of the new level.
 std::vector<Separator> BuildLevel(PageOutput& out, const std::vector<Separator>& below,
-                                  const std::vector<std::uint8_t>& keys, std::uint16_t L, std::uint8_t pad,
-                                  bool top) {
+                                  const std::vector<std::uint8_t>& keys, std::uint16_t L,
+                                  std::uint8_t pad, bool top) {
     const std::size_t capacity = InteriorCapacity(L);
     const std::size_t nodes = (below.size() + capacity - 1) / capacity;
     const std::size_t first = out.Pages();
@@ -110,15 +112,16 @@ CdxBuiltTree BulkLoad(const CdxSorter& sorted, std::uint8_t pad, std::uint32_t m
         writer.Add(k, record);
         last = k;
         if (writer.Free() < closeBelow && i + 1 < count) {
-            writer.Finish(attr::Leaf, leafIndex == 0 ? kNoPage : out.At(leafIndex - 1), out.At(leafIndex + 1));
+            writer.Finish(attr::Leaf, leafIndex == 0 ? kNoPage : out.At(leafIndex - 1),
+                          out.At(leafIndex + 1));
             separate(k, record, out.At(leafIndex));
             ++leafIndex;
             writer.Begin(out.NewPage());
         }
     }
     const bool single = level.empty();
-    writer.Finish(single ? attr::Leaf | attr::Root : attr::Leaf, leafIndex == 0 ? kNoPage : out.At(leafIndex - 1),
-                  kNoPage);
+    writer.Finish(single ? attr::Leaf | attr::Root : attr::Leaf,
+                  leafIndex == 0 ? kNoPage : out.At(leafIndex - 1), kNoPage);
     CdxBuiltTree tree;
     tree.root = firstPage;
     if (!single) {

@@ -14,7 +14,8 @@ namespace xbase::cdx {
 
 // Takes finished pages: `size` bytes (whole pages) that belong at `offset` of the file.
 // Calls come in ascending offsets, each run following the one before.
-using CdxPageSink = std::function<void(std::uint32_t offset, const std::uint8_t* pages, std::size_t size)>;
+using CdxPageSink =
+    std::function<void(std::uint32_t offset, const std::uint8_t* pages, std::size_t size)>;
 
 struct CdxBuiltTree {
     std::uint32_t root = 0;

@@ -33,7 +33,8 @@ public:
     explicit WriteScope(CdxFile& file) : file_(file) {
         file_.Lock();
         try {
-            if (file_.Disk().IsShared() && file_.directory_ && file_.ChangedByAnotherUser()) file_.DiscardTags();
+            if (file_.Disk().IsShared() && file_.directory_ && file_.ChangedByAnotherUser())
+                file_.DiscardTags();
         } catch (...) {
             file_.Unlock();
             throw;
@@ -90,7 +91,8 @@ void CdxFile::ReadPage(std::uint32_t offset, std::uint8_t* page) {
 
 std::size_t CdxFile::ReadPages(std::uint32_t offset, std::uint8_t* pages, std::size_t count) {
     const std::size_t read = Disk().DiskRead(offset, pages, count * kPageSize) / kPageSize;
-    if (read == 0) Corrupt("page at offset " + std::to_string(offset) + " lies past the end of the file");
+    if (read == 0)
+        Corrupt("page at offset " + std::to_string(offset) + " lies past the end of the file");
     return read;
 }
 
@@ -100,8 +102,11 @@ void CdxFile::WritePage(std::uint32_t offset, const std::uint8_t* page) {
 }
 
 std::uint32_t CdxFile::AllocatePage() {
-    if (next_ == 0) next_ = (std::max<std::uint64_t>(size_, kEmptyFileSize) + kPageSize - 1) / kPageSize * kPageSize;
-    if (next_ + kPageSize > 0xFFFFFE00u) Corrupt("the file has grown to the largest size an index may have");
+    if (next_ == 0)
+        next_ = (std::max<std::uint64_t>(size_, kEmptyFileSize) + kPageSize - 1) / kPageSize *
+                kPageSize;
+    if (next_ + kPageSize > 0xFFFFFE00u)
+        Corrupt("the file has grown to the largest size an index may have");
     const auto page = static_cast<std::uint32_t>(next_);
     next_ += kPageSize;
     return page;
@@ -142,7 +147,8 @@ void CdxFile::MakeEmpty() {
 
 void CdxFile::ReadDirectory(bool refresh) {
     std::vector<std::uint8_t> image(kHeaderSize);
-    if (Disk().DiskRead(0, image.data(), image.size()) != image.size()) Corrupt("the directory header is cut short");
+    if (Disk().DiskRead(0, image.data(), image.size()) != image.size())
+        Corrupt("the directory header is cut short");
     CdxHeader header;
     std::string fault = header.Parse(image.data(), size_);
     if (fault.empty() && (!header.IsDirectory() || header.keyLength != kDirectoryKeyLength))
@@ -157,13 +163,15 @@ void CdxFile::ReadDirectory(bool refresh) {
     };
     std::vector<Listed> listed;
     for (CdxPosition at = directory_->First(); at.Valid(); directory_->Next(at)) {
-        if (listed.size() >= size_ / kPageSize) Corrupt("the directory lists more tags than the file can hold");
+        if (listed.size() >= size_ / kPageSize)
+            Corrupt("the directory lists more tags than the file can hold");
         std::string name(reinterpret_cast<const char*>(directory_->KeyAt(at)), kDirectoryKeyLength);
         name = TagName(name);
         const std::uint32_t offset = directory_->RecordAt(at);
         if (offset % kPageSize != 0 || std::uint64_t{offset} + kHeaderSize > size_)
             Corrupt("tag " + name + " has its header outside the file");
-        if (Disk().DiskRead(offset, image.data(), image.size()) != image.size()) Corrupt("tag header cut short");
+        if (Disk().DiskRead(offset, image.data(), image.size()) != image.size())
+            Corrupt("tag header cut short");
         CdxHeader tagHeader;
         fault = tagHeader.Parse(image.data(), size_);
         if (!fault.empty()) Corrupt("tag " + name + ": " + fault);
@@ -174,8 +182,9 @@ void CdxFile::ReadDirectory(bool refresh) {
     std::vector<std::unique_ptr<IndexTag>>& held = MutableTags();
     std::vector<std::unique_ptr<IndexTag>> tags;
     for (const Listed& l : listed) {
-        auto kept = std::find_if(held.begin(), held.end(),
-                                 [&](const std::unique_ptr<IndexTag>& t) { return t && t->Name() == l.name; });
+        auto kept = std::find_if(held.begin(), held.end(), [&](const std::unique_ptr<IndexTag>& t) {
+            return t && t->Name() == l.name;
+        });
         std::unique_ptr<IndexTag> tag =
             kept != held.end() ? std::move(*kept) : std::make_unique<CdxTag>(*this, l.name);
         tags.push_back(std::move(tag));
@@ -202,7 +211,9 @@ void CdxFile::SortTags() {
 void CdxFile::AddToDirectory(const std::string& name, std::uint32_t headerOffset) {
     std::uint8_t key[kDirectoryKeyLength];
     EncodeTextKey(name, kDirectoryKeyLength, key);
-    directory_->Insert(key, headerOffset, static_cast<std::uint32_t>(std::min<std::uint64_t>(PageLimit(), 0x7FFFFFFF)));
+    directory_->Insert(
+        key, headerOffset,
+        static_cast<std::uint32_t>(std::min<std::uint64_t>(PageLimit(), 0x7FFFFFFF)));
 }
 
 void CdxFile::DropFromDirectory(const std::string& name, std::uint32_t headerOffset) {
@@ -266,10 +277,12 @@ void CdxFile::EndRead(bool locked) {
 
 IndexTag& CdxFile::AddTag(const TagDefinition& definition) {
     const std::string name = TagName(definition.name);
-    if (name.empty() || name.size() > kMaxTagName || !std::isalpha(static_cast<unsigned char>(name[0])))
+    if (name.empty() || name.size() > kMaxTagName ||
+        !std::isalpha(static_cast<unsigned char>(name[0])))
         throw XBaseError("Invalid tag name " + definition.name);
     if (definition.keyExpression.size() + definition.forExpression.size() + 2 > hdr::ExprArea)
-        throw XBaseError("The key and FOR expressions of tag " + name + " are longer than a tag header holds");
+        throw XBaseError("The key and FOR expressions of tag " + name +
+                         " are longer than a tag header holds");
     WriteScope scope(*this);
     // The header's two pages first (zeroed), then the tree, then the header itself; the
     // directory changes only once the tag is whole.
@@ -304,7 +317,8 @@ void CdxFile::DeleteTag(const std::string& name) {
     WriteScope scope(*this);
     DropFromDirectory(wanted, static_cast<std::uint32_t>(tag->HeaderOffset()));
     auto& tags = MutableTags();
-    tags.erase(std::find_if(tags.begin(), tags.end(), [&](const std::unique_ptr<IndexTag>& t) { return t.get() == tag; }));
+    tags.erase(std::find_if(tags.begin(), tags.end(),
+                            [&](const std::unique_ptr<IndexTag>& t) { return t.get() == tag; }));
     ++counter_;
     if (tags.empty()) {
         MakeEmpty();

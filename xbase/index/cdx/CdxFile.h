@@ -60,7 +60,9 @@ public:
     // ------------------------------------------------------------ compound index
     CdxTag& TagAt(std::size_t i) const { return static_cast<CdxTag&>(*Tags()[i]); }
     // The tag of that name (any case, trailing blanks ignored); nullptr when none.
-    CdxTag* FindCdxTag(const std::string& name) const { return static_cast<CdxTag*>(FindTag(name)); }
+    CdxTag* FindCdxTag(const std::string& name) const {
+        return static_cast<CdxTag*>(FindTag(name));
+    }
     // The directory header's change counter as this file last read or wrote it.
     std::uint32_t ChangeCounter() const { return counter_; }
     // The highest record number a leaf must be able to hold (the table's record count).

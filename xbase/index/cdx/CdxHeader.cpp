@@ -10,7 +10,8 @@ namespace {
 std::string TextAt(const std::uint8_t* begin, const std::uint8_t* end) {
     const std::uint8_t* stop = begin;
     while (stop < end && *stop != 0) ++stop;
-    return std::string(reinterpret_cast<const char*>(begin), static_cast<std::size_t>(stop - begin));
+    return std::string(reinterpret_cast<const char*>(begin),
+                       static_cast<std::size_t>(stop - begin));
 }
 
 }  // namespace
@@ -45,7 +46,8 @@ void CdxHeader::Format(std::uint8_t* image) const {
     PutLe16(image + hdr::KeyLength, keyLength);
     image[hdr::Options] = options;
     image[hdr::Signature] = signature;
-    if (generalCollation) std::memcpy(image + hdr::Collation, kCollationGeneral, sizeof kCollationGeneral - 1);
+    if (generalCollation)
+        std::memcpy(image + hdr::Collation, kCollationGeneral, sizeof kCollationGeneral - 1);
     PutLe16(image + hdr::Descending, descending ? 1 : 0);
     const std::size_t keyText = keyExpression.size() + 1;
     PutLe16(image + hdr::KeyExprLength, static_cast<std::uint16_t>(keyText));

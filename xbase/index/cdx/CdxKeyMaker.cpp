@@ -65,7 +65,8 @@ CdxKeyMaker::CdxKeyMaker(DbfFile& table, const std::string& keyExpression,
             keyLength_ = static_cast<std::uint16_t>(key.text.size() == 0 ? 1 : key.text.size());
             if (key.text.size() > kMaxKeyLength)
                 throw XBaseError("Key expression " + keyExpression + " gives keys of " +
-                                 std::to_string(key.text.size()) + " bytes; an index key holds at most 240");
+                                 std::to_string(key.text.size()) +
+                                 " bytes; an index key holds at most 240");
     }
     // A key that is one field is read from the record without evaluating: a character
     // field's bytes as they stand, a numeric or date field's value as the field layer
@@ -85,7 +86,8 @@ bool CdxKeyMaker::Selected(const std::uint8_t* image) {
     if (!for_->HasTree()) return true;
     View view(table_, image);
     const ExprValue& v = for_->Evaluate();
-    if (v.type != ExprType::Logical) throw XBaseError("Filter expression must return boolean result");
+    if (v.type != ExprType::Logical)
+        throw XBaseError("Filter expression must return boolean result");
     return v.logical;
 }
 

@@ -18,7 +18,8 @@ public:
 
     // A read past the end is a malformed file (error 2112), as a short read would be.
     void ReadPage(std::uint32_t offset, std::uint8_t* page) override {
-        if (std::uint64_t{offset} + kPage > bytes_.size()) Corrupt("page beyond the end of the file");
+        if (std::uint64_t{offset} + kPage > bytes_.size())
+            Corrupt("page beyond the end of the file");
         std::memcpy(page, bytes_.data() + offset, kPage);
     }
     void WritePage(std::uint32_t offset, const std::uint8_t* page) override {
@@ -31,7 +32,9 @@ public:
         return offset;
     }
     std::uint64_t PageLimit() override { return bytes_.size(); }
-    [[noreturn]] void Corrupt(const std::string& detail) override { RaiseIndexFault("(memory)", detail); }
+    [[noreturn]] void Corrupt(const std::string& detail) override {
+        RaiseIndexFault("(memory)", detail);
+    }
 
     std::vector<std::uint8_t>& Bytes() { return bytes_; }
 

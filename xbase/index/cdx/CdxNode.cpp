@@ -237,8 +237,7 @@ bool EncodeNode(const CdxNode& n, std::uint32_t maxRecord, std::uint8_t* page) {
     return true;
 }
 
-LeafPageWriter::LeafPageWriter(std::uint16_t keyLength, std::uint8_t pad,
-                               const LeafParams& params)
+LeafPageWriter::LeafPageWriter(std::uint16_t keyLength, std::uint8_t pad, const LeafParams& params)
     : keyLength_(keyLength), pad_(pad), params_(params) {}
 
 void LeafPageWriter::Begin(std::uint8_t* page) {

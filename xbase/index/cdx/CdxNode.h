@@ -39,9 +39,9 @@ struct CdxNode {
     std::uint32_t right = kNoPage;
     std::uint16_t keyLength = 0;
     std::uint8_t pad = ' ';
-    std::vector<std::uint8_t> keys;        // Count() keys of keyLength bytes, in order
-    std::vector<std::uint32_t> records;    // record number of each key
-    std::vector<std::uint32_t> children;   // interior nodes: child offset of each entry
+    std::vector<std::uint8_t> keys;       // Count() keys of keyLength bytes, in order
+    std::vector<std::uint32_t> records;   // record number of each key
+    std::vector<std::uint32_t> children;  // interior nodes: child offset of each entry
     // As read from a leaf page: its free-bytes field and the bytes its entries and stored
     // key bytes take (the page checker compares the two).
     std::size_t freeField = 0;

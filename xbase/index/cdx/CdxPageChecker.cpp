@@ -113,7 +113,8 @@ private:
                 const std::uint32_t left = k == 0 ? kNoPage : level[k - 1].offset;
                 const std::uint32_t right = k + 1 == level.size() ? kNoPage : level[k + 1].offset;
                 if (level[k].left != left) return Fail("left sibling link broken", level[k].offset);
-                if (level[k].right != right) return Fail("right sibling link broken", level[k].offset);
+                if (level[k].right != right)
+                    return Fail("right sibling link broken", level[k].offset);
             }
         }
     }

@@ -15,10 +15,10 @@
 namespace xbase::cdx {
 
 struct CdxCheckResult {
-    std::string fault;      // empty when the tag is sound
-    std::size_t keys = 0;   // keys met in the leaves
+    std::string fault;     // empty when the tag is sound
+    std::size_t keys = 0;  // keys met in the leaves
     std::size_t nodes = 0;
-    int depth = 0;          // levels, leaves included
+    int depth = 0;  // levels, leaves included
     bool Sound() const { return fault.empty(); }
 };
 

@@ -13,7 +13,9 @@ namespace {
 using byteorder::GetBe32;
 using byteorder::PutBe32;
 
-std::uint64_t GetBe64(const std::uint8_t* p) { return std::uint64_t{GetBe32(p)} << 32 | GetBe32(p + 4); }
+std::uint64_t GetBe64(const std::uint8_t* p) {
+    return std::uint64_t{GetBe32(p)} << 32 | GetBe32(p + 4);
+}
 
 void PutBe64(std::uint8_t* p, std::uint64_t v) {
     PutBe32(p, static_cast<std::uint32_t>(v >> 32));
@@ -87,7 +89,8 @@ CdxSorter::Item* CdxSorter::SortBucket(Item* data, Item* spare, std::size_t n, s
     std::array<std::uint8_t, 16> places{};
     std::size_t count = 0;
     if (!ascending_) {
-        for (std::size_t p = 16; p-- > kRecordPlace;) places[count++] = static_cast<std::uint8_t>(p);
+        for (std::size_t p = 16; p-- > kRecordPlace;)
+            places[count++] = static_cast<std::uint8_t>(p);
     }
     for (std::size_t p = keyLength_; p-- > from;) places[count++] = static_cast<std::uint8_t>(p);
     auto byteAt = [](const Item& item, std::size_t p) {
@@ -169,7 +172,8 @@ void CdxSorter::Sort(bool unique) {
         if (packed) return a.low >> 32 == b.low >> 32;
         return std::memcmp(keys + a.low * L + 8, keys + b.low * L + 8, L - 8) == 0;
     };
-    count_ = static_cast<std::size_t>(std::unique(items_.Data(), items_.Data() + count_, sameKey) - items_.Data());
+    count_ = static_cast<std::size_t>(std::unique(items_.Data(), items_.Data() + count_, sameKey) -
+                                      items_.Data());
 }
 
 }  // namespace xbase::cdx

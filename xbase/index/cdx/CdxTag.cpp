@@ -61,8 +61,10 @@ CdxTag::~CdxTag() = default;
 CdxFile& CdxTag::Cdx() const { return static_cast<CdxFile&>(File()); }
 
 void CdxTag::Load(std::uint32_t headerOffset, const CdxHeader& header) {
-    if (!keys_ || KeyExpressionText() != header.keyExpression || ForExpressionText() != header.forExpression) {
-        auto keys = std::make_unique<CdxKeyMaker>(File().Table(), header.keyExpression, header.forExpression);
+    if (!keys_ || KeyExpressionText() != header.keyExpression ||
+        ForExpressionText() != header.forExpression) {
+        auto keys = std::make_unique<CdxKeyMaker>(File().Table(), header.keyExpression,
+                                                  header.forExpression);
         if (keys->KeyLength() != header.keyLength && !header.generalCollation)
             Cdx().Corrupt("tag " + Name() + " holds keys of " + std::to_string(header.keyLength) +
                           " bytes where its expression gives " + std::to_string(keys->KeyLength()));
@@ -73,7 +75,8 @@ void CdxTag::Load(std::uint32_t headerOffset, const CdxHeader& header) {
     SetHeaderOffset(headerOffset);
     SetRootOffset(header.root);
     SetFacts(keys_->KeyType(), header.keyLength, header.Unique(), header.descending);
-    tree_ = std::make_unique<CdxTree>(Cdx(), header.root, header.keyLength, PadFor(keys_->KeyType()));
+    tree_ =
+        std::make_unique<CdxTree>(Cdx(), header.root, header.keyLength, PadFor(keys_->KeyType()));
     at_ = {};
     gone_ = false;
 }
@@ -109,11 +112,14 @@ IndexKey CdxTag::ConvertKey(const KeyValue& value) const {
             EncodeNumberKey(value.type == 'N' ? value.number : 0, bytes.data());
             return IndexKey::Text(std::string_view(reinterpret_cast<const char*>(bytes.data()), 8));
         case 'D':
-            EncodeDateKey(value.type == 'D' && !value.IsEmptyDate() ? static_cast<std::int32_t>(value.number) : 0,
+            EncodeDateKey(value.type == 'D' && !value.IsEmptyDate()
+                              ? static_cast<std::int32_t>(value.number)
+                              : 0,
                           bytes.data());
             return IndexKey::Text(std::string_view(reinterpret_cast<const char*>(bytes.data()), 8));
         default: {
-            const std::string text = value.type == 'L' ? std::string(value.logical ? "T" : "F") : value.text;
+            const std::string text =
+                value.type == 'L' ? std::string(value.logical ? "T" : "F") : value.text;
             EncodeTextKey(text, length, bytes.data());
             return KeyOf(bytes.data());
         }
@@ -153,9 +159,12 @@ CdxPosition CdxTag::FirstFrom(const IndexKey& key, bool partial, bool past) {
     const std::size_t n = partial && KeyType() == 'C' && key.IsText()
                               ? std::min(key.text.size(), bytes.size())
                               : bytes.size();
-    if (!Descending()) return tree_->LowerBound(bytes.data(), n, past ? CdxTree::kAfterEqual : CdxTree::kBeforeEqual);
+    if (!Descending())
+        return tree_->LowerBound(bytes.data(), n,
+                                 past ? CdxTree::kAfterEqual : CdxTree::kBeforeEqual);
     // Backwards over the stored order: the last entry not above the key (below it: past).
-    CdxPosition above = tree_->LowerBound(bytes.data(), n, past ? CdxTree::kBeforeEqual : CdxTree::kAfterEqual);
+    CdxPosition above =
+        tree_->LowerBound(bytes.data(), n, past ? CdxTree::kBeforeEqual : CdxTree::kAfterEqual);
     if (!above.Valid()) return tree_->Last();
     if (!tree_->Prior(above)) return {};
     return above;
@@ -164,7 +173,8 @@ CdxPosition CdxTag::FirstFrom(const IndexKey& key, bool partial, bool past) {
 bool CdxTag::OnCurrent() {
     if (!at_.Valid() || CurrentRecNo() == 0) return false;
     const CdxNode& leaf = tree_->Node(at_.leaf);
-    return at_.index < leaf.Count() && leaf.records[at_.index] == CurrentRecNo() && CurrentEntry().key == atKey_;
+    return at_.index < leaf.Count() && leaf.records[at_.index] == CurrentRecNo() &&
+           CurrentEntry().key == atKey_;
 }
 
 CdxPosition CdxTag::Relocate(bool& exact) {
@@ -175,7 +185,8 @@ CdxPosition CdxTag::Relocate(bool& exact) {
     const std::vector<std::uint8_t> bytes = StoredBytes(CurrentEntry().key);
     const std::uint32_t record = CurrentRecNo();
     const CdxPosition at = tree_->LowerBound(bytes.data(), bytes.size(), record);
-    exact = at.Valid() && tree_->RecordAt(at) == record && std::memcmp(tree_->KeyAt(at), bytes.data(), bytes.size()) == 0;
+    exact = at.Valid() && tree_->RecordAt(at) == record &&
+            std::memcmp(tree_->KeyAt(at), bytes.data(), bytes.size()) == 0;
     return at;
 }
 
@@ -225,7 +236,8 @@ int CdxTag::Search(const IndexKey& key, std::int64_t recNo, bool partial) {
 
 std::uint32_t CdxTag::Top() {
     return Read([&] {
-        if (RangeLow() && !Updating()) return Settle(FirstFrom(*RangeLow(), RangePartial(), !LowInclusive()), true);
+        if (RangeLow() && !Updating())
+            return Settle(FirstFrom(*RangeLow(), RangePartial(), !LowInclusive()), true);
         return Settle(Descending() ? tree_->Last() : tree_->First(), true);
     });
 }
@@ -250,8 +262,8 @@ std::uint32_t CdxTag::Next() {
     // Within the leaf the cursor stands on, while it is cached, no page need be read.
     if (at_.Valid()) {
         const CdxNode* leaf = tree_->Cached(at_.leaf);
-        if (leaf != nullptr && at_.index < leaf->Count() && leaf->records[at_.index] == CurrentRecNo() &&
-            CurrentEntry().key == atKey_) {
+        if (leaf != nullptr && at_.index < leaf->Count() &&
+            leaf->records[at_.index] == CurrentRecNo() && CurrentEntry().key == atKey_) {
             const bool up = !Descending();
             if (up ? at_.index + 1 < leaf->Count() : at_.index > 0)
                 return Settle({at_.leaf, up ? at_.index + 1 : at_.index - 1}, true);
@@ -303,7 +315,8 @@ void CdxTag::Discard() {
 
 CdxSeekResult CdxTag::Seek(const std::uint8_t* key, std::size_t keyBytes, bool soft, bool last) {
     return Read([&]() -> CdxSeekResult {
-        if (keyBytes > static_cast<std::size_t>(KeyLength())) keyBytes = static_cast<std::size_t>(KeyLength());
+        if (keyBytes > static_cast<std::size_t>(KeyLength()))
+            keyBytes = static_cast<std::size_t>(KeyLength());
         // In stored (ascending) order: lo is the first key not below the search key, hi the
         // first key above it, before the key just before hi.
         const CdxPosition lo = tree_->LowerBound(key, keyBytes, CdxTree::kBeforeEqual);
@@ -339,7 +352,8 @@ CdxSeekResult CdxTag::Seek(const std::uint8_t* key, std::size_t keyBytes, bool s
 bool CdxTag::Holds(const std::uint8_t* key, std::uint32_t record, CdxPosition& at) {
     const auto length = static_cast<std::size_t>(KeyLength());
     at = tree_->LowerBound(key, length, record);
-    return at.Valid() && tree_->RecordAt(at) == record && std::memcmp(tree_->KeyAt(at), key, length) == 0;
+    return at.Valid() && tree_->RecordAt(at) == record &&
+           std::memcmp(tree_->KeyAt(at), key, length) == 0;
 }
 
 bool CdxTag::Locate(const std::uint8_t* key, std::uint32_t record) {
@@ -397,7 +411,8 @@ void CdxTag::RecordWritten(const RecordWrite& write) {
     const bool sameKey = oldKey == newKey;
     if (sameKey && oldSelected && newSelected) {
         CdxPosition at;
-        if (!Holds(oldKey.data(), write.recNo, at)) InsertKey(newKey.data(), write.recNo, maxRecord);
+        if (!Holds(oldKey.data(), write.recNo, at))
+            InsertKey(newKey.data(), write.recNo, maxRecord);
         return;
     }
     const bool removed = RemoveKey(oldKey.data(), write.recNo);
@@ -424,14 +439,16 @@ void CdxTag::PromoteUnique(const std::uint8_t* key, std::uint32_t leaving) {
 // ---------------------------------------------------------------- build
 
 void CdxTag::CreateTag(const TagDefinition& definition) {
-    keys_ = std::make_unique<CdxKeyMaker>(File().Table(), definition.keyExpression, definition.forExpression);
+    keys_ = std::make_unique<CdxKeyMaker>(File().Table(), definition.keyExpression,
+                                          definition.forExpression);
     SetName(definition.name);
     SetExpressions(definition.keyExpression, definition.forExpression);
     SetFacts(keys_->KeyType(), keys_->KeyLength(), definition.unique, definition.descending);
     header_ = CdxHeader{};
     header_.root = kHeaderSize;
     header_.keyLength = keys_->KeyLength();
-    tree_ = std::make_unique<CdxTree>(Cdx(), header_.root, header_.keyLength, PadFor(keys_->KeyType()));
+    tree_ =
+        std::make_unique<CdxTree>(Cdx(), header_.root, header_.keyLength, PadFor(keys_->KeyType()));
     Build();
 }
 
@@ -452,10 +469,11 @@ void CdxTag::Build() {
     });
     sorter.Sort(Unique());
     const std::uint32_t first = file.AllocatePage();
-    const CdxBuiltTree built = cdx::BulkLoad(sorter, PadFor(KeyType()), file.MaxRecord(), first,
-                                             [&](std::uint32_t offset, const std::uint8_t* pages, std::size_t size) {
-                                                 file.WriteBuiltPages(offset, pages, size);
-                                             });
+    const CdxBuiltTree built =
+        cdx::BulkLoad(sorter, PadFor(KeyType()), file.MaxRecord(), first,
+                      [&](std::uint32_t offset, const std::uint8_t* pages, std::size_t size) {
+                          file.WriteBuiltPages(offset, pages, size);
+                      });
 
     header_.root = built.root;
     header_.keyLength = length;
@@ -498,7 +516,8 @@ void CdxTag::ReadNode(std::int64_t place, IndexNode& node) {
     node.right = n.right == kNoPage ? -1 : n.right;
     node.entries.clear();
     for (std::size_t i = 0; i < n.Count(); ++i)
-        node.entries.push_back(IndexEntry{KeyOf(n.Key(i)), n.records[i], n.leaf ? n.records[i] : n.children[i]});
+        node.entries.push_back(
+            IndexEntry{KeyOf(n.Key(i)), n.records[i], n.leaf ? n.records[i] : n.children[i]});
 }
 
 void CdxTag::WriteNode(IndexNode& /*node*/) {
@@ -511,8 +530,8 @@ std::optional<std::string> CdxTag::OwnCheck() {
     // The check reads under the lock, so that it judges the file as one writer left it.
     ReadScope scope(*this);
     tree_->Invalidate();
-    const CdxCheckResult pages = CheckTag(Cdx(), header_.root, static_cast<std::uint16_t>(KeyLength()), Pad(),
-                                          Cdx().MaxRecord());
+    const CdxCheckResult pages = CheckTag(
+        Cdx(), header_.root, static_cast<std::uint16_t>(KeyLength()), Pad(), Cdx().MaxRecord());
     if (!pages.fault.empty() || ReadOnly()) return pages.fault;
     return CheckAgainstRecords();
 }
@@ -532,10 +551,12 @@ std::string CdxTag::CheckAgainstRecords() {
     std::sort(expected.begin(), expected.end());
     std::vector<Entry> actual;
     for (CdxPosition at = tree_->First(); at.Valid(); tree_->Next(at))
-        actual.emplace_back(std::string(reinterpret_cast<const char*>(tree_->KeyAt(at)), length), tree_->RecordAt(at));
+        actual.emplace_back(std::string(reinterpret_cast<const char*>(tree_->KeyAt(at)), length),
+                            tree_->RecordAt(at));
     auto describe = [&](const Entry& e) {
-        return "'" + KeyForMessage(reinterpret_cast<const std::uint8_t*>(e.first.data()),
-                                   static_cast<std::uint16_t>(length), KeyType()) +
+        return "'" +
+               KeyForMessage(reinterpret_cast<const std::uint8_t*>(e.first.data()),
+                             static_cast<std::uint16_t>(length), KeyType()) +
                "' (record " + std::to_string(e.second) + ")";
     };
     auto missing = [&](const Entry& e) {
@@ -556,15 +577,17 @@ std::string CdxTag::CheckAgainstRecords() {
     std::map<std::string, std::vector<std::uint32_t>> holders;
     for (const Entry& e : expected) holders[e.first].push_back(e.second);
     for (std::size_t i = 0; i < actual.size(); ++i) {
-        if (i > 0 && actual[i].first == actual[i - 1].first) return "key " + describe(actual[i]) + " stands twice in a unique tag";
+        if (i > 0 && actual[i].first == actual[i - 1].first)
+            return "key " + describe(actual[i]) + " stands twice in a unique tag";
         const auto found = holders.find(actual[i].first);
-        if (found == holders.end() ||
-            std::find(found->second.begin(), found->second.end(), actual[i].second) == found->second.end())
+        if (found == holders.end() || std::find(found->second.begin(), found->second.end(),
+                                                actual[i].second) == found->second.end())
             return "entry " + describe(actual[i]) + " does not match its record";
     }
     if (holders.size() != actual.size()) {
         for (const auto& [k, recs] : holders) {
-            const bool present = std::any_of(actual.begin(), actual.end(), [&](const Entry& e) { return e.first == k; });
+            const bool present = std::any_of(actual.begin(), actual.end(),
+                                             [&](const Entry& e) { return e.first == k; });
             if (!present) return missing({k, recs.front()});
         }
     }

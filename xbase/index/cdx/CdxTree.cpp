@@ -53,8 +53,7 @@ std::string At(std::uint32_t offset) { return " at offset " + std::to_string(off
 
 }  // namespace
 
-CdxTree::CdxTree(CdxPageStore& store, std::uint32_t root, std::uint16_t keyLength,
-                 std::uint8_t pad)
+CdxTree::CdxTree(CdxPageStore& store, std::uint32_t root, std::uint16_t keyLength, std::uint8_t pad)
     : store_(store), root_(root), keyLength_(keyLength), pad_(pad), page_(kReadAhead * kPageSize) {}
 
 const CdxNode& CdxTree::Node(std::uint32_t offset) {
@@ -66,8 +65,9 @@ const CdxNode& CdxTree::Node(std::uint32_t offset) {
     if (offset % kPageSize != 0 || offset < kPageSize ||
         std::uint64_t{offset} + kPageSize > store_.PageLimit())
         store_.Corrupt("node offset outside the file" + At(offset));
-    const std::size_t pages =
-        store_.ReadPages(offset, page_.data(), std::min<std::uint64_t>(kReadAhead, (store_.PageLimit() - offset) / kPageSize));
+    const std::size_t pages = store_.ReadPages(
+        offset, page_.data(),
+        std::min<std::uint64_t>(kReadAhead, (store_.PageLimit() - offset) / kPageSize));
     CdxNode& n = cache_.Add(offset);
     n.keyLength = keyLength_;
     n.pad = pad_;
@@ -87,7 +87,8 @@ const CdxNode& CdxTree::Node(std::uint32_t offset) {
         CdxNode& ahead = cache_.Add(next);
         ahead.keyLength = keyLength_;
         ahead.pad = pad_;
-        if (!DecodeNode(page_.data() + k * kPageSize, ahead).empty() || !ahead.leaf) cache_.Erase(next);
+        if (!DecodeNode(page_.data() + k * kPageSize, ahead).empty() || !ahead.leaf)
+            cache_.Erase(next);
     }
     last_ = &n;
     return n;
@@ -132,8 +133,8 @@ const CdxNode& CdxTree::Child(const CdxNode& parent, std::size_t i) {
     return n;
 }
 
-std::uint32_t CdxTree::Descend(const std::uint8_t* key, std::size_t keyBytes,
-                               std::uint32_t record, bool clampRight, std::vector<Step>& path) {
+std::uint32_t CdxTree::Descend(const std::uint8_t* key, std::size_t keyBytes, std::uint32_t record,
+                               bool clampRight, std::vector<Step>& path) {
     path.clear();
     std::uint32_t offset = root_;
     const CdxNode* n = &Node(offset);
@@ -214,8 +215,8 @@ bool CdxTree::Next(CdxPosition& at) {
         if (m.Count() > 0) {
             // Keys rise strictly along the chain, so a link back can never be followed.
             const CdxNode& from = Node(at.leaf);
-            if (from.Count() > 0 && Compare(m.Key(0), m.records[0], from.LastKey(),
-                                            keyLength_, from.records.back()) <= 0)
+            if (from.Count() > 0 && Compare(m.Key(0), m.records[0], from.LastKey(), keyLength_,
+                                            from.records.back()) <= 0)
                 store_.Corrupt("right sibling holds lower keys" + At(hop));
             at = {hop, 0};
             return true;
@@ -269,8 +270,7 @@ bool CdxTree::Fits(const CdxNode& n, std::uint32_t maxRecord) const {
     return LeafBytes(n, p) <= node::LeafArea;
 }
 
-void CdxTree::FixSeparators(const std::vector<Step>& path, std::size_t level,
-                            std::uint32_t node) {
+void CdxTree::FixSeparators(const std::vector<Step>& path, std::size_t level, std::uint32_t node) {
     std::uint32_t child = node;
     for (std::size_t l = level; l > 0; --l) {
         const Step& s = path[l - 1];
@@ -312,10 +312,11 @@ void CdxTree::SplitFront(std::vector<Step>& path, std::size_t parentLevel, std::
     CdxNode& parent = Mutable(s.offset);
     if (s.index >= parent.Count() || parent.children[s.index] != x)
         store_.Corrupt("parent entry does not lead to its child" + At(s.offset));
-    std::size_t n = right.leaf
-        ? LeafPrefixBelow(right, LeafParams::For(keyLength_, std::max(maxRecord, right.MaxRecord())),
-                          kSplitLeftBytes)
-        : (right.Count() + 1) / 2;
+    std::size_t n =
+        right.leaf ? LeafPrefixBelow(
+                         right, LeafParams::For(keyLength_, std::max(maxRecord, right.MaxRecord())),
+                         kSplitLeftBytes)
+                   : (right.Count() + 1) / 2;
     n = std::min(n, right.Count() - 1);
     const std::uint32_t page = store_.AllocatePage();
     CdxNode& left = cache_.Add(page);
@@ -431,7 +432,8 @@ bool CdxTree::Remove(const std::uint8_t* key, std::uint32_t record) {
         if (leafOffset == kNoPage) return false;
         CdxNode& leaf = Mutable(leafOffset);
         const std::size_t i = LowerIndex(leaf, key, keyLength_, record);
-        if (i == leaf.Count() || Compare(leaf.Key(i), leaf.records[i], key, keyLength_, record) != 0)
+        if (i == leaf.Count() ||
+            Compare(leaf.Key(i), leaf.records[i], key, keyLength_, record) != 0)
             return false;
         const bool wasLast = i + 1 == leaf.Count();
         leaf.Erase(i);

@@ -58,7 +58,9 @@ void MdxFile::Open() {
 const std::uint8_t* MdxFile::StoredBlock(std::uint32_t page) {
     // Blocks kept in memory: 32 MB at most, every block of a tag of a million short keys.
     constexpr std::size_t kKeptBytes = std::size_t{32} << 20;
-    if (!blocks_) blocks_ = std::make_unique<StoredPages>(*this, header_.blockSize, kKeptBytes / header_.blockSize, mdx::kPageSize);
+    if (!blocks_)
+        blocks_ = std::make_unique<StoredPages>(*this, header_.blockSize,
+                                                kKeptBytes / header_.blockSize, mdx::kPageSize);
     return blocks_->Read(static_cast<std::uint64_t>(page) * mdx::kPageSize,
                          static_cast<std::uint64_t>(FirstNodePage()) * mdx::kPageSize, size_.Get());
 }

@@ -50,8 +50,9 @@ TagHeader TagHeader::ForNewTag(char keyType, std::size_t keyLength, std::size_t 
                                std::string forExpr) {
     TagHeader h;
     h.keyType = keyType;
-    h.keyLength = static_cast<std::uint16_t>(
-        keyType == 'N' ? kNumericKeyLength : keyType == 'D' ? kDateKeyLength : keyLength);
+    h.keyLength = static_cast<std::uint16_t>(keyType == 'N'   ? kNumericKeyLength
+                                             : keyType == 'D' ? kDateKeyLength
+                                                              : keyLength);
     h.entrySize = static_cast<std::uint16_t>(EntrySize(h.keyLength));
     h.maxKeys = static_cast<std::uint16_t>(MaxKeys(blockSize, h.entrySize));
     h.unique = unique;
@@ -102,10 +103,12 @@ std::string TagHeader::Problem(std::size_t blockSize, std::uint64_t pages) const
     if (keyType != 'C' && keyType != 'N' && keyType != 'D') return "key type";
     if (keyLength == 0 || keyLength > blockSize / 4) return "key length";
     // Numbers and dates are read as their whole stored form.
-    if ((keyType == 'N' && keyLength < kNumericKeyLength) || (keyType == 'D' && keyLength < kDateKeyLength))
+    if ((keyType == 'N' && keyLength < kNumericKeyLength) ||
+        (keyType == 'D' && keyLength < kDateKeyLength))
         return "key length";
     if (entrySize < keyLength + 4 || entrySize > blockSize / 3) return "entry size";
-    if (maxKeys < 2 || kNodeEntriesAt + (static_cast<std::size_t>(maxKeys) + 1) * entrySize > blockSize)
+    if (maxKeys < 2 ||
+        kNodeEntriesAt + (static_cast<std::size_t>(maxKeys) + 1) * entrySize > blockSize)
         return "keys per node";
     if (rootPage == 0 || rootPage >= pages) return "root page";
     if (keyExpr.empty()) return "key expression";
@@ -138,8 +141,9 @@ void EncodeTagTable(const TagEntry* entries, std::size_t count, std::uint8_t* re
 namespace {
 
 // The powers of ten a double holds exactly.
-constexpr double kPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
-                              1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+constexpr double kPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                              1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                              1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
 
 double PowerOfTen(int n) { return n >= 0 && n <= 22 ? kPowers[n] : std::pow(10.0, n); }
 
@@ -213,7 +217,8 @@ void EncodeNumber(double value, std::uint8_t* out) {
     const std::size_t byteCount = (count + 1) / 2;
     out[0] = static_cast<std::uint8_t>(52 + before);
     out[1] = static_cast<std::uint8_t>(8 * byteCount + 1 + (negative ? 0x80 : 0));
-    for (std::size_t i = 0; i < count; ++i) out[2 + i / 2] |= static_cast<std::uint8_t>(i % 2 == 0 ? digits[i] << 4 : digits[i]);
+    for (std::size_t i = 0; i < count; ++i)
+        out[2 + i / 2] |= static_cast<std::uint8_t>(i % 2 == 0 ? digits[i] << 4 : digits[i]);
 }
 
 double DecodeNumber(const std::uint8_t* key) {

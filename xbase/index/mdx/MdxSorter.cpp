@@ -5,8 +5,8 @@
 
 #include "xbase/index/BPlusBuild.h"
 #include "xbase/index/FieldKey.h"
-#include "xbase/index/PageRun.h"
 #include "xbase/index/IndexBytes.h"
+#include "xbase/index/PageRun.h"
 
 namespace xbase {
 
@@ -16,8 +16,10 @@ MdxSorter::MdxSorter(const TagHeader& tag, std::size_t blockSize, std::size_t ex
     : tag_(tag),
       blockSize_(blockSize),
       // Numbers: the sortable double, then the packed decimal carried beside it.
-      sorter_(tag.keyType == 'C' ? tag.keyLength : tag.keyType == 'N' ? 8 + kNumericKeyLength : 8, tag.descending,
-              tag.unique, expected, tag.keyType == 'C' ? 0 : 8) {}
+      sorter_(tag.keyType == 'C'   ? tag.keyLength
+              : tag.keyType == 'N' ? 8 + kNumericKeyLength
+                                   : 8,
+              tag.descending, tag.unique, expected, tag.keyType == 'C' ? 0 : 8) {}
 
 void MdxSorter::AddText(std::string_view key, std::uint32_t recno) {
     const std::size_t len = tag_.keyLength;
@@ -35,7 +37,8 @@ void MdxSorter::AddNumber(double key, std::uint32_t recno) {
     KeySorter::SortableDouble(key, place);
 }
 
-bool MdxSorter::AddFieldKey(const FieldDescriptor& field, const std::uint8_t* record, std::uint32_t recno) {
+bool MdxSorter::AddFieldKey(const FieldDescriptor& field, const std::uint8_t* record,
+                            std::uint32_t recno) {
     return fieldkey::AddFieldKey(
         field, record, tag_.keyType, tag_.keyLength, [&] { return sorter_.NewKey(recno); },
         [&](double number) { AddNumber(number, recno); });

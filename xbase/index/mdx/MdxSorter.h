@@ -21,8 +21,8 @@ struct FieldDescriptor;
 
 class MdxSorter {
 public:
-    using BlockWriter = std::function<void(std::uint64_t offset, const std::uint8_t* data,
-                                           std::size_t count)>;
+    using BlockWriter =
+        std::function<void(std::uint64_t offset, const std::uint8_t* data, std::size_t count)>;
 
     // `tag` gives key type, length, node capacity, order and uniqueness.
     MdxSorter(const mdx::TagHeader& tag, std::size_t blockSize, std::size_t expected = 0);

@@ -24,7 +24,8 @@ std::string_view TrimBlanks(std::string_view text) {
 
 }  // namespace
 
-MdxTag::MdxTag(MdxFile& file, std::string name, std::uint32_t headerPage) : IndexTag(file, std::move(name)) {
+MdxTag::MdxTag(MdxFile& file, std::string name, std::uint32_t headerPage)
+    : IndexTag(file, std::move(name)) {
     SetHeaderOffset(headerPage);
 }
 
@@ -41,12 +42,14 @@ IndexKey MdxTag::ConvertKey(const KeyValue& value) const {
             return IndexKey::Number(mdx::DecodeNumber(packed));
         }
         case 'D':
-            return IndexKey::Date(value.IsEmptyDate() || value.number < 0.1 ? mdx::kEmptyDate : value.number);
+            return IndexKey::Date(value.IsEmptyDate() || value.number < 0.1 ? mdx::kEmptyDate
+                                                                            : value.number);
         case 'L':
             return IndexKey::Text(value.logical ? "T" : "F");
         default: {
             std::string_view text = TrimBlanks(value.text);
-            if (header_.keyLength > 0 && text.size() > header_.keyLength) text = text.substr(0, header_.keyLength);
+            if (header_.keyLength > 0 && text.size() > header_.keyLength)
+                text = text.substr(0, header_.keyLength);
             return IndexKey::Text(TrimBlanks(text));
         }
     }
@@ -55,10 +58,12 @@ IndexKey MdxTag::ConvertKey(const KeyValue& value) const {
 void MdxTag::ReadHeader() {
     const std::size_t blockSize = mdxFile().Header().blockSize;
     std::vector<std::uint8_t> block(blockSize);
-    File().ReadBytes(static_cast<std::uint64_t>(HeaderOffset()) * mdx::kPageSize, block.data(), block.size());
+    File().ReadBytes(static_cast<std::uint64_t>(HeaderOffset()) * mdx::kPageSize, block.data(),
+                     block.size());
     mdx::TagHeader header = mdx::TagHeader::Decode(block.data(), block.size());
     const std::string problem = header.Problem(blockSize, File().FileSize() / mdx::kPageSize);
-    if (!problem.empty()) CorruptNode("the header of tag " + Name() + " is not one of an MDX tag (" + problem + ")");
+    if (!problem.empty())
+        CorruptNode("the header of tag " + Name() + " is not one of an MDX tag (" + problem + ")");
     header_ = header;
     SetExpressions(header_.keyExpr, header_.forExpr);
     SetRootOffset(header_.rootPage);
@@ -72,12 +77,14 @@ void MdxTag::WriteHeader() {
     const std::size_t blockSize = mdxFile().Header().blockSize;
     std::vector<std::uint8_t> block(blockSize);
     header_.Encode(block.data(), block.size());
-    File().WriteBytes(static_cast<std::uint64_t>(HeaderOffset()) * mdx::kPageSize, block.data(), block.size());
+    File().WriteBytes(static_cast<std::uint64_t>(HeaderOffset()) * mdx::kPageSize, block.data(),
+                      block.size());
 }
 
 std::int64_t MdxTag::ReadRootOffset() {
     std::uint8_t bytes[4] = {};
-    File().ReadBytes(static_cast<std::uint64_t>(HeaderOffset()) * mdx::kPageSize + mdx::kRootPageAt, bytes, 4);
+    File().ReadBytes(static_cast<std::uint64_t>(HeaderOffset()) * mdx::kPageSize + mdx::kRootPageAt,
+                     bytes, 4);
     return bytes::GetLe32(bytes);
 }
 
@@ -88,19 +95,22 @@ void MdxTag::ReadNode(std::int64_t place, IndexNode& node) {
     bounds.pagesPerBlock = file.pagesPerBlock;
     bounds.firstPage = mdxFile().FirstNodePage();
     if (place < bounds.firstPage ||
-        !mdxFile().Size().Covers(static_cast<std::uint64_t>(place + bounds.pagesPerBlock) * mdx::kPageSize)) {
+        !mdxFile().Size().Covers(static_cast<std::uint64_t>(place + bounds.pagesPerBlock) *
+                                 mdx::kPageSize)) {
         CorruptNode("a node of tag " + Name() + " points at page " + std::to_string(place) +
                     ", which is no block of the file");
     }
     std::vector<std::uint8_t> block(bounds.blockSize);
-    File().ReadBytes(static_cast<std::uint64_t>(place) * mdx::kPageSize, block.data(), block.size());
+    File().ReadBytes(static_cast<std::uint64_t>(place) * mdx::kPageSize, block.data(),
+                     block.size());
     TreePage page;
     std::uint32_t chain = 0;
     std::string problem;
     for (bool fresh : {false, true}) {
         // A child past the size known may lie in blocks written since: ask the file.
         bounds.pages = mdxFile().Size().Get(fresh) / mdx::kPageSize;
-        problem = mdx::DecodeNode(block.data(), header_, bounds, static_cast<std::uint32_t>(place), page, chain);
+        problem = mdx::DecodeNode(block.data(), header_, bounds, static_cast<std::uint32_t>(place),
+                                  page, chain);
         if (problem.empty()) break;
     }
     if (!problem.empty()) CorruptNode("the node at page " + std::to_string(place) + ": " + problem);
@@ -122,7 +132,8 @@ void MdxTag::ReadNode(std::int64_t place, IndexNode& node) {
             // it takes that key (beyond all keys on the rightmost path). A separator kept
             // in the node lets a removal at the end of the last leaf lower it all the way
             // up; one beyond all would stop there and leave the separators above too high.
-            entry.key = above != nullptr && !above->key.IsBeyond() ? above->key : IndexKey::BeyondAll();
+            entry.key =
+                above != nullptr && !above->key.IsBeyond() ? above->key : IndexKey::BeyondAll();
         } else if (header_.keyType == 'N') {
             entry.key = IndexKey::Number(mdx::DecodeNumber(key));
         } else if (header_.keyType == 'D') {
@@ -148,7 +159,7 @@ bool MdxTag::ReadStoredPage(std::int64_t place, bool keptOnly, StoredPage& page)
     // What DecodeNode would refuse is left to it.
     const std::size_t n = bytes::GetLe32(data + mdx::kNodeCountAt);
     const std::size_t size = header_.entrySize;
-    const std::size_t shortest = header_.keyType == 'N' ? mdx::kNumericKeyLength
+    const std::size_t shortest = header_.keyType == 'N'   ? mdx::kNumericKeyLength
                                  : header_.keyType == 'D' ? mdx::kDateKeyLength
                                                           : 0;
     if (n > header_.maxKeys || size < header_.keyLength + 4u || header_.keyLength < shortest ||
@@ -169,7 +180,8 @@ bool MdxTag::ReadStoredPage(std::int64_t place, bool keptOnly, StoredPage& page)
 }
 
 IndexTag::StoredItem MdxTag::StoredItemAt(const StoredPage& page, int i) const {
-    const std::uint8_t* e = page.data + mdx::kNodeEntriesAt + static_cast<std::size_t>(i) * header_.entrySize;
+    const std::uint8_t* e =
+        page.data + mdx::kNodeEntriesAt + static_cast<std::size_t>(i) * header_.entrySize;
     StoredItem out;
     const std::uint32_t number = bytes::GetLe32(e);
     if (page.interior) {
@@ -199,12 +211,13 @@ void MdxTag::StoreKey(const IndexKey& key, std::string& out) const {
     } else if (header_.keyType == 'D') {
         mdx::EncodeDouble(key.number, bytes);
     } else {
-        std::copy_n(key.text.data(), std::min<std::size_t>(key.text.size(), header_.keyLength), out.begin());
+        std::copy_n(key.text.data(), std::min<std::size_t>(key.text.size(), header_.keyLength),
+                    out.begin());
     }
 }
 
-void MdxTag::WriteBlock(std::int64_t page, const IndexNode& node, std::size_t first, std::size_t count,
-                        std::uint32_t chainPage) {
+void MdxTag::WriteBlock(std::int64_t page, const IndexNode& node, std::size_t first,
+                        std::size_t count, std::uint32_t chainPage) {
     TreePage out;
     out.interior = !node.IsLeaf();
     out.items.resize(count);
@@ -218,13 +231,15 @@ void MdxTag::WriteBlock(std::int64_t page, const IndexNode& node, std::size_t fi
     const std::size_t blockSize = mdxFile().Header().blockSize;
     std::vector<std::uint8_t> block(blockSize);
     mdx::EncodeNode(out, chainPage, header_, blockSize, block.data());
-    File().WriteBytes(static_cast<std::uint64_t>(page) * mdx::kPageSize, block.data(), block.size());
+    File().WriteBytes(static_cast<std::uint64_t>(page) * mdx::kPageSize, block.data(),
+                      block.size());
     mdxFile().Size().Grew(static_cast<std::uint64_t>(page) * mdx::kPageSize + block.size());
 }
 
 void MdxTag::WriteNode(IndexNode& node) {
     // A leaf holds maxKeys keys; an interior node maxKeys keys and one more child.
-    const std::size_t capacity = static_cast<std::size_t>(header_.maxKeys) + (node.IsLeaf() ? 0u : 1u);
+    const std::size_t capacity =
+        static_cast<std::size_t>(header_.maxKeys) + (node.IsLeaf() ? 0u : 1u);
     std::size_t remaining = node.entries.size();
     if (remaining > capacity) {
         auto allocate = [this] {
@@ -249,7 +264,8 @@ void MdxTag::WriteNode(IndexNode& node) {
             first += chunk;
             remaining -= chunk;
         }
-        node.entries.erase(node.entries.begin(), node.entries.begin() + static_cast<std::ptrdiff_t>(first));
+        node.entries.erase(node.entries.begin(),
+                           node.entries.begin() + static_cast<std::ptrdiff_t>(first));
         node.position = -1;
     }
     WriteBlock(node.place, node, 0, node.entries.size(), node.formatWord);
@@ -257,7 +273,8 @@ void MdxTag::WriteNode(IndexNode& node) {
 
 std::unique_ptr<IndexSorter> MdxTag::MakeSorter() {
     auto sorter = std::make_unique<LayingSorter<MdxSorter>>(
-        header_, mdxFile().Header().blockSize, static_cast<std::size_t>(std::max(File().Table().RecordCount(), 0)));
+        header_, mdxFile().Header().blockSize,
+        static_cast<std::size_t>(std::max(File().Table().RecordCount(), 0)));
     building_ = sorter.get();
     return sorter;
 }
@@ -283,7 +300,9 @@ void MdxTag::WriteSortedKeys(IndexSorter& sorter) {
     const auto first = static_cast<std::uint32_t>(File().AllocateNode());
     const std::uint32_t root = own.Write(
         first, header_,
-        [this](std::uint64_t offset, const std::uint8_t* data, std::size_t count) { File().WriteBytes(offset, data, count); },
+        [this](std::uint64_t offset, const std::uint8_t* data, std::size_t count) {
+            File().WriteBytes(offset, data, count);
+        },
         next);
     building_ = nullptr;
     mdxFile().SetNextFreePage(next);
@@ -303,12 +322,13 @@ void MdxTag::CreateTag(const TagDefinition& definition) {
     const char type = value.type == 'N' ? 'N' : value.type == 'D' ? 'D' : 'C';
     const int length = type == 'C' ? KeyValueWidth(value) : 0;
     if (type == 'C' && (length < 1 || length > static_cast<int>(mdx::kMaxCharKeyLength))) {
-        throw XBaseError("Key of tag " + Name() + " in " + File().FullPath() + " is " + std::to_string(length) +
-                         " bytes long; an MDX tag takes 1 to " + std::to_string(mdx::kMaxCharKeyLength));
+        throw XBaseError("Key of tag " + Name() + " in " + File().FullPath() + " is " +
+                         std::to_string(length) + " bytes long; an MDX tag takes 1 to " +
+                         std::to_string(mdx::kMaxCharKeyLength));
     }
-    header_ = mdx::TagHeader::ForNewTag(type, static_cast<std::size_t>(length), mdxFile().Header().blockSize,
-                                        definition.unique, definition.descending, definition.keyExpression,
-                                        definition.forExpression);
+    header_ = mdx::TagHeader::ForNewTag(
+        type, static_cast<std::size_t>(length), mdxFile().Header().blockSize, definition.unique,
+        definition.descending, definition.keyExpression, definition.forExpression);
     SetFacts(type, header_.keyLength, definition.unique, definition.descending);
     SetRootOffset(0);
     WriteHeader();

@@ -32,7 +32,8 @@ void MdxWalker::ReadHeaders() {
         if (entry.headerPage < bounds_.firstPage ||
             entry.headerPage + bounds_.pagesPerBlock > bounds_.pages)
             fail();
-        reader_(static_cast<std::uint64_t>(entry.headerPage) * kPageSize, block.data(), block.size());
+        reader_(static_cast<std::uint64_t>(entry.headerPage) * kPageSize, block.data(),
+                block.size());
         tags_.push_back(TagHeader::Decode(block.data(), block.size()));
         if (!tags_.back().Problem(file_.blockSize, bounds_.pages).empty()) fail();
     }

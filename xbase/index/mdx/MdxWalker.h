@@ -15,7 +15,8 @@
 namespace xbase::mdx {
 
 // Reads exactly `count` bytes at byte `offset` of the index file into `buffer`.
-using BlockReader = std::function<void(std::uint64_t offset, std::uint8_t* buffer, std::size_t count)>;
+using BlockReader =
+    std::function<void(std::uint64_t offset, std::uint8_t* buffer, std::size_t count)>;
 
 class MdxWalker {
 public:

@@ -20,7 +20,8 @@ NdxFile::NdxFile(DbfFile& table, const std::string& path)
     : IndexFile(table, path), pages_(*this, ndx::kPageSize, kKeptPages, ndx::kPageSize) {}
 
 const std::uint8_t* NdxFile::StoredPage(std::int64_t page) {
-    return pages_.Read(static_cast<std::uint64_t>(page) * ndx::kPageSize, ndx::kPageSize, size_.Get());
+    return pages_.Read(static_cast<std::uint64_t>(page) * ndx::kPageSize, ndx::kPageSize,
+                       size_.Get());
 }
 
 NdxTag* NdxFile::Tag() const {
@@ -49,13 +50,16 @@ void NdxFile::Create() {
 }
 
 std::string NdxFile::Refuses(const TagDefinition& definition) const {
-    if (!definition.forExpression.empty()) return "A dBase index (.NDX) keeps no FOR condition: " + FullPath();
-    if (definition.descending) return "A dBase index (.NDX) keeps no descending order: " + FullPath();
+    if (!definition.forExpression.empty())
+        return "A dBase index (.NDX) keeps no FOR condition: " + FullPath();
+    if (definition.descending)
+        return "A dBase index (.NDX) keeps no descending order: " + FullPath();
     return {};
 }
 
 IndexTag& NdxFile::AddTag(const TagDefinition& definition) {
-    if (const std::string refusal = Refuses(definition); !refusal.empty()) throw XBaseError(refusal);
+    if (const std::string refusal = Refuses(definition); !refusal.empty())
+        throw XBaseError(refusal);
     Locked([&] {
         MutableTags().clear();
         auto tag = std::make_unique<NdxTag>(*this, BaseName());
@@ -73,11 +77,15 @@ void NdxFile::DeleteTag(const std::string& /*name*/) {
 }
 
 std::int64_t NdxFile::AllocateNode() {
-    if (nextFree_ < 1) nextFree_ = std::max<std::int64_t>(1, static_cast<std::int64_t>(FileSize() / ndx::kPageSize));
+    if (nextFree_ < 1)
+        nextFree_ =
+            std::max<std::int64_t>(1, static_cast<std::int64_t>(FileSize() / ndx::kPageSize));
     return nextFree_++;
 }
 
-void NdxFile::ResetAllocator() { nextFree_ = static_cast<std::int64_t>(FileSize() / ndx::kPageSize); }
+void NdxFile::ResetAllocator() {
+    nextFree_ = static_cast<std::int64_t>(FileSize() / ndx::kPageSize);
+}
 
 void NdxFile::Reindex() {
     NdxTag* tag = Tag();

@@ -16,24 +16,24 @@ namespace xbase::ndx {
 inline constexpr std::size_t kPageSize = 512;
 
 namespace header {
-inline constexpr std::size_t RootPage = 0;       // 4 bytes
-inline constexpr std::size_t NextFreePage = 4;   // 4 bytes
-inline constexpr std::size_t Zero = 8;           // 4 bytes
-inline constexpr std::size_t KeyLength = 12;     // 2 bytes
-inline constexpr std::size_t MaxKeys = 14;       // 2 bytes
-inline constexpr std::size_t KeyType = 16;       // 2 bytes: 0 character, 1 numeric/date
-inline constexpr std::size_t EntrySize = 18;     // 2 bytes
-inline constexpr std::size_t Unique = 23;        // 1 byte
-inline constexpr std::size_t Expression = 24;    // to the page end, zero-terminated
+inline constexpr std::size_t RootPage = 0;      // 4 bytes
+inline constexpr std::size_t NextFreePage = 4;  // 4 bytes
+inline constexpr std::size_t Zero = 8;          // 4 bytes
+inline constexpr std::size_t KeyLength = 12;    // 2 bytes
+inline constexpr std::size_t MaxKeys = 14;      // 2 bytes
+inline constexpr std::size_t KeyType = 16;      // 2 bytes: 0 character, 1 numeric/date
+inline constexpr std::size_t EntrySize = 18;    // 2 bytes
+inline constexpr std::size_t Unique = 23;       // 1 byte
+inline constexpr std::size_t Expression = 24;   // to the page end, zero-terminated
 }  // namespace header
 
 namespace node {
-inline constexpr std::size_t KeyCount = 0;       // 4 bytes
+inline constexpr std::size_t KeyCount = 0;  // 4 bytes
 inline constexpr std::size_t Entries = 4;
 // Within an entry.
-inline constexpr std::size_t ChildPage = 0;      // 4 bytes
+inline constexpr std::size_t ChildPage = 0;  // 4 bytes
 inline constexpr std::size_t ChildPageSize = 4;
-inline constexpr std::size_t RecordNumber = 4;   // 4 bytes
+inline constexpr std::size_t RecordNumber = 4;  // 4 bytes
 inline constexpr std::size_t Key = 8;
 }  // namespace node
 

@@ -3,15 +3,16 @@
 #include <cstring>
 
 #include "xbase/index/BPlusBuild.h"
-#include "xbase/index/IndexBytes.h"
 #include "xbase/index/FieldKey.h"
+#include "xbase/index/IndexBytes.h"
 #include "xbase/index/PageRun.h"
 #include "xbase/index/ndx/NdxFormat.h"
 
 namespace xbase {
 
 NdxSorter::NdxSorter(const Layout& layout, std::size_t expected)
-    : layout_(layout), sorter_(layout.keyType == 'C' ? layout.keyLength : 8, false, layout.unique, expected) {}
+    : layout_(layout),
+      sorter_(layout.keyType == 'C' ? layout.keyLength : 8, false, layout.unique, expected) {}
 
 void NdxSorter::AddText(std::string_view key, std::uint32_t recno) {
     scratch_.assign(key.substr(0, layout_.keyLength));
@@ -25,13 +26,15 @@ void NdxSorter::AddNumber(double key, std::uint32_t recno) {
     sorter_.Add(sortable, recno);
 }
 
-bool NdxSorter::AddFieldKey(const FieldDescriptor& field, const std::uint8_t* record, std::uint32_t recno) {
+bool NdxSorter::AddFieldKey(const FieldDescriptor& field, const std::uint8_t* record,
+                            std::uint32_t recno) {
     return fieldkey::AddFieldKey(
         field, record, layout_.keyType, layout_.keyLength, [&] { return sorter_.NewKey(recno); },
         [&](double number) { AddNumber(number, recno); });
 }
 
-std::uint32_t NdxSorter::Write(std::uint32_t firstPage, const PageWriter& write, std::uint32_t& nextPage) {
+std::uint32_t NdxSorter::Write(std::uint32_t firstPage, const PageWriter& write,
+                               std::uint32_t& nextPage) {
     sorter_.Sort();
     const std::size_t size = layout_.entrySize;
     PageRun run(ndx::kPageSize, static_cast<std::uint64_t>(firstPage) * ndx::kPageSize, write);
@@ -58,7 +61,8 @@ std::uint32_t NdxSorter::Write(std::uint32_t firstPage, const PageWriter& write,
         bytes::PutLe32(e + ndx::node::ChildPage, child);
         if (hasKey) storeKey(key, e + ndx::node::Key);
     };
-    const std::uint32_t root = BuildBPlusTree(sorter_.Count(), layout_.maxKeys, newNode, putLeaf, putBranch);
+    const std::uint32_t root =
+        BuildBPlusTree(sorter_.Count(), layout_.maxKeys, newNode, putLeaf, putBranch);
     run.Flush();
     nextPage = static_cast<std::uint32_t>(run.End() / ndx::kPageSize);
     return root;

@@ -19,7 +19,8 @@ struct FieldDescriptor;
 
 class NdxSorter {
 public:
-    using PageWriter = std::function<void(std::uint64_t offset, const std::uint8_t* data, std::size_t count)>;
+    using PageWriter =
+        std::function<void(std::uint64_t offset, const std::uint8_t* data, std::size_t count)>;
 
     // The tag's layout: key type ('C' text, else doubles), stored key length, entry size,
     // keys per node, uniqueness.

@@ -26,19 +26,25 @@ NdxFile& NdxTag::ndx() { return static_cast<NdxFile&>(File()); }
 
 IndexKey NdxTag::ConvertKey(const KeyValue& value) const {
     switch (value.type) {
-        case 'N': return IndexKey::Number(value.number);
+        case 'N':
+            return IndexKey::Number(value.number);
         case 'D':
             // Some programs keep a date key as its eight digits in a character tag.
             if (KeyType() == 'C') {
                 const bool empty = value.number < 0.1 || value.IsEmptyDate();
-                return IndexKey::Text(empty ? std::string() : DbfDate::JulianToStorage(static_cast<std::int32_t>(value.number)));
+                return IndexKey::Text(
+                    empty ? std::string()
+                          : DbfDate::JulianToStorage(static_cast<std::int32_t>(value.number)));
             }
-            return IndexKey::Date(value.number < 0.1 || value.IsEmptyDate() ? ndx::kEmptyDateKey : value.number);
-        case 'L': return IndexKey::Text(value.logical ? "T" : "F");
+            return IndexKey::Date(value.number < 0.1 || value.IsEmptyDate() ? ndx::kEmptyDateKey
+                                                                            : value.number);
+        case 'L':
+            return IndexKey::Text(value.logical ? "T" : "F");
         default: {
             std::string text = value.text;
             while (!text.empty() && text.back() == ' ') text.pop_back();
-            if (static_cast<int>(text.size()) > KeyLength() && KeyLength() > 0) text.resize(static_cast<std::size_t>(KeyLength()));
+            if (static_cast<int>(text.size()) > KeyLength() && KeyLength() > 0)
+                text.resize(static_cast<std::size_t>(KeyLength()));
             return IndexKey::Text(text);
         }
     }
@@ -56,10 +62,10 @@ void NdxTag::ReadHeader() {
     const char* text = reinterpret_cast<const char*>(page.data() + ndx::header::Expression);
     std::string expression(text, strnlen(text, ndx::kPageSize - ndx::header::Expression));
     const std::int64_t pages = static_cast<std::int64_t>(File().FileSize() / ndx::kPageSize);
-    if (root == 0 || root >= pages || keyLength < 1 || keyLength > 488 || entrySize < keyLength + 8 ||
-        entrySize > static_cast<int>(ndx::kEntryArea) / 2 || maxKeys < 2 ||
-        maxKeys * entrySize > static_cast<int>(ndx::kEntryArea) + entrySize || keyType > 1 ||
-        (keyType == 1 && keyLength < ndx::kNumberKeyLength) ||
+    if (root == 0 || root >= pages || keyLength < 1 || keyLength > 488 ||
+        entrySize < keyLength + 8 || entrySize > static_cast<int>(ndx::kEntryArea) / 2 ||
+        maxKeys < 2 || maxKeys * entrySize > static_cast<int>(ndx::kEntryArea) + entrySize ||
+        keyType > 1 || (keyType == 1 && keyLength < ndx::kNumberKeyLength) ||
         expression.find_first_not_of(' ') == std::string::npos) {
         CorruptNode("the header is not one of a dBase index");
     }
@@ -79,11 +85,16 @@ void NdxTag::ReadHeader() {
 void NdxTag::WriteHeader() {
     Page page{};
     bytes::PutLe32(page.data() + ndx::header::RootPage, static_cast<std::uint32_t>(RootOffset()));
-    bytes::PutLe32(page.data() + ndx::header::NextFreePage, static_cast<std::uint32_t>(ndx().NextFreePage()));
-    bytes::PutLe16(page.data() + ndx::header::KeyLength, static_cast<std::uint16_t>(static_cast<std::uint32_t>(storedKeyLength_)));
-    bytes::PutLe16(page.data() + ndx::header::MaxKeys, static_cast<std::uint16_t>(static_cast<std::uint32_t>(maxKeys_)));
-    bytes::PutLe16(page.data() + ndx::header::KeyType, static_cast<std::uint16_t>(KeyType() == 'C' ? 0u : 1u));
-    bytes::PutLe16(page.data() + ndx::header::EntrySize, static_cast<std::uint16_t>(static_cast<std::uint32_t>(entrySize_)));
+    bytes::PutLe32(page.data() + ndx::header::NextFreePage,
+                   static_cast<std::uint32_t>(ndx().NextFreePage()));
+    bytes::PutLe16(page.data() + ndx::header::KeyLength,
+                   static_cast<std::uint16_t>(static_cast<std::uint32_t>(storedKeyLength_)));
+    bytes::PutLe16(page.data() + ndx::header::MaxKeys,
+                   static_cast<std::uint16_t>(static_cast<std::uint32_t>(maxKeys_)));
+    bytes::PutLe16(page.data() + ndx::header::KeyType,
+                   static_cast<std::uint16_t>(KeyType() == 'C' ? 0u : 1u));
+    bytes::PutLe16(page.data() + ndx::header::EntrySize,
+                   static_cast<std::uint16_t>(static_cast<std::uint32_t>(entrySize_)));
     page[ndx::header::Unique] = Unique() ? 1 : 0;
     const std::string& text = KeyExpressionText();
     std::memcpy(page.data() + ndx::header::Expression, text.data(),
@@ -98,7 +109,8 @@ std::int64_t NdxTag::ReadRootOffset() {
 }
 
 void NdxTag::ReadNode(std::int64_t place, IndexNode& node) {
-    if (place <= 0 || !ndx().Size().Covers(static_cast<std::uint64_t>(place + 1) * ndx::kPageSize)) {
+    if (place <= 0 ||
+        !ndx().Size().Covers(static_cast<std::uint64_t>(place + 1) * ndx::kPageSize)) {
         CorruptNode("a node of tag " + Name() + " points at page " + std::to_string(place) +
                     ", outside the file");
     }
@@ -111,7 +123,8 @@ void NdxTag::ReadNode(std::int64_t place, IndexNode& node) {
     const std::size_t slots = count + (interior ? 1u : 0u);
     // The child-only last entry of an interior node stores its child page alone.
     if (count > static_cast<std::uint32_t>(maxKeys_) + 1 ||
-        ndx::node::Entries + count * size + (interior ? ndx::node::ChildPageSize : 0u) > ndx::kPageSize) {
+        ndx::node::Entries + count * size + (interior ? ndx::node::ChildPageSize : 0u) >
+            ndx::kPageSize) {
         CorruptNode("a node of tag " + Name() + " holds " + std::to_string(count) +
                     " keys, more than its page can");
     }
@@ -131,7 +144,8 @@ void NdxTag::ReadNode(std::int64_t place, IndexNode& node) {
             // all keys on the rightmost path). Keeping that key lets a removal at the end
             // of the last leaf lower the separators all the way up; a key beyond all would
             // stop there, and a later key would be inserted into the next subtree.
-            entry.key = above != nullptr && !above->key.IsBeyond() ? above->key : IndexKey::BeyondAll();
+            entry.key =
+                above != nullptr && !above->key.IsBeyond() ? above->key : IndexKey::BeyondAll();
         } else if (KeyType() == 'C') {
             const char* k = reinterpret_cast<const char*>(e + ndx::node::Key);
             std::size_t n = static_cast<std::size_t>(storedKeyLength_);
@@ -141,7 +155,8 @@ void NdxTag::ReadNode(std::int64_t place, IndexNode& node) {
             double d = bytes::GetLeDouble(e + ndx::node::Key);
             entry.key = KeyType() == 'D' ? IndexKey::Date(d) : IndexKey::Number(d);
         }
-        if (interior && entry.child == 0) CorruptNode("an interior node of tag " + Name() + " lacks a child");
+        if (interior && entry.child == 0)
+            CorruptNode("an interior node of tag " + Name() + " lacks a child");
         if (!interior) entry.child = entry.recNo;
         node.entries.push_back(std::move(entry));
     }
@@ -149,7 +164,8 @@ void NdxTag::ReadNode(std::int64_t place, IndexNode& node) {
 
 bool NdxTag::ReadStoredPage(std::int64_t place, bool keptOnly, StoredPage& page) {
     // Nothing tells whether another user changed a page kept: only pages read now count.
-    if (keptOnly || place <= 0 || !ndx().Size().Covers(static_cast<std::uint64_t>(place + 1) * ndx::kPageSize))
+    if (keptOnly || place <= 0 ||
+        !ndx().Size().Covers(static_cast<std::uint64_t>(place + 1) * ndx::kPageSize))
         return false;
     const std::uint8_t* data = ndx().StoredPage(place);
     const std::uint32_t count = bytes::GetLe32(data + ndx::node::KeyCount);
@@ -163,7 +179,8 @@ bool NdxTag::ReadStoredPage(std::int64_t place, bool keptOnly, StoredPage& page)
     if (PageCache::Mark(data) != 0) return true;
     // What ReadNode would refuse is left to it.
     if (count > static_cast<std::uint32_t>(maxKeys_) + 1 ||
-        ndx::node::Entries + count * size + (interior ? ndx::node::ChildPageSize : 0u) > ndx::kPageSize ||
+        ndx::node::Entries + count * size + (interior ? ndx::node::ChildPageSize : 0u) >
+            ndx::kPageSize ||
         (KeyType() != 'C' && storedKeyLength_ < ndx::kNumberKeyLength)) {
         return false;
     }
@@ -175,12 +192,14 @@ bool NdxTag::ReadStoredPage(std::int64_t place, bool keptOnly, StoredPage& page)
 }
 
 IndexTag::StoredItem NdxTag::StoredItemAt(const StoredPage& page, int i) const {
-    const std::uint8_t* e = page.data + ndx::node::Entries + static_cast<std::size_t>(i) * static_cast<std::size_t>(entrySize_);
+    const std::uint8_t* e = page.data + ndx::node::Entries +
+                            static_cast<std::size_t>(i) * static_cast<std::size_t>(entrySize_);
     StoredItem out;
     out.child = page.interior ? bytes::GetLe32(e + ndx::node::ChildPage) : 0;
     out.recNo = bytes::GetLe32(e + ndx::node::RecordNumber);
     if (i < page.count) {
-        std::string_view key(reinterpret_cast<const char*>(e + ndx::node::Key), static_cast<std::size_t>(storedKeyLength_));
+        std::string_view key(reinterpret_cast<const char*>(e + ndx::node::Key),
+                             static_cast<std::size_t>(storedKeyLength_));
         if (KeyType() == 'C') {
             while (!key.empty() && (key.back() == ' ' || key.back() == '\0')) key.remove_suffix(1);
         }
@@ -198,7 +217,8 @@ IndexKey NdxTag::StoredKey(const StoredItem& item) const {
 void NdxTag::LayOut(const IndexNode& node, std::size_t first, std::size_t count, bool interior,
                     std::uint8_t* page) const {
     std::memset(page, 0, ndx::kPageSize);
-    bytes::PutLe32(page + ndx::node::KeyCount, static_cast<std::uint32_t>(interior && count > 0 ? count - 1 : count));
+    bytes::PutLe32(page + ndx::node::KeyCount,
+                   static_cast<std::uint32_t>(interior && count > 0 ? count - 1 : count));
     const auto size = static_cast<std::size_t>(entrySize_);
     for (std::size_t i = 0; i < count; ++i) {
         const IndexEntry& entry = node.entries[first + i];
@@ -212,17 +232,21 @@ void NdxTag::LayOut(const IndexNode& node, std::size_t first, std::size_t count,
         if (KeyType() == 'C') {
             std::memset(e + ndx::node::Key, ' ', static_cast<std::size_t>(storedKeyLength_));
             const std::string& text = entry.key.text;
-            std::memcpy(e + ndx::node::Key, text.data(), std::min(text.size(), static_cast<std::size_t>(storedKeyLength_)));
+            std::memcpy(e + ndx::node::Key, text.data(),
+                        std::min(text.size(), static_cast<std::size_t>(storedKeyLength_)));
         } else {
-            bytes::PutLeDouble(e + ndx::node::Key, entry.key.IsBeyond() ? 1.7976931348623157e308 : entry.key.number);
+            bytes::PutLeDouble(e + ndx::node::Key,
+                               entry.key.IsBeyond() ? 1.7976931348623157e308 : entry.key.number);
         }
     }
 }
 
-void NdxTag::WritePage(std::int64_t page, const IndexNode& node, std::size_t first, std::size_t count) {
+void NdxTag::WritePage(std::int64_t page, const IndexNode& node, std::size_t first,
+                       std::size_t count) {
     Page bytes{};
     LayOut(node, first, count, !node.IsLeaf(), bytes.data());
-    File().WriteBytes(static_cast<std::uint64_t>(page) * ndx::kPageSize, bytes.data(), bytes.size());
+    File().WriteBytes(static_cast<std::uint64_t>(page) * ndx::kPageSize, bytes.data(),
+                      bytes.size());
     ndx().Size().Grew(static_cast<std::uint64_t>(page + 1) * ndx::kPageSize);
 }
 
@@ -241,7 +265,8 @@ void NdxTag::WriteNode(IndexNode& node) {
             first += chunk;
             remaining -= chunk;
         }
-        node.entries.erase(node.entries.begin(), node.entries.begin() + static_cast<std::ptrdiff_t>(first));
+        node.entries.erase(node.entries.begin(),
+                           node.entries.begin() + static_cast<std::ptrdiff_t>(first));
         node.position = -1;
         MarkHeaderChanged();
     }
@@ -259,8 +284,8 @@ NdxSorter::Layout NdxTag::SorterLayout() const {
 }
 
 std::unique_ptr<IndexSorter> NdxTag::MakeSorter() {
-    return std::make_unique<LayingSorter<NdxSorter>>(SorterLayout(),
-                                                     static_cast<std::size_t>(std::max(File().Table().RecordCount(), 0)));
+    return std::make_unique<LayingSorter<NdxSorter>>(
+        SorterLayout(), static_cast<std::size_t>(std::max(File().Table().RecordCount(), 0)));
 }
 
 void NdxTag::WriteSortedKeys(IndexSorter& sorter) {
@@ -269,7 +294,10 @@ void NdxTag::WriteSortedKeys(IndexSorter& sorter) {
     const auto first = static_cast<std::uint32_t>(File().AllocateNode());
     std::uint32_t next = 0;
     const std::uint32_t root = own.Write(
-        first, [this](std::uint64_t offset, const std::uint8_t* data, std::size_t count) { File().WriteBytes(offset, data, count); },
+        first,
+        [this](std::uint64_t offset, const std::uint8_t* data, std::size_t count) {
+            File().WriteBytes(offset, data, count);
+        },
         next);
     ndx().SetNextFreePage(next);
     ndx().Size().Forget();
@@ -285,7 +313,9 @@ void NdxTag::CreateTag(const TagDefinition& definition) {
     // Key type and length from the key's value on a blank record.
     const KeyValue value = KeyOnBlankRecord();
     char type = value.type == 'N' ? 'N' : value.type == 'D' ? 'D' : 'C';
-    int memoryLength = type == 'C' ? KeyValueWidth(value) : type == 'N' ? ndx::kNumericReserved : ndx::kNumberKeyLength;
+    int memoryLength = type == 'C'   ? KeyValueWidth(value)
+                       : type == 'N' ? ndx::kNumericReserved
+                                     : ndx::kNumberKeyLength;
     if (type == 'C' && (memoryLength < 1 || memoryLength > 100)) {
         throw XBaseError("Key of " + File().FullPath() + " is " + std::to_string(memoryLength) +
                          " bytes long; a dBase index takes 1 to 100");

@@ -144,15 +144,17 @@ const std::uint8_t* NtxFile::ReadPage(std::int64_t place) {
     const auto page = static_cast<std::uint64_t>(place);
     if (place < static_cast<std::int64_t>(ntx::kPageSize) || page % ntx::kPageSize != 0 ||
         !size_.Covers(page + ntx::kPageSize)) {
-        Corrupt("a page of tag " + (Tag() != nullptr ? Tag()->Name() : BaseName()) + " points at offset " +
-                std::to_string(place) + ", which is no page of the file");
+        Corrupt("a page of tag " + (Tag() != nullptr ? Tag()->Name() : BaseName()) +
+                " points at offset " + std::to_string(place) + ", which is no page of the file");
     }
     // The pages around it come along in one read (a tree built in one go lies in file
     // order, so they are the pages the next lookups want), kept while there is room.
     constexpr std::uint64_t kRunBytes = kRunPages * ntx::kPageSize;
     if (pages_.HasRoom(kRunPages)) {
-        const std::uint64_t first = std::max<std::uint64_t>(page / kRunBytes * kRunBytes, ntx::kPageSize);
-        const std::uint64_t end = std::min(first + kRunBytes, std::max(size_.Get(), page + ntx::kPageSize));
+        const std::uint64_t first =
+            std::max<std::uint64_t>(page / kRunBytes * kRunBytes, ntx::kPageSize);
+        const std::uint64_t end =
+            std::min(first + kRunBytes, std::max(size_.Get(), page + ntx::kPageSize));
         run_.resize(static_cast<std::size_t>(end - first));
         const std::size_t got = Disk().DiskRead(first, run_.data(), run_.size());
         if (got >= page - first + ntx::kPageSize) {

@@ -9,8 +9,7 @@
 namespace xbase::ntx {
 
 Header Header::ForNewTag(std::string keyExpr, std::string forExpr, std::size_t keyLength,
-                         std::size_t decimals, bool unique, bool descending,
-                         std::string tagName) {
+                         std::size_t decimals, bool unique, bool descending, std::string tagName) {
     Header h;
     h.signature = forExpr.empty() ? kSignaturePlain : kSignatureFor;
     h.version = 1;
@@ -72,7 +71,8 @@ std::string Header::Problem(std::uint64_t fileSize) const {
     if (maxKeys < 2) return "keys per page";
     // The offset table and the items must fit the page.
     if (2 + 2 * (static_cast<std::size_t>(maxKeys) + 1) +
-            (static_cast<std::size_t>(maxKeys) + 1) * itemSize > kPageSize)
+            (static_cast<std::size_t>(maxKeys) + 1) * itemSize >
+        kPageSize)
         return "keys per page";
     if (root < kPageSize || root % kPageSize != 0 || root + kPageSize > fileSize)
         return "root page";
@@ -91,12 +91,14 @@ void MapNegative(char* key, std::size_t length) {
 
 }  // namespace
 
-bool EncodeUnits(std::uint64_t units, bool negative, std::size_t length, std::size_t decimals, char* out) {
+bool EncodeUnits(std::uint64_t units, bool negative, std::size_t length, std::size_t decimals,
+                 char* out) {
     // The digits of the whole number of key units, the point set before the last
     // `decimals` of them, zeros in front up to the key's length.
     char text[40];
     std::size_t at = sizeof text;
-    for (std::size_t d = 0; d < decimals; ++d, units /= 10) text[--at] = static_cast<char>('0' + units % 10);
+    for (std::size_t d = 0; d < decimals; ++d, units /= 10)
+        text[--at] = static_cast<char>('0' + units % 10);
     if (decimals > 0) text[--at] = '.';
     do {
         text[--at] = static_cast<char>('0' + units % 10);
@@ -118,11 +120,13 @@ std::string EncodeNumber(double value, std::size_t length, std::size_t decimals)
     // three decimals is the key of zero.
     constexpr double kPowers[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                   1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
-    const double scale = decimals <= 15 ? kPowers[decimals] : std::pow(10.0, static_cast<double>(decimals));
+    const double scale =
+        decimals <= 15 ? kPowers[decimals] : std::pow(10.0, static_cast<double>(decimals));
     const double scaled = std::round(std::fabs(value) * scale);
     bool negative = value < 0 && scaled != 0;
     if (scaled < 1e15 && decimals <= 15) {
-        if (!EncodeUnits(static_cast<std::uint64_t>(scaled), negative, length, decimals, out.data()))
+        if (!EncodeUnits(static_cast<std::uint64_t>(scaled), negative, length, decimals,
+                         out.data()))
             out.assign(length, '*');
         return out;
     }

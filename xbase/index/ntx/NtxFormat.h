@@ -27,14 +27,14 @@ constexpr std::size_t kMaxKeysAt = 18;    // 2 bytes: keys per page, twice the h
 constexpr std::size_t kHalfPageAt = 20;   // 2 bytes
 constexpr std::size_t kKeyExprAt = 22;    // 256 bytes, zero-terminated
 constexpr std::size_t kKeyExprSize = 256;
-constexpr std::size_t kUniqueAt = 278;    // 1 byte: 1 when unique
+constexpr std::size_t kUniqueAt = 278;  // 1 byte: 1 when unique
 // Descending flag: the files other programs write carry it at 280; 279 is read as well
 // so that a file marked there is not taken for an ascending one.
 constexpr std::size_t kDescendingAt = 280;
 constexpr std::size_t kDescendingAltAt = 279;
-constexpr std::size_t kForExprAt = 282;   // 256 bytes, zero-terminated
+constexpr std::size_t kForExprAt = 282;  // 256 bytes, zero-terminated
 constexpr std::size_t kForExprSize = 256;
-constexpr std::size_t kTagNameAt = 538;   // 12 bytes, zero-terminated
+constexpr std::size_t kTagNameAt = 538;  // 12 bytes, zero-terminated
 constexpr std::size_t kTagNameSize = 12;
 
 constexpr std::uint16_t kSignaturePlain = 6;
@@ -109,7 +109,8 @@ constexpr std::uint16_t NextVersion(std::uint16_t version) {
 std::string EncodeNumber(double value, std::size_t length, std::size_t decimals);
 // The same key text of a number given as `units` key units (its value times
 // 10^decimals, rounded) into `out` (`length` bytes); false when it does not fit the key.
-bool EncodeUnits(std::uint64_t units, bool negative, std::size_t length, std::size_t decimals, char* out);
+bool EncodeUnits(std::uint64_t units, bool negative, std::size_t length, std::size_t decimals,
+                 char* out);
 // The value a numeric key text stands for. (A key of asterisks, a value too wide for the
 // key, cannot be told from a negative value of 2s; it reads as the latter.)
 double DecodeNumber(std::string_view key);

@@ -13,7 +13,8 @@ std::string DecodePage(const std::uint8_t* data, const Header& header, std::uint
     const std::size_t n = bytes::GetLe16(data + kCountAt);
     if (n > header.maxKeys) return "key count above the page's capacity";
     const std::size_t itemSize = header.itemSize;
-    const std::size_t tableEnd = kOffsetTableAt + 2 * (static_cast<std::size_t>(header.maxKeys) + 1);
+    const std::size_t tableEnd =
+        kOffsetTableAt + 2 * (static_cast<std::size_t>(header.maxKeys) + 1);
     out.items.resize(n + 1);
     for (std::size_t i = 0; i <= n; ++i) {
         std::size_t at = bytes::GetLe16(data + kOffsetTableAt + 2 * i);
@@ -21,8 +22,9 @@ std::string DecodePage(const std::uint8_t* data, const Header& header, std::uint
         TreeItem& item = out.items[i];
         item.child = bytes::GetLe32(data + at + kItemChildAt);
         item.recno = bytes::GetLe32(data + at + kItemRecnoAt);
-        if (i < n) item.key.assign(reinterpret_cast<const char*>(data + at + kItemKeyAt),
-                                   header.keyLength);
+        if (i < n)
+            item.key.assign(reinterpret_cast<const char*>(data + at + kItemKeyAt),
+                            header.keyLength);
     }
     out.interior = out.items[0].child != 0;
     for (std::size_t i = 0; i <= n; ++i) {
@@ -56,7 +58,8 @@ void EncodePage(const TreePage& page, const Header& header, std::uint8_t* data) 
         bytes::PutLe32(at + kItemChildAt, item.child);
         bytes::PutLe32(at + kItemRecnoAt, item.recno);
         if (i < n) {
-            std::size_t len = item.key.size() < header.keyLength ? item.key.size() : header.keyLength;
+            std::size_t len =
+                item.key.size() < header.keyLength ? item.key.size() : header.keyLength;
             std::memcpy(at + kItemKeyAt, item.key.data(), len);
             std::memset(at + kItemKeyAt + len, ' ', header.keyLength - len);
         }

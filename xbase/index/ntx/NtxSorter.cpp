@@ -4,8 +4,8 @@
 #include <vector>
 
 #include "xbase/index/FieldKey.h"
-#include "xbase/index/PageRun.h"
 #include "xbase/index/IndexBytes.h"
+#include "xbase/index/PageRun.h"
 #include "xbase/table/FieldDescriptor.h"
 
 namespace xbase {
@@ -26,7 +26,8 @@ void NtxSorter::AddText(std::string_view key, std::uint32_t recno) {
     sorter_.Add(reinterpret_cast<const std::uint8_t*>(scratch_.data()), recno);
 }
 
-bool NtxSorter::AddFieldKey(const FieldDescriptor& field, const std::uint8_t* record, std::uint32_t recno) {
+bool NtxSorter::AddFieldKey(const FieldDescriptor& field, const std::uint8_t* record,
+                            std::uint32_t recno) {
     const std::size_t length = header_.keyLength;
     if (static_cast<std::size_t>(field.length) != length) return false;
     const std::uint8_t* bytes = record + field.offset;
@@ -37,14 +38,17 @@ bool NtxSorter::AddFieldKey(const FieldDescriptor& field, const std::uint8_t* re
     // A number with the key's decimals or fewer: its digits are the key's.
     const std::size_t decimals = header_.decimals;
     fieldkey::PlainNumber number;
-    if ((field.type != 'N' && field.type != 'F') || static_cast<std::size_t>(field.decimals) != decimals ||
-        (decimals > 0 && decimals + 2 > length) || !fieldkey::ReadPlainNumber(bytes, length, number) ||
+    if ((field.type != 'N' && field.type != 'F') ||
+        static_cast<std::size_t>(field.decimals) != decimals ||
+        (decimals > 0 && decimals + 2 > length) ||
+        !fieldkey::ReadPlainNumber(bytes, length, number) ||
         static_cast<std::size_t>(number.decimals) > decimals)
         return false;
     std::uint64_t units = number.units;
     for (std::size_t d = static_cast<std::size_t>(number.decimals); d < decimals; ++d) units *= 10;
     char key[kMaxKeyLength];
-    if (units >= 1000000000000000ULL || !EncodeUnits(units, number.negative && units != 0, length, decimals, key))
+    if (units >= 1000000000000000ULL ||
+        !EncodeUnits(units, number.negative && units != 0, length, decimals, key))
         return false;
     sorter_.Add(reinterpret_cast<const std::uint8_t*>(key), recno);
     return true;
@@ -61,8 +65,7 @@ std::uint32_t NtxSorter::Write(std::uint32_t firstPage, const PageWriter& write,
 
     // Lays out one page: keys [from, from + count) of the sorted list with the children
     // `children` (empty for a leaf; count + 1 of them otherwise).
-    auto emitPage = [&](const std::size_t* keys, std::size_t count,
-                        const std::uint32_t* children) {
+    auto emitPage = [&](const std::size_t* keys, std::size_t count, const std::uint32_t* children) {
         std::uint8_t* data = run.NextPage();
         bytes::PutLe16(data + kCountAt, static_cast<std::uint16_t>(count));
         for (std::size_t i = 0; i <= m; ++i)

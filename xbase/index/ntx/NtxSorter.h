@@ -20,8 +20,8 @@ struct FieldDescriptor;
 class NtxSorter {
 public:
     // Writes `count` bytes at byte `offset` of the index file.
-    using PageWriter = std::function<void(std::uint64_t offset, const std::uint8_t* data,
-                                          std::size_t count)>;
+    using PageWriter =
+        std::function<void(std::uint64_t offset, const std::uint8_t* data, std::size_t count)>;
 
     // `header` gives key length, page capacity, order and uniqueness.
     explicit NtxSorter(const ntx::Header& header, std::size_t expected = 0);

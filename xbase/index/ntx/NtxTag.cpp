@@ -7,10 +7,10 @@
 
 #include "xbase/file/EngineError.h"
 #include "xbase/index/IndexBytes.h"
+#include "xbase/index/LayingSorter.h"
 #include "xbase/index/TreePage.h"
 #include "xbase/index/ntx/NtxFile.h"
 #include "xbase/index/ntx/NtxPage.h"
-#include "xbase/index/LayingSorter.h"
 #include "xbase/index/ntx/NtxSorter.h"
 #include "xbase/table/DbfDate.h"
 #include "xbase/table/DbfFile.h"
@@ -40,18 +40,21 @@ NtxFile& NtxTag::ntxFile() { return static_cast<NtxFile&>(File()); }
 IndexKey NtxTag::ConvertKey(const KeyValue& value) const {
     switch (value.type) {
         case 'N':
-            return IndexKey::Text(ntx::EncodeNumber(value.number, header_.keyLength, header_.decimals));
+            return IndexKey::Text(
+                ntx::EncodeNumber(value.number, header_.keyLength, header_.decimals));
         case 'D': {
             // Other programs key the empty date as blanks, which sort before every date.
             const bool empty = value.IsEmptyDate() || value.number < 0.1;
             return IndexKey::Text(
-                empty ? std::string() : DbfDate::JulianToStorage(static_cast<std::int32_t>(value.number)));
+                empty ? std::string()
+                      : DbfDate::JulianToStorage(static_cast<std::int32_t>(value.number)));
         }
         case 'L':
             return IndexKey::Text(value.logical ? "T" : "F");
         default: {
             std::string_view text = TrimBlanks(value.text);
-            if (header_.keyLength > 0 && text.size() > header_.keyLength) text = text.substr(0, header_.keyLength);
+            if (header_.keyLength > 0 && text.size() > header_.keyLength)
+                text = text.substr(0, header_.keyLength);
             return IndexKey::Text(TrimBlanks(text));
         }
     }
@@ -94,13 +97,15 @@ std::int64_t NtxTag::ReadRootOffset() {
 void NtxTag::ReadNode(std::int64_t place, IndexNode& node) {
     const std::uint8_t* data = ntxFile().ReadPage(place);
     TreePage page;
-    std::string problem =
-        ntx::DecodePage(data, header_, ntxFile().Size().Get(), static_cast<std::uint64_t>(place), page);
+    std::string problem = ntx::DecodePage(data, header_, ntxFile().Size().Get(),
+                                          static_cast<std::uint64_t>(place), page);
     if (!problem.empty()) {
         // A child past the size known may lie in pages written since: ask the file.
-        problem = ntx::DecodePage(data, header_, ntxFile().Size().Get(true), static_cast<std::uint64_t>(place), page);
+        problem = ntx::DecodePage(data, header_, ntxFile().Size().Get(true),
+                                  static_cast<std::uint64_t>(place), page);
     }
-    if (!problem.empty()) CorruptNode("the page at offset " + std::to_string(place) + ": " + problem);
+    if (!problem.empty())
+        CorruptNode("the page at offset " + std::to_string(place) + ": " + problem);
 
     node.entries.clear();
     node.entries.reserve(page.items.size() + 1);
@@ -108,8 +113,8 @@ void NtxTag::ReadNode(std::int64_t place, IndexNode& node) {
     node.levelKind = page.interior ? IndexNode::kInteriorLevel : IndexNode::kLeafLevel;
     for (std::size_t i = 0; i < page.KeyCount(); ++i) {
         const TreeItem& item = page.items[i];
-        node.entries.push_back(
-            IndexEntry{IndexKey::Text(TrimBlanks(item.key)), item.recno, page.interior ? item.child : item.recno});
+        node.entries.push_back(IndexEntry{IndexKey::Text(TrimBlanks(item.key)), item.recno,
+                                          page.interior ? item.child : item.recno});
     }
     // The separator that covers this page, as the page above holds it.
     const IndexEntry* above =
@@ -141,7 +146,8 @@ bool NtxTag::ReadStoredPage(std::int64_t place, bool keptOnly, StoredPage& page)
     }
     // What DecodePage would refuse is left to it.
     if (n > header_.maxKeys) return false;
-    const std::size_t tableEnd = ntx::kOffsetTableAt + 2 * (static_cast<std::size_t>(header_.maxKeys) + 1);
+    const std::size_t tableEnd =
+        ntx::kOffsetTableAt + 2 * (static_cast<std::size_t>(header_.maxKeys) + 1);
     bool interior = false;
     for (std::size_t i = 0; i <= n; ++i) {
         const std::size_t at = bytes::GetLe16(data + ntx::kOffsetTableAt + 2 * i);
@@ -153,7 +159,8 @@ bool NtxTag::ReadStoredPage(std::int64_t place, bool keptOnly, StoredPage& page)
             continue;
         }
         if (child == 0 || child % ntx::kPageSize != 0 || child < ntx::kPageSize ||
-            child == static_cast<std::uint64_t>(place) || !ntxFile().Size().Covers(child + ntx::kPageSize)) {
+            child == static_cast<std::uint64_t>(place) ||
+            !ntxFile().Size().Covers(child + ntx::kPageSize)) {
             return false;
         }
     }
@@ -163,12 +170,14 @@ bool NtxTag::ReadStoredPage(std::int64_t place, bool keptOnly, StoredPage& page)
 }
 
 IndexTag::StoredItem NtxTag::StoredItemAt(const StoredPage& page, int i) const {
-    const std::uint8_t* item = page.data + bytes::GetLe16(page.data + ntx::kOffsetTableAt + 2 * static_cast<std::size_t>(i));
+    const std::uint8_t* item = page.data + bytes::GetLe16(page.data + ntx::kOffsetTableAt +
+                                                          2 * static_cast<std::size_t>(i));
     StoredItem out;
     out.child = bytes::GetLe32(item + ntx::kItemChildAt);
     out.recNo = bytes::GetLe32(item + ntx::kItemRecnoAt);
     if (i < page.count) {
-        out.key = TrimBlanks(std::string_view(reinterpret_cast<const char*>(item + ntx::kItemKeyAt), header_.keyLength));
+        out.key = TrimBlanks(std::string_view(reinterpret_cast<const char*>(item + ntx::kItemKeyAt),
+                                              header_.keyLength));
     }
     return out;
 }
@@ -199,10 +208,12 @@ void NtxTag::WriteNode(IndexNode& node) {
         Page empty{};
         ntx::EncodePage(TreePage{}, header_, empty.data());
         ntxFile().WritePage(place, empty.data());
-        node.entries.push_back(IndexEntry{IndexKey::BeyondAll(), 0, static_cast<std::uint32_t>(place)});
+        node.entries.push_back(
+            IndexEntry{IndexKey::BeyondAll(), 0, static_cast<std::uint32_t>(place)});
     }
     const std::size_t m = header_.maxKeys;
-    const bool lastGoesUp = interior || (node.parent != nullptr && node.formatWord == kLastIsSeparator);
+    const bool lastGoesUp =
+        interior || (node.parent != nullptr && node.formatWord == kLastIsSeparator);
     const std::size_t capacity = lastGoesUp ? m + 1 : m;
     std::size_t remaining = node.entries.size();
     if (remaining > capacity) {
@@ -223,7 +234,8 @@ void NtxTag::WriteNode(IndexNode& node) {
             first += chunk;
             remaining -= chunk;
         }
-        node.entries.erase(node.entries.begin(), node.entries.begin() + static_cast<std::ptrdiff_t>(first));
+        node.entries.erase(node.entries.begin(),
+                           node.entries.begin() + static_cast<std::ptrdiff_t>(first));
         node.position = -1;
     }
     WritePage(node.place, node, 0, node.entries.size(), lastGoesUp);
@@ -232,8 +244,8 @@ void NtxTag::WriteNode(IndexNode& node) {
 std::unique_ptr<IndexSorter> NtxTag::MakeSorter() {
     header_.unique = Unique();
     header_.descending = Descending();
-    return std::make_unique<LayingSorter<NtxSorter>>(header_,
-                                                     static_cast<std::size_t>(std::max(File().Table().RecordCount(), 0)));
+    return std::make_unique<LayingSorter<NtxSorter>>(
+        header_, static_cast<std::size_t>(std::max(File().Table().RecordCount(), 0)));
 }
 
 void NtxTag::WriteSortedKeys(IndexSorter& sorter) {
@@ -242,7 +254,8 @@ void NtxTag::WriteSortedKeys(IndexSorter& sorter) {
     std::uint64_t end = 0;
     const auto first = static_cast<std::uint32_t>(File().AllocateNode());
     const std::uint32_t root = own.Write(
-        first, [this](std::uint64_t offset, const std::uint8_t* data, std::size_t count) {
+        first,
+        [this](std::uint64_t offset, const std::uint8_t* data, std::size_t count) {
             File().WriteBytes(offset, data, count);
         },
         end);
@@ -280,15 +293,16 @@ void NtxTag::CreateTag(const TagDefinition& definition) {
     }
     if (length < 1 || length > ntx::kMaxKeyLength) {
         throw XBaseError("Key of " + File().FullPath() + " is " + std::to_string(length) +
-                         " bytes long; a Clipper index takes 1 to " + std::to_string(ntx::kMaxKeyLength));
+                         " bytes long; a Clipper index takes 1 to " +
+                         std::to_string(ntx::kMaxKeyLength));
     }
     std::string tagName = definition.name;
     for (char& c : tagName) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     if (tagName.size() > ntx::kTagNameSize - 1) tagName.resize(ntx::kTagNameSize - 1);
     // A tag replacing one that other users may hold moves the counter on; a new one starts at 1.
     const std::uint16_t version = header_.keyLength == 0 ? 0 : header_.version;
-    header_ = ntx::Header::ForNewTag(definition.keyExpression, definition.forExpression, length, decimals,
-                                     definition.unique, definition.descending, tagName);
+    header_ = ntx::Header::ForNewTag(definition.keyExpression, definition.forExpression, length,
+                                     decimals, definition.unique, definition.descending, tagName);
     header_.version = version == 0 ? 1 : ntx::NextVersion(version);
     SetName(tagName);
     SetFacts(type, static_cast<int>(length), definition.unique, definition.descending);

@@ -53,8 +53,8 @@ private:
     NtxFile& ntxFile();
     // Writes entries [first, first + count) of `node` as one page at byte `place`; with
     // `lastGoesUp` the last entry is not written as a key (the page above holds it).
-    void WritePage(std::int64_t place, const IndexNode& node, std::size_t first,
-                   std::size_t count, bool lastGoesUp);
+    void WritePage(std::int64_t place, const IndexNode& node, std::size_t first, std::size_t count,
+                   bool lastGoesUp);
 
     ntx::Header header_;
 };

@@ -14,7 +14,8 @@
 namespace xbase::ntx {
 
 // Reads exactly `count` bytes at `offset` of the index file into `buffer`.
-using PageReader = std::function<void(std::uint64_t offset, std::uint8_t* buffer, std::size_t count)>;
+using PageReader =
+    std::function<void(std::uint64_t offset, std::uint8_t* buffer, std::size_t count)>;
 
 class NtxWalker {
 public:
