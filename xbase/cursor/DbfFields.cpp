@@ -4,16 +4,12 @@
 #include <cstring>
 
 #include "xbase/file/EngineError.h"
+#include "xbase/file/NameText.h"
 #include "xbase/memo/MemoFactory.h"
 
 namespace xbase {
 
 namespace {
-
-std::string_view TrimTrailingBlanks(std::string_view name) {
-    while (!name.empty() && name.back() == ' ') name.remove_suffix(1);
-    return name;
-}
 
 bool SameName(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;

@@ -7,6 +7,12 @@
 
 namespace xbase {
 
+// `text` without its trailing blanks (spaces only): a view into the same bytes.
+inline std::string_view TrimTrailingBlanks(std::string_view text) {
+    while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
+    return text;
+}
+
 // `text` without its leading and trailing blanks (spaces only).
 std::string TrimBlanks(std::string_view text);
 

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "xbase/file/EngineError.h"
+#include "xbase/file/NameText.h"
 #include "xbase/index/IndexBytes.h"
 #include "xbase/index/LayingSorter.h"
 #include "xbase/index/TreePage.h"
@@ -14,15 +15,6 @@
 #include "xbase/table/DbfFile.h"
 
 namespace xbase {
-
-namespace {
-
-std::string_view TrimBlanks(std::string_view text) {
-    while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
-    return text;
-}
-
-}  // namespace
 
 MdxTag::MdxTag(MdxFile& file, std::string name, std::uint32_t headerPage)
     : IndexTag(file, std::move(name)) {
@@ -47,10 +39,10 @@ IndexKey MdxTag::ConvertKey(const KeyValue& value) const {
         case 'L':
             return IndexKey::Text(value.logical ? "T" : "F");
         default: {
-            std::string_view text = TrimBlanks(value.text);
+            std::string_view text = TrimTrailingBlanks(value.text);
             if (header_.keyLength > 0 && text.size() > header_.keyLength)
                 text = text.substr(0, header_.keyLength);
-            return IndexKey::Text(TrimBlanks(text));
+            return IndexKey::Text(TrimTrailingBlanks(text));
         }
     }
 }
@@ -139,7 +131,7 @@ void MdxTag::ReadNode(std::int64_t place, IndexNode& node) {
         } else if (header_.keyType == 'D') {
             entry.key = IndexKey::Date(mdx::DecodeDouble(key));
         } else {
-            entry.key = IndexKey::Text(TrimBlanks(item.key));
+            entry.key = IndexKey::Text(TrimTrailingBlanks(item.key));
         }
         node.entries.push_back(std::move(entry));
     }
@@ -191,7 +183,7 @@ IndexTag::StoredItem MdxTag::StoredItemAt(const StoredPage& page, int i) const {
     }
     if (i < page.count) {
         const std::string_view key(reinterpret_cast<const char*>(e + 4), header_.keyLength);
-        out.key = StoresText() ? TrimBlanks(key) : key;
+        out.key = StoresText() ? TrimTrailingBlanks(key) : key;
     }
     return out;
 }

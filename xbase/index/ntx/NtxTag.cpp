@@ -6,6 +6,7 @@
 #include <stdexcept>
 
 #include "xbase/file/EngineError.h"
+#include "xbase/file/NameText.h"
 #include "xbase/index/IndexBytes.h"
 #include "xbase/index/LayingSorter.h"
 #include "xbase/index/TreePage.h"
@@ -25,11 +26,6 @@ using Page = std::array<std::uint8_t, ntx::kPageSize>;
 constexpr std::uint32_t kLastIsOwn = 0;        // a key of this page (rightmost leaf)
 constexpr std::uint32_t kLastIsSeparator = 1;  // the separator the page above keeps
 constexpr std::uint32_t kLastIsBeyond = 2;     // interior page on the rightmost path
-
-std::string_view TrimBlanks(std::string_view text) {
-    while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
-    return text;
-}
 
 }  // namespace
 
@@ -52,10 +48,10 @@ IndexKey NtxTag::ConvertKey(const KeyValue& value) const {
         case 'L':
             return IndexKey::Text(value.logical ? "T" : "F");
         default: {
-            std::string_view text = TrimBlanks(value.text);
+            std::string_view text = TrimTrailingBlanks(value.text);
             if (header_.keyLength > 0 && text.size() > header_.keyLength)
                 text = text.substr(0, header_.keyLength);
-            return IndexKey::Text(TrimBlanks(text));
+            return IndexKey::Text(TrimTrailingBlanks(text));
         }
     }
 }
@@ -113,7 +109,7 @@ void NtxTag::ReadNode(std::int64_t place, IndexNode& node) {
     node.levelKind = page.interior ? IndexNode::kInteriorLevel : IndexNode::kLeafLevel;
     for (std::size_t i = 0; i < page.KeyCount(); ++i) {
         const TreeItem& item = page.items[i];
-        node.entries.push_back(IndexEntry{IndexKey::Text(TrimBlanks(item.key)), item.recno,
+        node.entries.push_back(IndexEntry{IndexKey::Text(TrimTrailingBlanks(item.key)), item.recno,
                                           page.interior ? item.child : item.recno});
     }
     // The separator that covers this page, as the page above holds it.
@@ -176,8 +172,8 @@ IndexTag::StoredItem NtxTag::StoredItemAt(const StoredPage& page, int i) const {
     out.child = bytes::GetLe32(item + ntx::kItemChildAt);
     out.recNo = bytes::GetLe32(item + ntx::kItemRecnoAt);
     if (i < page.count) {
-        out.key = TrimBlanks(std::string_view(reinterpret_cast<const char*>(item + ntx::kItemKeyAt),
-                                              header_.keyLength));
+        out.key = TrimTrailingBlanks(std::string_view(
+            reinterpret_cast<const char*>(item + ntx::kItemKeyAt), header_.keyLength));
     }
     return out;
 }
